@@ -1,0 +1,134 @@
+// The edit control: a Qt widget over a text::Document, showing it in one font and one
+// colour, word-wrapped, in horizontal or vertical writing. Positions are byte offsets into
+// the CP932 text (a CR LF line break counting two), as everywhere in the program.
+//
+// The control knows nothing of menus, files or message boxes: it reports through signals
+// and the window that owns it decides.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "text/document.h"
+
+namespace verlo::edit {
+
+enum class OptionOp { Or, Xor };
+
+class EditControl : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit EditControl(QWidget* parent = nullptr);
+    ~EditControl() override;
+
+    text::Document& document();
+    const text::Document& document() const;
+
+    // ---- selection (the view owns it; positions are byte offsets)
+    std::size_t selStart() const;   // the lower end, whichever way the selection was made
+    std::size_t selLength() const;  // 0 for a bare caret
+    std::size_t caretPos() const;   // the moving end
+    std::size_t anchorPos() const;
+    // Collapses the selection to a caret at pos (snapped to a caret position).
+    void setSelStart(std::size_t pos);
+    // Keeps the start, sets the end to start + len (snapped), and scrolls the caret into view.
+    void setSelLength(std::size_t len);
+    // Any selection, anchor and caret; scrolls the caret into view.
+    void setSelection(std::size_t anchor, std::size_t caret);
+    void selectAll();
+    std::string selectedText() const;  // empty when nothing is selected
+
+    // Replaces the selection; afterwards the caret stands after the new text with nothing
+    // selected, and changed() is emitted. canUndo false empties the undo history.
+    void replaceSelection(std::string_view bytes, bool canUndo);
+
+    // ---- whole text
+    std::string text() const;
+    std::size_t textLength() const;
+    // Replaces the whole text (not undoable: the history is emptied); caret at 0; changed().
+    void setText(std::string_view bytes);
+    // Text as saved: every line break written as CR LF, no byte-order mark.
+    std::string textForSaving() const;
+
+    // ---- lines as laid out (a wrapped line counts as several; an empty text has one line)
+    std::size_t lineFromChar(std::size_t pos) const;
+    std::size_t lineIndex(std::size_t line) const;  // first position of a laid-out line
+    std::size_t lineCount() const;
+
+    // ---- find: first match in [from, to) starting at a character boundary, or -1
+    long long findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,
+                       bool wholeWord) const;
+
+    // ---- undo and the clipboard (text/plain only, UTF-8 on the Linux clipboard)
+    void undo();
+    void cut();
+    void copy();
+    void paste();
+    void emptyUndoBuffer();
+    bool modified() const;
+    void setModified(bool modified);
+
+    // ---- writing direction: the vertical option, set by Or, flipped by Xor
+    void setVerticalOption(OptionOp op);
+    bool isVertical() const;
+
+    // ---- the view
+    void pageUp();    // one view's worth back along the block axis; caret and selection unchanged
+    void pageDown();
+    void setBackgroundColor(const QColor& color);
+    QColor backgroundColor() const;
+    // One font and one colour for all text (face, size, style bits and pitch are in the QFont).
+    void setTextFont(const QFont& font);
+    QFont textFont() const;
+    void setTextColor(const QColor& color);
+    QColor textColor() const;
+    // The input-method mode numbered as the settings store writes it (3: left alone).
+    int imeMode() const { return 3; }
+
+    // Layout measures for fitting the window: the client size that holds exactly
+    // `chars` full-width characters along a line (horizontal) or a column (vertical)
+    // is what the fitting commands compute; these give the control's own overhead.
+    int frameOverheadWidth() const;   // scroll bar, frame and margins across the width
+    int frameOverheadHeight() const;  // scroll bar, frame and margins across the height
+
+signals:
+    // In the order the owner relies on: keyDown before the control acts on a key, keyUp
+    // after; mouseDown and mouseUp after the caret moved; changed after the text changed.
+    void keyDown();
+    void keyUp();
+    void mouseDown();
+    void mouseUp();
+    void changed();
+    // Characters typed, committed or pasted that the code page cannot hold; nothing was
+    // inserted. The text lists each character once.
+    void refusedCharacters(const QString& characters);
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+}  // namespace verlo::edit

@@ -1,0 +1,123 @@
+// The document: a byte string in CP932, addressed by byte offsets (a CR LF line break
+// counts two). Stored in a gap buffer with a line-start index. Every change passes through
+// one function (replace) that records undo, updates the index and notifies the listener,
+// in that order.
+//
+// Lines here are hard lines: CR LF, a lone CR and a lone LF each end one; an empty
+// document has one line. Wrapped (laid-out) lines belong to the edit control.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace verlo::text {
+
+inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+// What one change did, as the listener sees it (after the change).
+struct Change {
+    std::size_t pos = 0;        // where it happened
+    std::size_t removed = 0;    // bytes removed at pos
+    std::size_t inserted = 0;   // bytes inserted at pos
+    std::size_t firstLine = 0;  // hard line that held pos before the change
+    std::size_t linesRemoved = 0;  // hard line breaks removed
+    std::size_t linesAdded = 0;    // hard line breaks inserted
+};
+
+class DocumentListener {
+public:
+    virtual ~DocumentListener() = default;
+    virtual void documentChanged(const Change& change) = 0;
+};
+
+// How a change enters the undo history.
+enum class EditKind {
+    Typing,       // one typed character (or a line break typed as Enter): coalesces with the typing before it
+    Edit,         // an undoable step of its own (delete key, cut, paste, input-method commit)
+    NotUndoable,  // the program's own replacement: applied, and the undo history is emptied
+};
+
+enum FindFlags : unsigned {
+    FindNone = 0,
+    FindMatchCase = 1,  // without it, Latin letters A-Z/a-z match either case
+    FindWholeWord = 2,  // a match must not be preceded or followed by a word character
+};
+
+// The selection to show after undo or redo: anchor and caret byte positions.
+struct Range {
+    std::size_t anchor = 0;
+    std::size_t caret = 0;
+};
+
+class Document {
+public:
+    Document();
+    ~Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    void setListener(DocumentListener* listener);  // one listener (the view); may be null
+
+    // ---- content
+    std::size_t length() const;
+    std::uint8_t byteAt(std::size_t pos) const;
+    std::string text() const;
+    std::string slice(std::size_t pos, std::size_t len) const;
+    // A view of [pos, pos + len) without copying when it does not span the gap
+    // (the gap is moved out of the way otherwise); valid until the next change.
+    std::string_view view(std::size_t pos, std::size_t len);
+
+    // Replaces the whole text as a not-undoable change (undo history emptied);
+    // the document is then modified. Loading a file calls setModified(false) afterwards.
+    void setText(std::string_view bytes);
+
+    // The one choke point for every change.
+    void replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind);
+
+    // ---- character rules on the document's bytes (see cp932.h)
+    std::size_t charLength(std::size_t pos) const;
+    // Next/previous position where a caret may stand: a character boundary that is not
+    // between the CR and the LF of a CR LF pair.
+    std::size_t nextCaretPos(std::size_t pos) const;
+    std::size_t prevCaretPos(std::size_t pos) const;
+    std::size_t snapCaretPos(std::size_t pos) const;  // at or before pos
+
+    // ---- hard lines
+    std::size_t lineCount() const;
+    std::size_t lineOfPos(std::size_t pos) const;
+    std::size_t lineStart(std::size_t line) const;
+    std::size_t lineEnd(std::size_t line) const;  // position of the line's break (or length())
+    std::size_t lineBreakLength(std::size_t line) const;  // 0, 1 or 2
+
+    // ---- search: first match at a character start in [from, to), or npos
+    std::size_t find(std::string_view needle, std::size_t from, std::size_t to, unsigned flags) const;
+
+    // ---- undo
+    bool canUndo() const;
+    bool canRedo() const;
+    Range undo();  // no-op returning the current {0,0} when there is nothing to undo
+    Range redo();
+    void emptyUndo();
+    // Ends the current typing run: the next Typing change starts a new undo step.
+    // The view calls it whenever the caret moves by other means than typing.
+    void breakTyping();
+    // Changes between beginGroup and endGroup undo as one step (nesting allowed).
+    void beginGroup();
+    void endGroup();
+
+    // ---- modified flag: the save point of the history
+    bool modified() const;
+    void setModified(bool modified);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Turns every line break of text (CR LF, lone CR, lone LF) into CR LF.
+std::string toCrLf(std::string_view text);
+
+}  // namespace verlo::text
