@@ -1,0 +1,76 @@
+// Setting one paragraph of CP932 text in one font, in horizontal or vertical writing.
+//
+// The code page holds no combining marks and no complex scripts, so a paragraph is a row
+// of cells, one per character (or one per pair of ASCII digits standing side by side in a
+// vertical column), each with an advance along the inline axis taken from a per-font glyph
+// cache filled once per distinct character. Wrapping reads only advances; shaping never
+// runs per keystroke.
+//
+// Axes: the inline axis runs along a line (left to right in horizontal writing, top to
+// bottom in vertical writing); the block axis runs from line to line (top to bottom in
+// horizontal writing, right to left in vertical writing). The edit control maps them to
+// the screen; everything here is measured in inline/block units (pixels).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class QPainter;
+
+namespace verlo::edit {
+
+enum class Writing { Horizontal, Vertical };
+
+struct Cell {
+    std::uint32_t offset = 0;  // byte offset of the cell's first character in the paragraph
+    std::uint32_t length = 0;  // bytes covered (1 to 4: a character, or two digits in one cell)
+    float advance = 0;         // extent along the inline axis, pixels
+};
+
+class Typesetter {
+public:
+    Typesetter(const QFont& font, Writing writing);
+    ~Typesetter();
+    Typesetter(const Typesetter&) = delete;
+    Typesetter& operator=(const Typesetter&) = delete;
+
+    Writing writing() const;
+    const QFont& font() const;
+
+    // Pitch from one line to the next along the block axis (line height in horizontal
+    // writing, column width in vertical writing), whole pixels.
+    int linePitch() const;
+    // Inline advance of a full-width character (the cell of "１" in horizontal writing,
+    // of "０" in vertical writing), whole pixels: what the window-fitting commands measure.
+    int fullWidthAdvance() const;
+
+    // The cells of a paragraph (its bytes without the line break), appended to out after
+    // clearing it. Fast: cached per distinct character.
+    void cells(std::string_view paragraph, std::vector<Cell>& out) const;
+
+    // Where each laid-out line of the paragraph starts, as indexes into cells (the first is
+    // always 0; an empty paragraph has one line), for lines of at most `width` pixels along
+    // the inline axis. Applies the Japanese line-breaking rules (no 、。」』）ー or small
+    // kana at a line start, no 「『（ at a line end) and wraps Latin words at spaces when the
+    // word fits on a line. A line always holds at least one cell.
+    void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float width,
+              std::vector<std::uint32_t>& lineStarts) const;
+
+    // Paints cells [first, last) of a paragraph as one line. lineOrigin is the corner of
+    // the line's box where the inline and block axes start on the screen: its top-left in
+    // horizontal writing, its top-right in vertical writing (the column extends linePitch()
+    // to the left of it). Bytes that are not valid text show as a visible replacement mark.
+    void paintLine(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells,
+                   std::size_t first, std::size_t last, QPointF lineOrigin, const QColor& color) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+}  // namespace verlo::edit
