@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth x11-utils imagemagick
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file librsvg2-bin
 )
 
 missing=()
