@@ -32,4 +32,43 @@ std::size_t snapBack(std::string_view s, std::size_t pos);
 // Number of characters in s, a double-byte character counting once.
 std::size_t countChars(std::string_view s);
 
+// ---- The same rules on any byte sequence, read through at(i) for i < size (the
+// document's gap buffer uses these). They never look at more bytes than they need:
+// the byte after a byte that is not lead-class always starts a character, so walking
+// back stops at the first such byte (or at `floor`, a position known to be a character
+// start).
+
+template <class At>
+std::size_t charLengthAt(const At& at, std::size_t size, std::size_t pos) {
+    if (pos >= size) return 0;
+    if (isLeadByte(at(pos)) && pos + 1 < size && isTrailByte(at(pos + 1))) return 2;
+    return 1;
+}
+
+// The character start at or before pos (pos <= size). floor <= pos must be a character start.
+template <class At>
+std::size_t snapBackAt(const At& at, std::size_t size, std::size_t pos, std::size_t floor = 0) {
+    if (pos >= size) return size;
+    std::size_t k = pos;
+    while (k > floor && isLeadByte(at(k - 1))) --k;
+    // k is a character start; pair up forwards until the character that holds pos.
+    for (;;) {
+        const std::size_t next = k + charLengthAt(at, size, k);
+        if (next > pos) return k;
+        k = next;
+    }
+}
+
+// The character start before the character start pos; 0 at the start.
+template <class At>
+std::size_t prevBoundaryAt(const At& at, std::size_t size, std::size_t pos, std::size_t floor = 0) {
+    if (pos == 0) return 0;
+    if (pos > size) pos = size;
+    return snapBackAt(at, size, pos - 1, floor);
+}
+
+// True when a byte is never the first byte of a two-byte character, so the position
+// after it is always a character start.
+constexpr bool endsCharacter(std::uint8_t b) { return !isLeadByte(b); }
+
 }  // namespace verlo::text::cp932
