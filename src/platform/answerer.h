@@ -31,7 +31,8 @@ class Answerer {
 public:
     virtual ~Answerer() = default;
 
-    // Title "Verlo", stop icon, one OK button; the message as given (see showError below).
+    // Title "Verlo", stop icon, one OK button, showing `message` exactly as given: showError
+    // below passes the finished box text (errorBoxText).
     virtual void error(QWidget* owner, const QString& message) = 0;
     // "確認" box with a question icon and the buttons "はい(&Y)" / "いいえ(&N)";
     // true for Yes. Enter answers Yes, Esc answers No.
@@ -41,8 +42,11 @@ public:
     // The About box: title, program name and further lines, with the program's icon.
     virtual void about(QWidget* owner, const QString& title, const QString& name, const QString& text) = 0;
 
+    // The file dialogs: the chosen path, or nothing when cancelled. The open dialog accepts a
+    // name that does not exist; the save dialog replaces an existing file without asking.
     virtual std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) = 0;
+    // The font dialog with effects (underline, strike-out, text colour).
     virtual std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial) = 0;
     virtual std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) = 0;
 };

@@ -1,0 +1,145 @@
+#include "platform/answerer.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/error.h"
+#include "platform/font_dialog.h"
+
+namespace verlo::platform {
+
+namespace {
+
+const QString kProgramTitle = QStringLiteral("Verlo");
+
+
+QString selectedFilterOf(const FileDialogRequest& r) {
+    if (r.selectedFilter >= 0 && r.selectedFilter < r.filters.size())
+        return r.filters.at(r.selectedFilter);
+    return {};
+}
+
+void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& r) {
+    dialog.setNameFilters(r.filters);
+    if (const QString sel = selectedFilterOf(r); !sel.isEmpty())
+        dialog.selectNameFilter(sel);
+    dialog.setDefaultSuffix(r.defaultSuffix);
+    dialog.setSizeGripEnabled(true);
+    if (!r.title.isEmpty())
+        dialog.setWindowTitle(r.title);
+}
+
+class QtAnswerer final : public Answerer {
+public:
+    void error(QWidget* owner, const QString& message) override {
+        QMessageBox box(QMessageBox::Critical, kProgramTitle, message, QMessageBox::NoButton, owner);
+        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+    }
+
+    bool confirm(QWidget* owner, const QString& title, const QString& message) override {
+        QMessageBox box(QMessageBox::Question, title, message, QMessageBox::NoButton, owner);
+        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    void inform(QWidget* owner, const QString& title, const QString& message) override {
+        QMessageBox box(QMessageBox::NoIcon, title, message, QMessageBox::NoButton, owner);
+        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+    }
+
+    void about(QWidget* owner, const QString& title, const QString& name, const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, title, name, QMessageBox::NoButton, owner);
+        box.setInformativeText(text);
+        const QIcon icon = owner ? owner->windowIcon() : QApplication::windowIcon();
+        if (!icon.isNull())
+            box.setIconPixmap(icon.pixmap(48, 48));
+        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+    }
+
+    std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) override {
+        QFileDialog dialog(owner);
+        prepareFileDialog(dialog, request);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // A typed name need not exist: loading it then reports the failure.
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!request.proposedPath.isEmpty())
+            dialog.selectFile(request.proposedPath);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+
+    std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) override {
+        QFileDialog dialog(owner);
+        prepareFileDialog(dialog, request);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // An existing file is replaced without a question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (!request.proposedPath.isEmpty())
+            dialog.selectFile(request.proposedPath);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+
+    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial) override {
+        return runFontDialog(owner, initial);
+    }
+
+    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override {
+        const QColor chosen = QColorDialog::getColor(initial, owner);
+        if (!chosen.isValid())
+            return std::nullopt;
+        return chosen;
+    }
+};
+
+QtAnswerer& realAnswerer() {
+    static QtAnswerer instance;
+    return instance;
+}
+
+Answerer* current = nullptr;
+
+}  // namespace
+
+Answerer& answerer() { return current ? *current : realAnswerer(); }
+
+void setAnswerer(Answerer* replacement) { current = replacement; }
+
+QString errorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void showError(QWidget* owner, const QString& message) { answerer().error(owner, errorBoxText(message)); }
+
+bool guarded(QWidget* owner, const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const Error& e) {
+        showError(owner, e.message());
+        return false;
+    }
+}
+
+}  // namespace verlo::platform

@@ -1,0 +1,78 @@
+#include "platform/font_dialog.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+#include <array>
+
+namespace verlo::platform {
+
+namespace {
+
+struct BasicColor {
+    const char* name;
+    QRgb rgb;
+};
+
+constexpr std::array<BasicColor, 16> kBasicColors{{
+    {"黒", 0x000000}, {"マルーン", 0x800000}, {"緑", 0x008000}, {"オリーブ", 0x808000},
+    {"ネイビー", 0x000080}, {"紫", 0x800080}, {"ティール", 0x008080}, {"灰色", 0x808080},
+    {"シルバー", 0xC0C0C0}, {"赤", 0xFF0000}, {"ライム", 0x00FF00}, {"黄", 0xFFFF00},
+    {"青", 0x0000FF}, {"フクシア", 0xFF00FF}, {"水色", 0x00FFFF}, {"白", 0xFFFFFF},
+}};
+
+QIcon swatch(const QColor& c) {
+    QPixmap pm(24, 12);
+    pm.fill(c);
+    return QIcon(pm);
+}
+
+}  // namespace
+
+std::optional<FontChoice> runFontDialog(QWidget* owner, const FontChoice& initial) {
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("フォント"));
+    auto* layout = new QVBoxLayout(&dialog);
+
+    auto* chooser = new QFontDialog(initial.font, &dialog);
+    chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    chooser->setWindowFlags(Qt::Widget);
+    layout->addWidget(chooser);
+
+    auto* colorRow = new QHBoxLayout;
+    auto* colorLabel = new QLabel(QStringLiteral("色(&C):"), &dialog);
+    auto* colors = new QComboBox(&dialog);
+    colorLabel->setBuddy(colors);
+    int selected = -1;
+    for (const auto& c : kBasicColors) {
+        const QColor color = QColor::fromRgb(c.rgb);
+        colors->addItem(swatch(color), QString::fromUtf8(c.name), color);
+        if (color.rgb() == initial.color.rgb())
+            selected = colors->count() - 1;
+    }
+    if (selected < 0) {
+        // A colour chosen elsewhere stays on offer as it is.
+        colors->addItem(swatch(initial.color), QStringLiteral("カスタム"), initial.color);
+        selected = colors->count() - 1;
+    }
+    colors->setCurrentIndex(selected);
+    colorRow->addWidget(colorLabel);
+    colorRow->addWidget(colors, 1);
+    layout->addLayout(colorRow);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FontChoice{chooser->currentFont(), colors->currentData().value<QColor>()};
+}
+
+}  // namespace verlo::platform
