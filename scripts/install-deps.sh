@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth x11-utils imagemagick
+  chromium
   desktop-file-utils dpkg-dev file librsvg2-bin
 )
 
