@@ -15,7 +15,6 @@ namespace {
 
 const QString kProgramTitle = QStringLiteral("Verlo");
 
-
 QString selectedFilterOf(const FileDialogRequest& r) {
     if (r.selectedFilter >= 0 && r.selectedFilter < r.filters.size())
         return r.filters.at(r.selectedFilter);

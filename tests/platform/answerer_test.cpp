@@ -1,0 +1,102 @@
+// The standard boxes: the error box text, and the real Qt boxes driven by keys.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "platform/answerer.h"
+#include "platform/error.h"
+#include "support/scripted_answerer.h"
+
+using namespace verlo::platform;
+
+TEST(ErrorBoxText, FullStopAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(errorBoxText("ファイル a.txt は開けません"), QStringLiteral("ファイル a.txt は開けません."));
+    EXPECT_EQ(errorBoxText("abc"), "abc.");
+    EXPECT_EQ(errorBoxText("abc/"), "abc/.");  // "/" sorts after "."
+    EXPECT_EQ(errorBoxText("abc."), "abc.");
+    EXPECT_EQ(errorBoxText("abc)"), "abc)");
+    EXPECT_EQ(errorBoxText("abc-"), "abc-");
+    EXPECT_EQ(errorBoxText("abc "), "abc ");
+    EXPECT_EQ(errorBoxText(""), "");
+}
+
+TEST(Guarded, ShowsTheErrorAndReportsTheAbandonedCommand) {
+    verlo::test::ScriptedAnswerer answers;
+    bool ranOn = false;
+    EXPECT_FALSE(guarded(nullptr, [&] {
+        throw Error("ファイル x を作成できません");
+        ranOn = true;
+    }));
+    EXPECT_FALSE(ranOn);
+    EXPECT_EQ(answers.errors(), QStringList{"ファイル x を作成できません."});
+    EXPECT_TRUE(guarded(nullptr, [] {}));
+    EXPECT_EQ(answers.errors().size(), 1);
+}
+
+namespace {
+
+// Runs `inspect` on the modal box once it is up, then presses `key` in it.
+void whenBoxShows(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
+    QTimer::singleShot(0, [inspect, key] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        inspect(box);
+        QTest::keyClick(box, key);
+    });
+}
+
+QStringList buttonTexts(QMessageBox* box) {
+    QStringList out;
+    for (auto* b : box->buttons())
+        out << b->text();
+    return out;
+}
+
+}  // namespace
+
+TEST(RealAnswerer, ErrorBox) {
+    whenBoxShows([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "Verlo");
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->text(), "ファイル x は開けません.");
+        EXPECT_EQ(buttonTexts(box), QStringList{"OK"});
+    }, Qt::Key_Return);
+    showError(nullptr, "ファイル x は開けません");
+}
+
+TEST(RealAnswerer, ConfirmEnterIsYesEscapeIsNo) {
+    auto check = [](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "確認");
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(box->text(), "ファイルに変更があります。保存しますか？");
+        QStringList texts = buttonTexts(box);
+        texts.sort();
+        EXPECT_EQ(texts, (QStringList{"いいえ(&N)", "はい(&Y)"}));
+    };
+    whenBoxShows(check, Qt::Key_Return);
+    EXPECT_TRUE(answerer().confirm(nullptr, "確認", "ファイルに変更があります。保存しますか？"));
+    whenBoxShows(check, Qt::Key_Escape);
+    EXPECT_FALSE(answerer().confirm(nullptr, "確認", "ファイルに変更があります。保存しますか？"));
+}
+
+TEST(RealAnswerer, InformHasNoIconAndOneOk) {
+    whenBoxShows([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "Verlo");
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(buttonTexts(box), QStringList{"OK"});
+    }, Qt::Key_Escape);
+    answerer().inform(nullptr, "Verlo", "12");
+}
+
+TEST(RealAnswerer, AboutShowsNameAndLines) {
+    whenBoxShows([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "バージョン情報");
+        EXPECT_EQ(box->text(), "Verlo.exe ver 1.03");
+        EXPECT_EQ(box->informativeText(), "line 1\r\nline 2");
+    }, Qt::Key_Return);
+    answerer().about(nullptr, "バージョン情報", "Verlo.exe ver 1.03", "line 1\r\nline 2");
+}
