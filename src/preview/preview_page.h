@@ -1,0 +1,25 @@
+// The print preview page: the document as a small HTML page, in vertical writing when the
+// window writes vertically, in the edit control's font. Bytes in the code page, no
+// byte-order mark, no character-set declaration.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class QFont;
+
+namespace verlo::preview {
+
+// The page for `text` (the document's bytes). verHor 1 adds the vertical-writing
+// declarations with a column height of fontSizePt * retsu points. The text's & < > are
+// written as entities and every CR LF as <BR>; the font name goes in with & < > " as
+// entities (and a character the code page cannot hold as a numeric reference).
+std::string PreviewPage(std::string_view text, const QString& fontName, int fontSizePt, std::int32_t verHor,
+                        std::int32_t retsu);
+
+// The font size in whole points as the page states it.
+int PreviewFontSize(const QFont& font);
+
+}  // namespace verlo::preview
