@@ -1,0 +1,71 @@
+// The print preview command and where its page lives.
+#include "preview/print_preview.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "edit/edit_control.h"
+#include "platform/answerer.h"
+#include "platform/file_io.h"
+#include "platform/settings.h"
+#include "platform/shell.h"
+#include "preview/preview_page.h"
+
+namespace verlo::preview {
+
+namespace {
+const QString kPageName = QStringLiteral("print.html");
+}
+
+QString PreviewPagePath(const QString& programDir, const QString& xdgCacheHome, const QString& homeDir) {
+    // An installed program's folder is not writable on Linux; a build tree's is.
+    const QFileInfo folder(programDir);
+    if (!programDir.isEmpty() && folder.isDir() && folder.isWritable())
+        return QDir(folder.absoluteFilePath()).filePath(kPageName);
+    const QString cache = (!xdgCacheHome.isEmpty() && QDir::isAbsolutePath(xdgCacheHome))
+                              ? xdgCacheHome
+                              : QDir(homeDir).filePath(QStringLiteral(".cache"));
+    return QDir::cleanPath(cache + QStringLiteral("/Verlo/") + kPageName);
+}
+
+QString PreviewPagePath() {
+    return PreviewPagePath(QCoreApplication::applicationDirPath(), qEnvironmentVariable("XDG_CACHE_HOME"),
+                           QDir::homePath());
+}
+
+bool WritePreviewPage(const QString& path, std::string_view bytes) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+    return platform::writeFileReplacing(path, bytes);
+}
+
+PrintPreview::Opener PrintPreview::DesktopOpener() {
+    return [](const QString& path) { platform::openWithDesktop(path); };
+}
+
+PrintPreview::PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const platform::Settings& settings,
+                           QWidget* owner, Opener open, PathChooser pagePath)
+    : memo2_(memo2),
+      memo1_(memo1),
+      settings_(settings),
+      owner_(owner),
+      open_(std::move(open)),
+      pagePath_(std::move(pagePath)) {}
+
+QString PrintPreview::N14Click() {
+    const QFont font = memo2_.textFont();
+    const std::string page =
+        PreviewPage(memo2_.text(), font.family(), PreviewFontSize(font), settings_.VerHor, settings_.Retsu);
+
+    // Staged in the scratch control and saved from there unchanged.
+    memo1_.setText(page);
+    const QString path = QFileInfo(pagePath_()).absoluteFilePath();
+    if (!WritePreviewPage(path, memo1_.text())) {
+        platform::showError(owner_, QStringLiteral("ファイル %1 を作成できません").arg(QDir::toNativeSeparators(path)));
+        return QString();
+    }
+    if (open_) open_(path);
+    return path;
+}
+
+}  // namespace verlo::preview

@@ -1,0 +1,61 @@
+// The print preview command: the page is built from the document, staged in the main
+// window's scratch control, written to print.html and opened with the desktop's program
+// for HTML files.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string_view>
+
+class QWidget;
+
+namespace verlo::platform {
+struct Settings;
+}
+namespace verlo::edit {
+class EditControl;
+}
+
+namespace verlo::preview {
+
+// Where the page goes: print.html in programDir when that is a writable folder; else
+// <cache>/Verlo/print.html, <cache> being xdgCacheHome when it is an absolute path and
+// homeDir/.cache otherwise.
+QString PreviewPagePath(const QString& programDir, const QString& xdgCacheHome, const QString& homeDir);
+// The same for this program: its own folder, $XDG_CACHE_HOME, the home folder.
+QString PreviewPagePath();
+
+// Writes the page's bytes to path, replacing any earlier page whole (never half written)
+// and creating the folder when it is missing. False when the page could not be written.
+bool WritePreviewPage(const QString& path, std::string_view bytes);
+
+// The "IEで印刷プレビュー" command.
+class PrintPreview {
+public:
+    // Hands the page to the desktop's program for HTML files; the outcome is not looked at.
+    using Opener = std::function<void(const QString& path)>;
+    using PathChooser = std::function<QString()>;
+
+    static Opener DesktopOpener();
+
+    // memo2 holds the document, memo1 is the hidden scratch control; settings gives VerHor
+    // and Retsu; owner parents the error box.
+    PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const platform::Settings& settings,
+                 QWidget* owner, Opener open = DesktopOpener(),
+                 PathChooser pagePath = [] { return PreviewPagePath(); });
+
+    // Builds, writes and opens the page. A page that cannot be written shows
+    // "ファイル <full path> を作成できません" and opens nothing. Returns the page's path,
+    // empty when it was not written.
+    QString N14Click();
+
+private:
+    edit::EditControl& memo2_;
+    edit::EditControl& memo1_;
+    const platform::Settings& settings_;
+    QWidget* owner_;
+    Opener open_;
+    PathChooser pagePath_;
+};
+
+}  // namespace verlo::preview
