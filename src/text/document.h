@@ -18,22 +18,30 @@ namespace verlo::text {
 inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 // What one change did, as the listener sees it (after the change).
+// The hard lines [firstLine, firstLine + linesRemoved] before the change became the lines
+// [firstLine, firstLine + linesAdded] after it; the lines before firstLine are untouched
+// and the lines after keep their text (their starts moved by inserted - removed).
+// firstLine is the line that held pos before the change, or the line before it when the
+// change joins that line to the previous one (a CR LF formed by inserting LF after CR, or
+// a line break removed at pos). A change inside one line has linesRemoved = linesAdded = 0.
 struct Change {
     std::size_t pos = 0;        // where it happened
     std::size_t removed = 0;    // bytes removed at pos
     std::size_t inserted = 0;   // bytes inserted at pos
-    std::size_t firstLine = 0;  // hard line that held pos before the change
-    std::size_t linesRemoved = 0;  // hard line breaks removed
-    std::size_t linesAdded = 0;    // hard line breaks inserted
+    std::size_t firstLine = 0;  // first hard line touched (see above)
+    std::size_t linesRemoved = 0;  // line starts removed (line breaks, CR LF counting once)
+    std::size_t linesAdded = 0;    // line starts added
 };
 
+// Told of every change after it is applied. It must not change the document from
+// within documentChanged (it may read it).
 class DocumentListener {
 public:
     virtual ~DocumentListener() = default;
     virtual void documentChanged(const Change& change) = 0;
 };
 
-// How a change enters the undo history.
+// How a change enters the undo history (the full rules are in undo_history.h).
 enum class EditKind {
     Typing,       // one typed character (or a line break typed as Enter): coalesces with the typing before it
     Edit,         // an undoable step of its own (delete key, cut, paste, input-method commit)
@@ -44,6 +52,7 @@ enum FindFlags : unsigned {
     FindNone = 0,
     FindMatchCase = 1,  // without it, Latin letters A-Z/a-z match either case
     FindWholeWord = 2,  // a match must not be preceded or followed by a word character
+                        // (a one-byte ASCII letter, digit or underscore)
 };
 
 // The selection to show after undo or redo: anchor and caret byte positions.
@@ -74,7 +83,10 @@ public:
     // the document is then modified. Loading a file calls setModified(false) afterwards.
     void setText(std::string_view bytes);
 
-    // The one choke point for every change.
+    // The one choke point for every change: replaces [pos, pos + len) by bytes, recording
+    // undo, updating the line index and notifying the listener, in that order. pos and len
+    // are clamped to the text. Replacing nothing by nothing changes nothing (a NotUndoable
+    // one still empties the history, like emptyUndo()).
     void replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind);
 
     // ---- character rules on the document's bytes (see cp932.h)
@@ -85,21 +97,27 @@ public:
     std::size_t prevCaretPos(std::size_t pos) const;
     std::size_t snapCaretPos(std::size_t pos) const;  // at or before pos
 
-    // ---- hard lines
+    // ---- hard lines (O(log lines); a position past the end counts as the end, a line
+    // past the last gives npos, and a break length of 0)
     std::size_t lineCount() const;
     std::size_t lineOfPos(std::size_t pos) const;
     std::size_t lineStart(std::size_t line) const;
     std::size_t lineEnd(std::size_t line) const;  // position of the line's break (or length())
     std::size_t lineBreakLength(std::size_t line) const;  // 0, 1 or 2
 
-    // ---- search: first match at a character start in [from, to), or npos
+    // ---- search: first match at a character start in [from, to), or npos (also for an
+    // empty needle). The match lies wholly inside [from, to) and ends at a character
+    // boundary. Each call costs the bytes it scans, not the bytes before from, so repeated
+    // calls from increasing positions (replace all) stay linear.
     std::size_t find(std::string_view needle, std::size_t from, std::size_t to, unsigned flags) const;
 
     // ---- undo
     bool canUndo() const;
     bool canRedo() const;
-    Range undo();  // no-op returning the current {0,0} when there is nothing to undo
-    Range redo();
+    // Undo selects the text it restored (anchor at its start, caret at its end; a caret
+    // where text was removed); redo puts the caret after what it reinserted.
+    Range undo();  // no-op returning {0,0} when there is nothing to undo
+    Range redo();  // likewise
     void emptyUndo();
     // Ends the current typing run: the next Typing change starts a new undo step.
     // The view calls it whenever the caret moves by other means than typing.

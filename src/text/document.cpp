@@ -1,0 +1,239 @@
+#include "text/document.h"
+
+#include <algorithm>
+#include <cassert>
+#include <vector>
+
+#include "text/byte_scan.h"
+#include "text/cp932.h"
+#include "text/gap_vector.h"
+#include "text/line_index.h"
+#include "text/search.h"
+#include "text/undo_history.h"
+
+namespace verlo::text {
+
+struct Document::Impl {
+    GapVector<char> bytes;
+    LineIndex lines;
+    UndoHistory history;
+    DocumentListener* listener = nullptr;
+    std::vector<std::size_t> addedStarts;  // scratch of apply()
+
+    std::uint8_t at(std::size_t i) const { return static_cast<std::uint8_t>(bytes.at(i)); }
+    auto accessor() const {
+        return [this](std::size_t i) { return at(i); };
+    }
+
+    TextParts parts() const {
+        const auto p = bytes.parts();
+        return {reinterpret_cast<const std::uint8_t*>(p.front), p.frontSize,
+                reinterpret_cast<const std::uint8_t*>(p.back), p.backSize};
+    }
+
+    // After the change: is s (0 < s <= size) a line start? It is when the byte before is
+    // LF, or CR not followed by LF.
+    bool isLineStart(std::size_t s) const {
+        const std::uint8_t before = at(s - 1);
+        return before == '\n' || (before == '\r' && (s == bytes.size() || at(s) != '\n'));
+    }
+
+    // Applies a change to the bytes and the line index, then tells the listener.
+    void apply(std::size_t pos, std::size_t len, std::string_view in) {
+        Change change;
+        change.pos = pos;
+        change.removed = len;
+        change.inserted = in.size();
+
+        // Old line starts in [pos, pos + len] depend on changed bytes; line 0 never does.
+        std::size_t first = pos == 0 ? 1 : lines.upperBound(pos - 1);
+        const std::size_t past = lines.upperBound(pos + len);
+        const bool startedAtPos = first < past && lines.start(first) == pos;
+
+        if (pos == 0 && len == bytes.size()) {
+            bytes.assign(in.data(), in.size());
+        } else {
+            bytes.erase(pos, len);
+            bytes.insert(pos, in.data(), in.size());
+        }
+
+        // New line starts in [pos, pos + in.size()].
+        addedStarts.clear();
+        if (pos > 0 && isLineStart(pos)) addedStarts.push_back(pos);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(in.data());
+        const auto* end = data + in.size();
+        for (const auto* p = data; (p = findEither(p, end, '\r', '\n')) != end; ++p) {
+            const std::size_t s = pos + static_cast<std::size_t>(p - data) + 1;
+            if (*p == '\n' || (p + 1 < end ? p[1] != '\n' : isLineStart(s))) addedStarts.push_back(s);
+        }
+
+        // A start at pos that stays is not a change of lines.
+        std::size_t skip = 0;
+        if (startedAtPos && !addedStarts.empty() && addedStarts[0] == pos) {
+            ++first;
+            skip = 1;
+        }
+        change.firstLine = first - 1;
+        change.linesRemoved = past - first;
+        change.linesAdded = addedStarts.size() - skip;
+        lines.replaceStarts(first, change.linesRemoved, addedStarts.data() + skip, change.linesAdded,
+                            in.size() - len);
+        if (listener) listener->documentChanged(change);
+    }
+};
+
+Document::Document() : d(std::make_unique<Impl>()) {}
+Document::~Document() = default;
+
+void Document::setListener(DocumentListener* listener) { d->listener = listener; }
+
+std::size_t Document::length() const { return d->bytes.size(); }
+
+std::uint8_t Document::byteAt(std::size_t pos) const { return pos < length() ? d->at(pos) : 0; }
+
+std::string Document::text() const { return slice(0, length()); }
+
+std::string Document::slice(std::size_t pos, std::size_t len) const {
+    pos = std::min(pos, length());
+    len = std::min(len, length() - pos);
+    std::string out(len, '\0');
+    d->bytes.copy(pos, len, out.data());
+    return out;
+}
+
+std::string_view Document::view(std::size_t pos, std::size_t len) {
+    pos = std::min(pos, length());
+    len = std::min(len, length() - pos);
+    return {d->bytes.contiguous(pos, len), len};
+}
+
+void Document::setText(std::string_view bytes) { replace(0, length(), bytes, EditKind::NotUndoable); }
+
+void Document::replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind) {
+    pos = std::min(pos, length());
+    len = std::min(len, length() - pos);
+    if (len == 0 && bytes.empty()) {
+        // Nothing changes; a not-undoable "change" still empties the history.
+        if (kind == EditKind::NotUndoable) d->history.empty();
+        return;
+    }
+    if (kind == EditKind::NotUndoable) d->history.forgetAll();
+    else d->history.record(pos, slice(pos, len), bytes, kind);
+    d->apply(pos, len, bytes);
+}
+
+// ---- character rules
+
+std::size_t Document::charLength(std::size_t pos) const {
+    return cp932::charLengthAt(d->accessor(), length(), pos);
+}
+
+std::size_t Document::nextCaretPos(std::size_t pos) const {
+    pos = snapCaretPos(pos);
+    if (pos >= length()) return length();
+    if (d->at(pos) == '\r' && pos + 1 < length() && d->at(pos + 1) == '\n') return pos + 2;
+    return pos + charLength(pos);
+}
+
+std::size_t Document::prevCaretPos(std::size_t pos) const {
+    pos = snapCaretPos(pos);
+    if (pos == 0) return 0;
+    if (d->at(pos - 1) == '\n' && pos >= 2 && d->at(pos - 2) == '\r') return pos - 2;
+    const std::size_t floor = d->lines.start(d->lines.lineOf(pos - 1));
+    return cp932::prevBoundaryAt(d->accessor(), length(), pos, floor);
+}
+
+std::size_t Document::snapCaretPos(std::size_t pos) const {
+    const std::size_t n = length();
+    if (pos >= n) return n;
+    // A line start is always a character start: walk back no further than it.
+    const std::size_t floor = d->lines.start(d->lines.lineOf(pos));
+    std::size_t p = cp932::snapBackAt(d->accessor(), n, pos, floor);
+    if (p > 0 && d->at(p) == '\n' && d->at(p - 1) == '\r') --p;
+    return p;
+}
+
+// ---- hard lines
+
+std::size_t Document::lineCount() const { return d->lines.lineCount(); }
+
+std::size_t Document::lineOfPos(std::size_t pos) const { return d->lines.lineOf(std::min(pos, length())); }
+
+std::size_t Document::lineStart(std::size_t line) const {
+    return line < lineCount() ? d->lines.start(line) : npos;
+}
+
+std::size_t Document::lineEnd(std::size_t line) const {
+    if (line >= lineCount()) return npos;
+    if (line + 1 == lineCount()) return length();
+    return d->lines.start(line + 1) - lineBreakLength(line);
+}
+
+std::size_t Document::lineBreakLength(std::size_t line) const {
+    if (line + 1 >= lineCount()) return 0;
+    const std::size_t next = d->lines.start(line + 1);
+    if (d->at(next - 1) == '\n' && next >= 2 && d->at(next - 2) == '\r') return 2;
+    return 1;
+}
+
+// ---- search
+
+std::size_t Document::find(std::string_view needle, std::size_t from, std::size_t to, unsigned flags) const {
+    return findInText(d->parts(), needle, from, to, flags);
+}
+
+// ---- undo
+
+bool Document::canUndo() const { return d->history.canUndo(); }
+bool Document::canRedo() const { return d->history.canRedo(); }
+
+Range Document::undo() {
+    const UndoStep* step = d->history.takeUndo();
+    if (!step) return {};
+    Range range;
+    for (auto it = step->rbegin(); it != step->rend(); ++it) {
+        d->apply(it->pos, it->inserted.size(), it->removed);
+        range = {it->pos, it->pos + it->removed.size()};
+    }
+    return range;
+}
+
+Range Document::redo() {
+    const UndoStep* step = d->history.takeRedo();
+    if (!step) return {};
+    Range range;
+    for (const UndoAction& action : *step) {
+        d->apply(action.pos, action.removed.size(), action.inserted);
+        range.anchor = range.caret = action.pos + action.inserted.size();
+    }
+    return range;
+}
+
+void Document::emptyUndo() { d->history.empty(); }
+void Document::breakTyping() { d->history.breakTyping(); }
+void Document::beginGroup() { d->history.beginGroup(); }
+void Document::endGroup() { d->history.endGroup(); }
+
+bool Document::modified() const { return d->history.modified(); }
+void Document::setModified(bool modified) { d->history.setModified(modified); }
+
+// ---- line breaks
+
+std::string toCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace verlo::text

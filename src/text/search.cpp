@@ -1,0 +1,133 @@
+#include "text/search.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "text/byte_scan.h"
+#include "text/cp932.h"
+#include "text/document.h"
+
+namespace verlo::text {
+namespace {
+
+constexpr bool isAsciiLetter(std::uint8_t b) { return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z'); }
+
+// What the matcher needs to know of the needle.
+struct Needle {
+    const std::uint8_t* bytes;
+    std::size_t size;
+    std::vector<bool> folds;    // byte i is a one-byte Latin letter compared without case
+    bool anyFold = false;
+    bool endsWithLoneLead = false;  // its last character is a lead byte standing alone
+    std::size_t anchor = 0;         // index of the byte the scan looks for
+    std::uint8_t anchorA = 0, anchorB = 0;
+
+    Needle(std::string_view s, bool matchCase)
+        : bytes(reinterpret_cast<const std::uint8_t*>(s.data())), size(s.size()), folds(s.size(), false) {
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < size; i += cp932::charLength(s, i)) {
+            last = i;
+            if (!matchCase && cp932::charLength(s, i) == 1 && isAsciiLetter(bytes[i])) folds[i] = anyFold = true;
+        }
+        endsWithLoneLead = cp932::charLength(s, last) == 1 && cp932::isLeadByte(bytes[last]);
+        // Scan for the last byte that is compared exactly (trail bytes are more varied
+        // than lead bytes); for an all-letter needle, for either case of its first letter.
+        anchor = size;
+        for (std::size_t i = size; i-- > 0;)
+            if (!folds[i]) {
+                anchor = i;
+                break;
+            }
+        if (anchor == size) {
+            anchor = 0;
+            anchorA = bytes[0] | 0x20;
+            anchorB = bytes[0] & ~0x20;
+        } else {
+            anchorA = anchorB = bytes[anchor];
+        }
+    }
+
+    bool matchesAt(const TextParts& text, std::size_t p) const {
+        if (p + size <= text.frontSize || p >= text.frontSize) {
+            const std::uint8_t* t = p >= text.frontSize ? text.back + (p - text.frontSize) : text.front + p;
+            if (!anyFold) return std::memcmp(t, bytes, size) == 0;
+            for (std::size_t i = 0; i < size; ++i)
+                if (folds[i] ? (t[i] | 0x20) != (bytes[i] | 0x20) : t[i] != bytes[i]) return false;
+            return true;
+        }
+        for (std::size_t i = 0; i < size; ++i) {
+            const std::uint8_t t = text.at(p + i);
+            if (folds[i] ? (t | 0x20) != (bytes[i] | 0x20) : t != bytes[i]) return false;
+        }
+        return true;
+    }
+};
+
+// Tells whether candidate positions, asked in ascending order, are character starts.
+class StartFinder {
+public:
+    explicit StartFinder(const TextParts& text) : text_(text) {}
+
+    bool isStart(std::size_t p) {
+        const auto at = [this](std::size_t i) { return text_.at(i); };
+        // known_ <= p is a start (candidates ascend); walk back at most to it.
+        std::size_t k = p;
+        while (k > known_ && cp932::isLeadByte(text_.at(k - 1))) --k;
+        while (k < p) k += cp932::charLengthAt(at, text_.size(), k);
+        known_ = k;
+        return k == p;
+    }
+
+private:
+    const TextParts& text_;
+    std::size_t known_ = 0;
+};
+
+}  // namespace
+
+std::size_t findInText(const TextParts& text, std::string_view needleBytes, std::size_t from, std::size_t to,
+                       unsigned flags) {
+    const std::size_t size = text.size();
+    if (to > size) to = size;
+    if (needleBytes.empty() || from >= to || to - from < needleBytes.size()) return npos;
+    const Needle needle(needleBytes, (flags & FindMatchCase) != 0);
+    const bool wholeWord = (flags & FindWholeWord) != 0;
+    const auto at = [&text](std::size_t i) { return text.at(i); };
+    StartFinder starts(text);
+
+    const auto accept = [&](std::size_t p) {
+        if (!needle.matchesAt(text, p) || !starts.isStart(p)) return false;
+        const std::size_t end = p + needle.size;
+        if (needle.endsWithLoneLead && end < size && cp932::isTrailByte(text.at(end))) return false;
+        if (wholeWord) {
+            if (p > 0) {
+                const std::size_t before = cp932::prevBoundaryAt(at, size, p);
+                if (p - before == 1 && isWordByte(text.at(before))) return false;
+            }
+            if (end < size && cp932::charLengthAt(at, size, end) == 1 && isWordByte(text.at(end))) return false;
+        }
+        return true;
+    };
+
+    // Anchor positions q = p + anchor for p in [from, to - size].
+    const std::size_t qFirst = from + needle.anchor;
+    const std::size_t qEnd = to - needle.size + needle.anchor + 1;
+    const struct {
+        const std::uint8_t* data;
+        std::size_t begin, end;  // the text positions this piece holds
+    } pieces[2] = {{text.front, 0, text.frontSize}, {text.back, text.frontSize, size}};
+    for (const auto& piece : pieces) {
+        const std::size_t b = std::max(qFirst, piece.begin), e = std::min(qEnd, piece.end);
+        if (b >= e) continue;
+        const std::uint8_t* const first = piece.data + (b - piece.begin);
+        const std::uint8_t* const last = piece.data + (e - piece.begin);
+        for (const std::uint8_t* q = first; (q = findEither(q, last, needle.anchorA, needle.anchorB)) != last; ++q) {
+            const std::size_t p = piece.begin + static_cast<std::size_t>(q - piece.data) - needle.anchor;
+            if (accept(p)) return p;
+        }
+    }
+    return npos;
+}
+
+}  // namespace verlo::text
