@@ -1,0 +1,109 @@
+#include "edit/glyph_cache.h"
+
+#include <unicode/uchar.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "text/codec.h"
+
+namespace verlo::edit {
+namespace {
+
+int roundToInt(float v) { return static_cast<int>(std::lround(v)); }
+
+bool isControl(char32_t c) { return c < 0x20 || c == 0x7F; }
+
+// Greek and Cyrillic letters of the code page are full-width in Japanese fonts and stand
+// upright in vertical Japanese text, although Unicode marks them for turning.
+bool isFullWidthLetterUpright(char32_t c, float horizontalAdvance, float em) {
+    return c >= 0x0370 && c <= 0x04FF && horizontalAdvance >= em * 0.9f;
+}
+
+}  // namespace
+
+GlyphCache::GlyphCache(const QFont& font, Writing writing, int fullWidthAdvance, int tabAdvance)
+    : fonts_(font),
+      writing_(writing),
+      fullWidthAdvance_(fullWidthAdvance),
+      tabAdvance_(tabAdvance),
+      emPixels_(fonts_.face(0).raw.isValid() ? static_cast<float>(fonts_.face(0).raw.pixelSize())
+                                             : static_cast<float>(fullWidthAdvance)) {
+    if (writing_ == Writing::Vertical) {
+        for (int d = 0; d < 10; ++d) {
+            const char32_t c = U'0' + static_cast<char32_t>(d);
+            int face = fonts_.faceFor(c);
+            if (face < 0) face = 0;
+            const std::uint32_t glyph = fonts_.glyphIndex(face, c);
+            digits_[static_cast<std::size_t>(d)] = {static_cast<std::uint16_t>(glyph), static_cast<std::uint8_t>(face),
+                                                    fonts_.horizontalAdvance(face, glyph)};
+        }
+    }
+}
+
+GlyphCache::Page* GlyphCache::allocate(std::size_t page) {
+    pages_[page] = std::make_unique<Page>();
+    return pages_[page].get();
+}
+
+void GlyphCache::fill(GlyphEntry& e, const std::uint8_t* p, std::size_t length) {
+    std::size_t decoded = 0;
+    const std::string_view bytes(reinterpret_cast<const char*>(p), length);
+    const char32_t raw = text::codec::decodeChar(bytes, 0, &decoded);
+    e.length = static_cast<std::uint8_t>(decoded ? decoded : length);
+    if (raw == U'\t') {
+        e.kind = GlyphKind::Blank;
+        e.advance = static_cast<std::int16_t>(tabAdvance_);
+        return;
+    }
+    if (text::codec::isInvalidByteMark(raw) || isControl(raw)) {
+        e.kind = GlyphKind::Mark;
+        e.advance = static_cast<std::int16_t>(fullWidthAdvance_);
+        return;
+    }
+    fillGlyph(e, text::codec::standsFor(raw));
+}
+
+void GlyphCache::fillGlyph(GlyphEntry& e, char32_t c) {
+    int face = fonts_.faceFor(c);
+    if (face < 0) face = 0;  // no installed font has it: the primary font's missing-glyph mark
+    const GlyphFonts::Face& f = fonts_.face(face);
+    const std::uint32_t glyph = fonts_.glyphIndex(face, c);
+    const float horizontal = fonts_.horizontalAdvance(face, glyph);
+    e.face = static_cast<std::uint8_t>(face);
+    e.glyph = static_cast<std::uint16_t>(glyph);
+    // Whole pixels, as the screen draws them; a character never takes no room at all.
+    const int horizontalAdvance = std::max(1, roundToInt(horizontal));
+    if (writing_ == Writing::Horizontal) {
+        e.kind = GlyphKind::Upright;
+        e.advance = static_cast<std::int16_t>(horizontalAdvance);
+        return;
+    }
+
+    const GlyphFonts::Vertical v = fonts_.shapeVertical(face, c);
+    const bool hasVerticalForm = v.glyph != glyph;
+    const auto orientation = static_cast<UVerticalOrientation>(u_getIntPropertyValue(static_cast<UChar32>(c),
+                                                                                     UCHAR_VERTICAL_ORIENTATION));
+    const bool turns = (orientation == U_VO_ROTATED || orientation == U_VO_TRANSFORMED_ROTATED) &&
+                       !hasVerticalForm && !isFullWidthLetterUpright(c, horizontal, emPixels_);
+    if (turns) {
+        e.kind = GlyphKind::Turned;
+        e.advance = static_cast<std::int16_t>(horizontalAdvance);
+        e.dx = 0;
+        e.dy = static_cast<float>(roundToInt(f.emCentre));
+        return;
+    }
+    // Upright: a full-width character's cell is the full-width advance, other vertical
+    // advances in proportion; the glyph is centred in its cell.
+    e.kind = GlyphKind::Upright;
+    e.glyph = static_cast<std::uint16_t>(v.glyph);
+    const int advance = std::max(1, roundToInt(static_cast<float>(v.yAdvance) * static_cast<float>(fullWidthAdvance_) /
+                                               static_cast<float>(f.upem)));
+    e.advance = static_cast<std::int16_t>(advance);
+    const float fontAdvance = static_cast<float>(v.yAdvance) * f.scale;
+    e.dx = static_cast<float>(roundToInt(static_cast<float>(v.xOffset) * f.scale));
+    e.dy = static_cast<float>(roundToInt((static_cast<float>(advance) - fontAdvance) / 2 -
+                                         static_cast<float>(v.yOffset) * f.scale));
+}
+
+}  // namespace verlo::edit

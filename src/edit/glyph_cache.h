@@ -1,0 +1,92 @@
+// The per-font glyph cache of a Typesetter: for every CP932 code met, the glyph that
+// draws it in one writing direction, its whole-pixel advance along the inline axis and
+// where to put it. Each entry is filled once, on first use (shaping happens only then).
+//
+// Entries are indexed by the bytes themselves (a one-byte character by its byte, a
+// two-byte one by lead and trail), in pages of 256 allocated as they are first needed, so
+// a lookup decodes nothing.
+#pragma once
+
+#include <QFont>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "edit/glyph_fonts.h"
+#include "edit/typesetter.h"
+#include "text/cp932.h"
+
+namespace verlo::edit {
+
+enum class GlyphKind : std::uint8_t {
+    Unfilled,  // not looked at yet
+    Upright,   // drawn as is: every glyph in horizontal writing, upright ones in vertical
+    Turned,    // vertical writing: turned 90° clockwise, em box centred on the column
+    Mark,      // a byte that is not text, or a control character: a boxed hex mark
+    Blank      // a tab: nothing drawn
+};
+
+struct GlyphEntry {
+    // Where the glyph's origin goes, pixels. Horizontal writing: from the pen on the
+    // baseline. Vertical upright: x from the column's centre, y from the cell's top.
+    // Turned: y is the baseline in the turned frame, whose y=0 is the column's centre.
+    float dx = 0;
+    float dy = 0;
+    std::uint16_t glyph = 0;
+    std::int16_t advance = 0;  // along the inline axis, whole pixels
+    std::uint8_t face = 0;     // index into GlyphFonts
+    GlyphKind kind = GlyphKind::Unfilled;
+    std::uint8_t length = 0;   // bytes of the character (1 or 2)
+};
+
+class GlyphCache {
+public:
+    // fullWidthAdvance is the cell of a full-width character along the inline axis (the
+    // advance of "１" in horizontal writing, the font's height in vertical writing).
+    GlyphCache(const QFont& font, Writing writing, int fullWidthAdvance, int tabAdvance);
+
+    // The entry of the character starting at p (a character start, `available` bytes left).
+    const GlyphEntry& at(const std::uint8_t* p, std::size_t available) {
+        const std::uint8_t b0 = p[0];
+        std::size_t page = 0;
+        std::uint8_t index = b0;
+        if (available >= 2 && text::cp932::isLeadByte(b0) && text::cp932::isTrailByte(p[1])) {
+            page = b0;
+            index = p[1];
+        }
+        Page* entries = pages_[page].get();
+        if (!entries) entries = allocate(page);
+        GlyphEntry& e = (*entries)[index];
+        if (e.kind == GlyphKind::Unfilled) fill(e, p, page ? 2 : 1);
+        return e;
+    }
+
+    // The ASCII digits drawn side by side in one upright cell (vertical writing): their
+    // horizontal glyphs and advances.
+    struct Digit {
+        std::uint16_t glyph = 0;
+        std::uint8_t face = 0;
+        float advance = 0;
+    };
+    const Digit& digit(int d) const { return digits_[static_cast<std::size_t>(d)]; }
+
+    GlyphFonts& fonts() { return fonts_; }
+    Writing writing() const { return writing_; }
+
+private:
+    using Page = std::array<GlyphEntry, 256>;
+    Page* allocate(std::size_t page);
+    void fill(GlyphEntry& e, const std::uint8_t* p, std::size_t length);
+    void fillGlyph(GlyphEntry& e, char32_t c);
+
+    GlyphFonts fonts_;
+    Writing writing_;
+    int fullWidthAdvance_;
+    int tabAdvance_;
+    float emPixels_;
+    std::array<std::unique_ptr<Page>, 256> pages_;
+    std::array<Digit, 10> digits_{};
+};
+
+}  // namespace verlo::edit

@@ -1,0 +1,56 @@
+// Where a paragraph's cells may be broken into lines: the Japanese line-breaking rules
+// (kinsoku) and Latin word wrapping, read from the bytes of the paragraph alone.
+//
+// Every character has a few break properties, looked up by its CP932 code in a table
+// built once per process, so wrapping a paragraph decodes nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "edit/typesetter.h"
+
+namespace verlo::edit::line_break {
+
+enum Property : std::uint8_t {
+    kNoStart = 1,      // may not begin a line: 、。」』）ー small kana, closing ASCII punctuation ...
+    kNoEnd = 2,        // may not end a line: 「『（ ...
+    kWord = 4,         // part of a Latin word (non-space ASCII): no break between two of them
+    kSpace = 8,        // an ASCII space: attaches to what precedes it and may hang past the end
+    kInseparable = 16  // ―…‥: no break between two of them
+};
+
+// The break properties of the character whose bytes start at p[0] (length 1 or 2).
+std::uint8_t propertiesOf(const char* p, std::size_t length);
+
+// Properties of a cell of a paragraph (a cell of two digits counts as one word character).
+inline std::uint8_t propertiesOf(std::string_view paragraph, const Cell& cell) {
+    return propertiesOf(paragraph.data() + cell.offset, cell.length);
+}
+
+// True when a line may end between a character with properties `before` and one with
+// `after`, under the full rules.
+constexpr bool mayBreak(std::uint8_t before, std::uint8_t after) {
+    if (after & kNoStart) return false;
+    if (before & kNoEnd) return false;
+    if ((before & kWord) && (after & kWord)) return false;
+    if ((after & kSpace) && !(before & kSpace)) return false;
+    if ((before & kInseparable) && (after & kInseparable)) return false;
+    return true;
+}
+
+// The same when a Latin word is too long for a line and has to be broken inside: only the
+// rules on what may begin and end a line still hold.
+constexpr bool mayBreakInsideWord(std::uint8_t before, std::uint8_t after) {
+    return !(after & kNoStart) && !(before & kNoEnd);
+}
+
+// Fills lineStarts (indexes into cells, the first always 0) for lines of at most `width`
+// along the inline axis. A line always holds at least one cell; one ASCII space at the end
+// of a full line may hang past the width. Linear in the number of cells.
+void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float width,
+          std::vector<std::uint32_t>& lineStarts);
+
+}  // namespace verlo::edit::line_break

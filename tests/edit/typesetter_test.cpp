@@ -1,0 +1,218 @@
+// The typesetter with the installed IPA Gothic: cells, advances, fitting, tate-chu-yoko,
+// marks for bytes that are not text, and lines wrapped by real advances.
+#include "edit/typesetter.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <string>
+
+#include "text/codec.h"
+#include "text/cp932.h"
+
+using verlo::edit::Cell;
+using verlo::edit::Typesetter;
+using verlo::edit::Writing;
+namespace codec = verlo::text::codec;
+
+namespace {
+
+std::string sjis(std::u16string_view text) { return codec::encode(text).bytes; }
+
+QFont ipaGothic(int pixelSize) {
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+std::vector<Cell> cellsOf(const Typesetter& t, const std::string& p) {
+    std::vector<Cell> cells;
+    t.cells(p, cells);
+    return cells;
+}
+
+std::string neko() {
+    QFile file(QStringLiteral(VERLO_TEST_DATA_DIR "/neko.txt"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll().toStdString();
+}
+
+std::vector<std::string> paragraphsOf(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out.push_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) out.push_back(text.substr(start));
+    return out;
+}
+
+}  // namespace
+
+TEST(Typesetter, CellsFollowCharacterBoundaries) {
+    Typesetter t(ipaGothic(16), Writing::Horizontal);
+    const std::string p = sjis(u"表a漢\t ｶ");
+    const std::vector<Cell> cells = cellsOf(t, p);
+    ASSERT_EQ(cells.size(), 6u);
+    const std::uint32_t offsets[] = {0, 2, 3, 5, 6, 7};
+    const std::uint32_t lengths[] = {2, 1, 2, 1, 1, 1};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        EXPECT_EQ(cells[i].offset, offsets[i]) << i;
+        EXPECT_EQ(cells[i].length, lengths[i]) << i;
+    }
+    EXPECT_TRUE(cellsOf(t, "").empty());
+}
+
+TEST(Typesetter, FullWidthAdvanceIsWhatTheScreenMeasures) {
+    for (int px : {13, 16, 21}) {
+        const QFont font = ipaGothic(px);
+        const QFontMetrics metrics(font);
+        Typesetter h(font, Writing::Horizontal);
+        Typesetter v(font, Writing::Vertical);
+        EXPECT_EQ(h.fullWidthAdvance(), metrics.horizontalAdvance(QString::fromUtf8("１")));
+        EXPECT_EQ(v.fullWidthAdvance(), metrics.height());
+        // Every full-width character takes exactly that cell, in both directions.
+        for (Typesetter* t : {&h, &v}) {
+            for (const Cell& c : cellsOf(*t, sjis(u"１０あ漢「」、。ー　ぁ")))
+                EXPECT_EQ(c.advance, static_cast<float>(t->fullWidthAdvance())) << px << " " << c.offset;
+        }
+        EXPECT_GT(h.linePitch(), metrics.height());
+        EXPECT_GT(v.linePitch(), metrics.height());
+    }
+}
+
+TEST(Typesetter, AdvancesAreWholePixels) {
+    const std::string text = neko();
+    for (int px : {13, 15}) {
+        for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+            Typesetter t(ipaGothic(px), w);
+            for (const std::string& p : paragraphsOf(text)) {
+                for (const Cell& c : cellsOf(t, p)) {
+                    EXPECT_EQ(c.advance, std::round(c.advance));
+                    EXPECT_GE(c.advance, 1.f);
+                }
+            }
+        }
+    }
+}
+
+TEST(Typesetter, ALineOfNFullWidthCharactersHoldsExactlyN) {
+    for (int px : {14, 20}) {
+        for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+            Typesetter t(ipaGothic(px), w);
+            const int n = 40;
+            std::u16string line(n + 1, u'猫');
+            const std::string p = sjis(line);
+            std::vector<std::uint32_t> starts;
+            t.wrap(p, cellsOf(t, p), static_cast<float>(t.fullWidthAdvance() * n), starts);
+            EXPECT_EQ(starts, (std::vector<std::uint32_t>{0, static_cast<std::uint32_t>(n)})) << px;
+            const std::string exact = sjis(std::u16string(n, u'猫'));
+            t.wrap(exact, cellsOf(t, exact), static_cast<float>(t.fullWidthAdvance() * n), starts);
+            EXPECT_EQ(starts.size(), 1u) << px;
+        }
+    }
+}
+
+TEST(Typesetter, WrapAppliesTheJapaneseRules) {
+    Typesetter t(ipaGothic(16), Writing::Horizontal);
+    const float width = static_cast<float>(t.fullWidthAdvance() * 4);
+    std::vector<std::uint32_t> starts;
+    const std::string p = sjis(u"吾輩は猫。名前");
+    t.wrap(p, cellsOf(t, p), width, starts);
+    EXPECT_EQ(starts, (std::vector<std::uint32_t>{0, 3}));  // 猫 goes down with 。
+}
+
+TEST(Typesetter, TwoDigitsStandSideBySideInVerticalWriting) {
+    Typesetter v(ipaGothic(16), Writing::Vertical);
+    const float full = static_cast<float>(v.fullWidthAdvance());
+    {
+        const std::vector<Cell> cells = cellsOf(v, sjis(u"12月7日"));
+        ASSERT_EQ(cells.size(), 4u);
+        EXPECT_EQ(cells[0].length, 2u);
+        EXPECT_EQ(cells[0].advance, full);
+        EXPECT_EQ(cells[2].length, 1u);
+        EXPECT_EQ(cells[2].advance, full);  // one digit alone stands upright too
+    }
+    {
+        // Three digits turn, each its own cell of a half-width advance.
+        const std::vector<Cell> cells = cellsOf(v, sjis(u"第123回"));
+        ASSERT_EQ(cells.size(), 5u);
+        for (int i = 1; i <= 3; ++i) {
+            EXPECT_EQ(cells[i].length, 1u);
+            EXPECT_LT(cells[i].advance, full);
+        }
+    }
+    EXPECT_EQ(cellsOf(v, "1").size(), 1u);
+    EXPECT_EQ(cellsOf(v, "12").size(), 1u);
+    // Digits inside a Latin word or a longer number turn with it.
+    for (const char* s : {"Qt5", "3.14", "12:30", "A1", "1,000"}) {
+        const std::vector<Cell> cells = cellsOf(v, s);
+        EXPECT_EQ(cells.size(), std::string(s).size()) << s;
+    }
+    // Horizontal writing keeps one cell per digit.
+    Typesetter h(ipaGothic(16), Writing::Horizontal);
+    EXPECT_EQ(cellsOf(h, "12").size(), 2u);
+}
+
+TEST(Typesetter, BytesThatAreNotTextTakeOneCellEach) {
+    for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        Typesetter t(ipaGothic(16), w);
+        const std::string p = std::string("a\x80\xFD\xFE") + sjis(u"あ") + "\x81";
+        const std::vector<Cell> cells = cellsOf(t, p);
+        ASSERT_EQ(cells.size(), 6u);
+        for (int i = 1; i <= 3; ++i) {
+            EXPECT_EQ(cells[i].length, 1u);
+            EXPECT_EQ(cells[i].advance, static_cast<float>(t.fullWidthAdvance()));
+        }
+        EXPECT_EQ(cells[5].offset, p.size() - 1);  // a lead byte at the end
+        EXPECT_EQ(cells[5].length, 1u);
+    }
+}
+
+TEST(Typesetter, TabIsTwoFullWidthCells) {
+    for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        Typesetter t(ipaGothic(16), w);
+        const std::vector<Cell> cells = cellsOf(t, "\t");
+        ASSERT_EQ(cells.size(), 1u);
+        EXPECT_EQ(cells[0].advance, static_cast<float>(2 * t.fullWidthAdvance()));
+    }
+}
+
+TEST(Typesetter, LatinTurnsInVerticalWritingWithItsOwnAdvance) {
+    Typesetter h(ipaGothic(16), Writing::Horizontal);
+    Typesetter v(ipaGothic(16), Writing::Vertical);
+    const std::vector<Cell> hc = cellsOf(h, "Abc");
+    const std::vector<Cell> vc = cellsOf(v, "Abc");
+    ASSERT_EQ(vc.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(vc[i].advance, hc[i].advance);
+}
+
+TEST(Typesetter, PaintsEveryNekoLineWithInk) {
+    const std::string text = neko();
+    for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        Typesetter t(ipaGothic(16), w);
+        for (const std::string& p : paragraphsOf(text)) {
+            const std::vector<Cell> cells = cellsOf(t, p);
+            const bool horizontal = w == Writing::Horizontal;
+            QImage image(horizontal ? 1200 : t.linePitch(), horizontal ? t.linePitch() : 1200, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                const QPointF origin = horizontal ? QPointF(0, 0) : QPointF(image.width(), 0);
+                t.paintLine(painter, p, cells, 0, std::min<std::size_t>(cells.size(), 60), origin, Qt::black);
+            }
+            int ink = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) ink += qGray(image.pixel(x, y)) < 128;
+            EXPECT_GT(ink, 100) << p.substr(0, 20);
+        }
+    }
+}
