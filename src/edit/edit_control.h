@@ -58,7 +58,7 @@ public:
 
     // ---- lines as laid out (a wrapped line counts as several; an empty text has one line)
     std::size_t lineFromChar(std::size_t pos) const;
-    std::size_t lineIndex(std::size_t line) const;  // first position of a laid-out line
+    std::size_t lineIndex(std::size_t line) const;  // first position of a laid-out line; npos past the last
     std::size_t lineCount() const;
 
     // ---- find: first match in [from, to) starting at a character boundary, or -1
@@ -94,8 +94,19 @@ public:
     // Layout measures for fitting the window: the client size that holds exactly
     // `chars` full-width characters along a line (horizontal) or a column (vertical)
     // is what the fitting commands compute; these give the control's own overhead.
+    // Along the inline axis (the width in horizontal writing, the height in vertical
+    // writing) the overhead is always 25 pixels, so that a line or column of a client
+    // advance * n + 25 holds exactly n full-width characters (when the style's scroll bar
+    // is no wider than 25 pixels). Across the block axis it is the frame, the scroll bar
+    // where it stands, and the margin before the first line.
     int frameOverheadWidth() const;   // scroll bar, frame and margins across the width
     int frameOverheadHeight() const;  // scroll bar, frame and margins across the height
+    // The advance of a full-width character as the control lays it out in its font: along
+    // a horizontal line ("１") and down a vertical column ("０"), whole pixels.
+    int fitCharacterWidth() const;
+    int fitCharacterHeight() const;
+    // Forty full-width characters per line by twenty per column.
+    QSize sizeHint() const override;
 
 signals:
     // In the order the owner relies on: keyDown before the control acts on a key, keyUp
@@ -126,8 +137,10 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+public:
     struct Impl;
+
+private:
     std::unique_ptr<Impl> d;
 };
 

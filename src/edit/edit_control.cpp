@@ -1,0 +1,456 @@
+// The edit control: its contract (selection, text, lines, find, undo, modified flag,
+// direction, colours, font), the document listener, and the view's geometry and scrolling.
+// Painting is in edit_control_paint.cpp, keys, mouse, input method and clipboard in
+// edit_control_input.cpp.
+#include "edit/edit_control.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <climits>
+
+#include "edit/edit_control_impl.h"
+#include "text/codec.h"
+
+namespace verlo::edit {
+
+namespace {
+
+// What the window-fitting commands add to the characters' extent, once: the scroll bar
+// across the inline axis and the margins along it take exactly this much, so that a
+// client of advance * n + 25 pixels holds exactly n full-width characters per line.
+constexpr int kFitOverhead = 25;
+
+}  // namespace
+
+// ---------------------------------------------------------------- geometry
+
+int ViewGeometry::linesPerPage() const { return std::max(1, (blockExtent() - blockStart) / std::max(1, pitch)); }
+
+QRectF ViewGeometry::box(double rel, double u0, double u1) const {
+    if (!vertical) return QRectF(inlineStart + u0, blockStart + rel * pitch, u1 - u0, pitch);
+    const double right = width - blockStart - rel * pitch;
+    return QRectF(right - pitch, inlineStart + u0, pitch, u1 - u0);
+}
+
+QPointF ViewGeometry::origin(double rel, double u) const {
+    if (!vertical) return QPointF(inlineStart + u, blockStart + rel * pitch);
+    return QPointF(width - blockStart - rel * pitch, inlineStart + u);
+}
+
+void ViewGeometry::toAxes(QPointF p, double* u, double* v) const {
+    if (!vertical) {
+        *u = p.x() - inlineStart;
+        *v = p.y() - blockStart;
+    } else {
+        *u = p.y() - inlineStart;
+        *v = (width - blockStart) - p.x();
+    }
+}
+
+// ---------------------------------------------------------------- Impl
+
+EditControl::Impl::Impl(EditControl* owner) : q(owner) { doc.setListener(this); }
+
+EditControl::Impl::~Impl() { doc.setListener(nullptr); }
+
+EditScope::EditScope(EditControl::Impl* d) : d_(d) { ++d_->editDepth; }
+
+EditScope::~EditScope() {
+    if (--d_->editDepth == 0 && d_->changePending) {
+        d_->changePending = false;
+        emit d_->q->changed();
+    }
+}
+
+void EditControl::Impl::documentChanged(const text::Change& c) {
+    layout.documentChanged(c);
+    // Ends kept where they were in the text: a position inside what was replaced goes
+    // after the new text, one after it moves with the text.
+    auto map = [&](std::size_t p) {
+        if (p < c.pos) return p;
+        if (p <= c.pos + c.removed) return c.pos + c.inserted;
+        return p - c.removed + c.inserted;
+    };
+    anchor = doc.snapCaretPos(std::min(map(anchor), doc.length()));
+    caret = doc.snapCaretPos(std::min(map(caret), doc.length()));
+    upstream = false;
+    goal = -1;
+    updateScrollBars();
+    q->viewport()->update();
+    if (editDepth > 0) {
+        changePending = true;
+    } else {
+        caretMoved();
+        emit q->changed();
+    }
+}
+
+QScrollBar* EditControl::Impl::blockBar() const {
+    return vertical ? q->horizontalScrollBar() : q->verticalScrollBar();
+}
+
+void EditControl::Impl::syncGeometry() {
+    const int frame = q->frameWidth();
+    const int bar = vertical ? q->horizontalScrollBar()->sizeHint().height()
+                             : q->verticalScrollBar()->sizeHint().width();
+    geo.vertical = vertical;
+    geo.width = std::max(0, q->width() - 2 * frame - (vertical ? 0 : bar));
+    geo.height = std::max(0, q->height() - 2 * frame - (vertical ? bar : 0));
+    const int margins = std::max(0, kFitOverhead - bar - 2 * frame);
+    geo.inlineStart = (margins + 1) / 2;
+    geo.inlineEnd = margins - geo.inlineStart;
+    geo.blockStart = geo.inlineStart;
+    geo.pitch = std::max(1, layout.linePitch());
+    geo.wrap = static_cast<float>(std::max(0, geo.inlineExtent() - margins));
+    if (geo.wrap != layout.wrapWidth()) {
+        layoutWillChange();
+        layout.setWrapWidth(geo.wrap);
+    }
+}
+
+void EditControl::Impl::layoutWillChange() {
+    if (!layout.isValid() || restoreTop) return;
+    topPos = layout.lineStart(firstLine());
+    restoreTop = topPos != text::npos;
+}
+
+void EditControl::Impl::applyDirection() {
+    q->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+    q->setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    // In vertical writing the text starts at the right: the bar's start is at its right end.
+    q->horizontalScrollBar()->setInvertedAppearance(vertical);
+    q->horizontalScrollBar()->setRange(0, 0);
+    q->verticalScrollBar()->setRange(0, 0);
+    layout.setFont(font, vertical ? Writing::Vertical : Writing::Horizontal);
+}
+
+std::size_t EditControl::Impl::firstLine() const { return static_cast<std::size_t>(std::max(0, blockBar()->value())); }
+
+void EditControl::Impl::setFirstLine(std::size_t line) {
+    QScrollBar* bar = blockBar();
+    bar->setValue(static_cast<int>(std::min<std::size_t>(line, static_cast<std::size_t>(bar->maximum()))));
+}
+
+void EditControl::Impl::updateScrollBars() {
+    syncGeometry();
+    const std::size_t lines = layout.lineCount();
+    const std::size_t page = static_cast<std::size_t>(geo.linesPerPage());
+    const std::size_t max = lines > page ? lines - page : 0;
+    QScrollBar* bar = blockBar();
+    bar->setRange(0, static_cast<int>(std::min<std::size_t>(max, INT_MAX)));
+    bar->setPageStep(static_cast<int>(page));
+    bar->setSingleStep(1);
+    bar->setEnabled(max > 0);
+    if (restoreTop) {
+        restoreTop = false;
+        setFirstLine(layout.lineFromChar(std::min(topPos, doc.length())));
+    }
+}
+
+std::size_t EditControl::Impl::caretLine() { return layout.lineFromChar(caret, upstream); }
+
+QRectF EditControl::Impl::caretRect() {
+    const std::size_t line = caretLine();
+    const std::size_t first = firstLine();
+    if (line < first || line > first + static_cast<std::size_t>(geo.linesPerPage())) return QRectF();
+    Layout::Line l = layout.line(line);
+    const double rel = static_cast<double>(line - first);
+    const double u = l.inlineOf(caret);
+    return geo.box(rel, u - 1, u + 1);
+}
+
+void EditControl::Impl::ensureCaretVisible() {
+    updateScrollBars();
+    const std::size_t line = caretLine();
+    const std::size_t first = firstLine();
+    const std::size_t page = static_cast<std::size_t>(geo.linesPerPage());
+    if (line < first)
+        setFirstLine(line);
+    else if (line >= first + page)
+        setFirstLine(line - page + 1);
+}
+
+void EditControl::Impl::restartBlink() {
+    caretShown = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0 && q->hasFocus())
+        blink.start(flash / 2);
+    else
+        blink.stop();
+}
+
+void EditControl::Impl::caretMoved() {
+    restartBlink();
+    q->viewport()->update();
+    if (q->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+}
+
+void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool up) {
+    const std::size_t length = doc.length();
+    anchor = doc.snapCaretPos(std::min(newAnchor, length));
+    caret = doc.snapCaretPos(std::min(newCaret, length));
+    upstream = up;
+    doc.breakTyping();
+    caretMoved();
+}
+
+void EditControl::Impl::replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind) {
+    EditScope scope(this);
+    doc.replace(pos, len, bytes, kind);
+    const std::size_t after = doc.snapCaretPos(std::min(pos + bytes.size(), doc.length()));
+    anchor = caret = after;
+    upstream = false;
+    goal = -1;
+    ensureCaretVisible();
+    caretMoved();
+}
+
+bool EditControl::Impl::encode(const QString& text, std::string* bytes) {
+    text::codec::EncodeResult r =
+        text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), text.size()));
+    if (!r.ok()) {
+        emit q->refusedCharacters(QString::fromUcs4(r.unencodable.data(), static_cast<qsizetype>(r.unencodable.size())));
+        return false;
+    }
+    *bytes = std::move(r.bytes);
+    return true;
+}
+
+void EditControl::Impl::insertTyped(std::string_view bytes) {
+    if (bytes.empty()) return;
+    if (anchor != caret) doc.breakTyping();  // typing over a selection starts a step of its own
+    replace(selStart(), selEnd() - selStart(), bytes, text::EditKind::Typing);
+}
+
+// ---------------------------------------------------------------- EditControl
+
+EditControl::EditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(this)) {
+    setFrameShape(QFrame::NoFrame);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    d->font = font();
+    d->applyDirection();
+    d->blink.callOnTimeout(this, [this] {
+        d->caretShown = !d->caretShown;
+        viewport()->update(d->caretRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+    });
+    d->autoScroll.setInterval(50);
+    d->autoScroll.callOnTimeout(this, [this] { d->dragTo(d->dragPoint); });
+    d->updateScrollBars();
+}
+
+EditControl::~EditControl() = default;
+
+text::Document& EditControl::document() { return d->doc; }
+const text::Document& EditControl::document() const { return d->doc; }
+
+std::size_t EditControl::selStart() const { return d->selStart(); }
+std::size_t EditControl::selLength() const { return d->selEnd() - d->selStart(); }
+std::size_t EditControl::caretPos() const { return d->caret; }
+std::size_t EditControl::anchorPos() const { return d->anchor; }
+
+void EditControl::setSelStart(std::size_t pos) { d->select(pos, pos); }
+
+void EditControl::setSelLength(std::size_t len) {
+    const std::size_t start = d->selStart();
+    const std::size_t end = start + std::min(len, d->doc.length() - start);
+    d->select(start, end);
+    d->ensureCaretVisible();
+}
+
+void EditControl::setSelection(std::size_t anchor, std::size_t caret) {
+    d->select(anchor, caret);
+    d->ensureCaretVisible();
+}
+
+void EditControl::selectAll() { d->select(0, d->doc.length()); }
+
+std::string EditControl::selectedText() const { return d->doc.slice(d->selStart(), d->selEnd() - d->selStart()); }
+
+void EditControl::replaceSelection(std::string_view bytes, bool canUndo) {
+    d->doc.breakTyping();
+    const std::size_t start = d->selStart();
+    const std::size_t len = d->selEnd() - start;
+    if (len == 0 && bytes.empty()) {  // nothing changes; the owner still hears of it
+        emit changed();
+        return;
+    }
+    d->replace(start, len, bytes, canUndo ? text::EditKind::Edit : text::EditKind::NotUndoable);
+}
+
+std::string EditControl::text() const { return d->doc.text(); }
+std::size_t EditControl::textLength() const { return d->doc.length(); }
+
+void EditControl::setText(std::string_view bytes) {
+    EditScope scope(d.get());
+    d->restoreTop = false;
+    d->doc.setText(bytes);
+    d->anchor = d->caret = 0;
+    d->upstream = false;
+    d->goal = -1;
+    d->changePending = true;  // even when the text was already empty
+    d->updateScrollBars();
+    d->setFirstLine(0);
+    d->caretMoved();
+}
+
+std::string EditControl::textForSaving() const { return text::toCrLf(d->doc.text()); }
+
+std::size_t EditControl::lineFromChar(std::size_t pos) const {
+    d->syncGeometry();
+    return d->layout.lineFromChar(pos);
+}
+
+std::size_t EditControl::lineIndex(std::size_t line) const {
+    d->syncGeometry();
+    return d->layout.lineStart(line);
+}
+
+std::size_t EditControl::lineCount() const {
+    d->syncGeometry();
+    return d->layout.lineCount();
+}
+
+long long EditControl::findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,
+                                bool wholeWord) const {
+    unsigned flags = (matchCase ? text::FindMatchCase : 0u) | (wholeWord ? text::FindWholeWord : 0u);
+    std::size_t found = d->doc.find(needle, from, std::min(to, d->doc.length()), flags);
+    return found == text::npos ? -1 : static_cast<long long>(found);
+}
+
+void EditControl::undo() {
+    if (!d->doc.canUndo()) return;
+    EditScope scope(d.get());
+    text::Range r = d->doc.undo();
+    d->select(r.anchor, r.caret);
+    d->ensureCaretVisible();
+}
+
+void EditControl::emptyUndoBuffer() { d->doc.emptyUndo(); }
+bool EditControl::modified() const { return d->doc.modified(); }
+void EditControl::setModified(bool modified) { d->doc.setModified(modified); }
+
+void EditControl::setVerticalOption(OptionOp op) {
+    const bool vertical = op == OptionOp::Or ? true : !d->vertical;
+    if (vertical == d->vertical) return;
+    d->layoutWillChange();
+    d->vertical = vertical;
+    d->applyDirection();
+    d->updateScrollBars();
+    d->ensureCaretVisible();
+    d->caretMoved();
+}
+
+bool EditControl::isVertical() const { return d->vertical; }
+
+void EditControl::pageUp() {
+    d->updateScrollBars();
+    const std::size_t first = d->firstLine();
+    const std::size_t page = static_cast<std::size_t>(d->geo.linesPerPage());
+    d->setFirstLine(first > page ? first - page : 0);
+}
+
+void EditControl::pageDown() {
+    d->updateScrollBars();
+    d->setFirstLine(d->firstLine() + static_cast<std::size_t>(d->geo.linesPerPage()));
+}
+
+void EditControl::setBackgroundColor(const QColor& color) {
+    d->background = color;
+    viewport()->update();
+}
+
+QColor EditControl::backgroundColor() const { return d->background; }
+
+void EditControl::setTextFont(const QFont& font) {
+    d->layoutWillChange();
+    d->font = font;
+    d->layout.setFont(font, d->vertical ? Writing::Vertical : Writing::Horizontal);
+    d->updateScrollBars();
+    d->ensureCaretVisible();
+    d->caretMoved();
+}
+
+QFont EditControl::textFont() const { return d->font; }
+
+void EditControl::setTextColor(const QColor& color) {
+    d->textColor = color;
+    viewport()->update();
+}
+
+QColor EditControl::textColor() const { return d->textColor; }
+
+int EditControl::frameOverheadWidth() const {
+    d->syncGeometry();
+    if (d->vertical) return width() - d->geo.width + d->geo.blockStart;
+    return width() - static_cast<int>(d->geo.wrap);
+}
+
+int EditControl::frameOverheadHeight() const {
+    d->syncGeometry();
+    if (!d->vertical) return height() - d->geo.height + d->geo.blockStart;
+    return height() - static_cast<int>(d->geo.wrap);
+}
+
+int EditControl::fitCharacterWidth() const { return Typesetter(d->font, Writing::Horizontal).fullWidthAdvance(); }
+
+int EditControl::fitCharacterHeight() const { return Typesetter(d->font, Writing::Vertical).fullWidthAdvance(); }
+
+QSize EditControl::sizeHint() const {
+    // Forty full-width characters per line and twenty per column.
+    return QSize(fitCharacterWidth() * 40 + kFitOverhead, fitCharacterHeight() * 20 + kFitOverhead);
+}
+
+// ---------------------------------------------------------------- events of the view
+
+bool EditControl::event(QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        // Tab and Shift+Tab are text here, not a move of the focus.
+        auto* k = static_cast<QKeyEvent*>(e);
+        if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) &&
+            !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            keyPressEvent(k);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+void EditControl::paintEvent(QPaintEvent* e) {
+    QPainter p(viewport());
+    d->syncGeometry();
+    d->paint(p, e->rect());
+}
+
+void EditControl::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    d->updateScrollBars();
+}
+
+void EditControl::scrollContentsBy(int, int) {
+    viewport()->update();
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+void EditControl::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    d->restartBlink();
+    viewport()->update();
+}
+
+void EditControl::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    d->blink.stop();
+    viewport()->update();
+}
+
+}  // namespace verlo::edit

@@ -1,0 +1,153 @@
+// The private state of EditControl, shared by its source files (the view and the input).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QInputMethodEvent>
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QTimer>
+#include <cstddef>
+#include <string>
+
+#include "edit/edit_control.h"
+#include "edit/layout.h"
+#include "text/document.h"
+
+namespace verlo::edit {
+
+// Where things are on the viewport. Lines are laid out along the inline axis u and follow
+// each other along the block axis; rel is a line's number counted from the first one shown.
+// Horizontal writing: x = inlineStart + u, y = blockStart + rel * pitch.
+// Vertical writing: y = inlineStart + u, and line rel is the column whose right edge is
+// at x = viewport width - blockStart - rel * pitch.
+struct ViewGeometry {
+    bool vertical = false;
+    int width = 0;   // viewport
+    int height = 0;
+    int inlineStart = 0;  // margin before the text along the inline axis
+    int inlineEnd = 0;    // margin after it
+    int blockStart = 0;   // margin before the first line along the block axis
+    int pitch = 1;        // from line to line
+    float wrap = 0;       // extent a line may fill
+
+    int inlineExtent() const { return vertical ? height : width; }
+    int blockExtent() const { return vertical ? width : height; }
+    // Lines wholly visible (at least one).
+    int linesPerPage() const;
+    // The box of line rel from inline offset u0 to u1.
+    QRectF box(double rel, double u0, double u1) const;
+    // The corner where a line starting at inline u begins (top-left, or top-right in
+    // vertical writing), as the typesetter paints from it.
+    QPointF origin(double rel, double u) const;
+    // A viewport point as (u, block offset from the first line shown).
+    void toAxes(QPointF p, double* u, double* v) const;
+};
+
+struct EditControl::Impl : text::DocumentListener {
+    explicit Impl(EditControl* owner);
+    ~Impl() override;
+
+    EditControl* q;
+    text::Document doc;
+    Layout layout{doc};
+
+    // Selection: anchor and caret (the moving end), byte positions at caret places.
+    std::size_t anchor = 0;
+    std::size_t caret = 0;
+    // The caret stands at the end of a wrapped line rather than the start of the next.
+    bool upstream = false;
+    // Inline offset kept while moving from line to line (negative: none).
+    float goal = -1;
+
+    QFont font;
+    QColor textColor{Qt::black};
+    QColor background{Qt::white};
+    bool vertical = false;
+    ViewGeometry geo;
+
+    // The text at the top of the view, kept there when everything is laid out again.
+    std::size_t topPos = 0;
+    bool restoreTop = false;
+
+    QTimer blink;
+    bool caretShown = true;
+
+    // The input method's pre-edit (never in the document).
+    QString preedit;
+    int preeditCursor = 0;
+    bool preeditCursorVisible = true;
+    QList<QInputMethodEvent::Attribute> preeditFormats;
+
+    // Mouse.
+    bool dragging = false;
+    QPointF dragPoint;
+    QTimer autoScroll;
+    double wheelRest = 0;
+
+    // changed() is emitted once an operation of ours has finished and placed the caret.
+    int editDepth = 0;
+    bool changePending = false;
+
+    // ---- document listener
+    void documentChanged(const text::Change& change) override;
+
+    // ---- geometry and view (edit_control.cpp)
+    void syncGeometry();      // margins and wrap width from the control's size and font
+    void applyDirection();    // scroll bars and typesetter for the current direction
+    void layoutWillChange();  // remembers the text at the top of the view
+    QScrollBar* blockBar() const;
+    std::size_t firstLine() const;
+    void setFirstLine(std::size_t line);
+    void updateScrollBars();
+    std::size_t caretLine();
+    QRectF caretRect();        // viewport coordinates; empty when the caret is off view
+    void ensureCaretVisible();
+    void caretMoved();         // repaint, restart the blink, tell the input method
+    void restartBlink();
+    void paint(QPainter& p, const QRect& exposed);
+    void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed);
+    void paintPreedit(QPainter& p);
+
+    // ---- selection and editing (edit_control.cpp)
+    std::size_t selStart() const { return std::min(anchor, caret); }
+    std::size_t selEnd() const { return std::max(anchor, caret); }
+    void select(std::size_t newAnchor, std::size_t newCaret, bool up = false);
+    // Replaces [pos, pos + len) and puts the caret after the new text.
+    void replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind);
+    // Encodes text; on characters the code page lacks emits refusedCharacters and returns false.
+    bool encode(const QString& text, std::string* bytes);
+    void insertTyped(std::string_view bytes);
+
+    // ---- input (edit_control_input.cpp)
+    bool handleKey(QKeyEvent* e);
+    void moveTo(std::size_t pos, bool extend, bool up = false, bool keepGoal = false);
+    std::size_t lineMove(std::ptrdiff_t lines, bool* up);
+    std::size_t hitTest(QPointF viewportPoint, bool* up);
+    void wordAt(std::size_t pos, std::size_t* from, std::size_t* to);
+    std::size_t wordMove(std::size_t pos, bool forward);
+    void dragTo(QPointF viewportPoint);
+    void scrollBy(std::ptrdiff_t lines);
+    QVariant query(Qt::InputMethodQuery query);
+    void inputMethod(QInputMethodEvent* e);
+    // The paragraph around the caret that the input method sees: [*from, *to).
+    void surrounding(std::size_t* from, std::size_t* to);
+    std::size_t utf16Length(std::size_t from, std::size_t to) const;
+    std::size_t posFromUtf16(std::size_t from, std::size_t to, std::ptrdiff_t units) const;
+};
+
+// Counts the edit's nesting; the outermost end emits the pending changed().
+class EditScope {
+public:
+    explicit EditScope(EditControl::Impl* d);
+    ~EditScope();
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+
+private:
+    EditControl::Impl* d_;
+};
+
+}  // namespace verlo::edit

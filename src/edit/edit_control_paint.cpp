@@ -1,0 +1,136 @@
+// Painting the edit control: the visible lines with the selection, the input method's
+// pre-edit as an overlay at the caret, and the caret. Written once for both directions
+// through ViewGeometry.
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPalette>
+#include <QTextCharFormat>
+#include <algorithm>
+#include <vector>
+
+#include "edit/edit_control_impl.h"
+#include "edit/preedit_layout.h"
+#include "text/codec.h"
+
+namespace verlo::edit {
+
+namespace {
+
+QColor mix(const QColor& a, const QColor& b, double t) {
+    return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - t) + b.redF() * t),
+                            static_cast<float>(a.greenF() * (1 - t) + b.greenF() * t),
+                            static_cast<float>(a.blueF() * (1 - t) + b.blueF() * t));
+}
+
+}  // namespace
+
+void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
+    p.fillRect(exposed, background);
+    layout.trimCache();
+    const std::size_t lines = layout.lineCount();
+    const std::size_t first = firstLine();
+    const QRectF view(0, 0, geo.width, geo.height);
+    for (std::size_t line = first; line < lines; ++line) {
+        const double rel = static_cast<double>(line - first);
+        const QRectF full = geo.box(rel, -geo.inlineStart, geo.inlineExtent());
+        if (!full.intersects(view)) break;
+        if (!full.intersects(exposed)) continue;
+        paintLine(p, layout.line(line), rel, exposed);
+    }
+    if (!preedit.isEmpty()) {
+        paintPreedit(p);
+    } else if (q->hasFocus() && caretShown) {
+        const QRectF caretBox = caretRect();
+        if (!caretBox.isEmpty()) p.fillRect(caretBox, textColor);
+    }
+}
+
+void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect&) {
+    const std::vector<Cell>& cells = *l.cells;
+    const std::size_t lineStart = l.startPos();
+    const std::size_t lineEnd = l.endPos();
+    const std::size_t s = selStart();
+    const std::size_t e = selEnd();
+    const bool focused = q->hasFocus();
+    const QPalette& pal = q->palette();
+    const QColor highlight = focused ? pal.color(QPalette::Active, QPalette::Highlight)
+                                     : mix(pal.color(QPalette::Active, QPalette::Highlight), background, 0.6);
+    const QColor highlighted = focused ? pal.color(QPalette::Active, QPalette::HighlightedText) : textColor;
+
+    // Cells [a, b) are selected.
+    std::size_t a = l.last;
+    std::size_t b = l.last;
+    if (s < e) {
+        const bool breakSelected = l.lastOfParagraph && l.paragraphHasBreak && s <= lineEnd && e > lineEnd;
+        if ((s < lineEnd && e > lineStart) || breakSelected) {
+            const std::size_t from = std::max(s, lineStart);
+            const std::size_t to = std::min(e, lineEnd);
+            double u0 = l.inlineOf(std::min(from, lineEnd));
+            double u1 = l.inlineOf(to);
+            if (breakSelected) u1 += geo.pitch / 3.0;  // the line break shows as a narrow box
+            p.fillRect(geo.box(rel, u0, u1), highlight);
+            a = l.first;
+            while (a < l.last && l.paraStart + cells[a].offset < s) ++a;
+            b = a;
+            while (b < l.last && l.paraStart + cells[b].offset < e) ++b;
+        }
+    }
+    // The text in up to three runs: before, inside and after the selection.
+    double u = 0;
+    auto run = [&](std::size_t from, std::size_t to, const QColor& color) {
+        if (from >= to) return;
+        layout.typesetter().paintLine(p, l.text, cells, from, to, geo.origin(rel, u), color);
+        for (std::size_t i = from; i < to; ++i) u += cells[i].advance;
+    };
+    run(l.first, a, textColor);
+    run(a, b, highlighted);
+    run(b, l.last, textColor);
+}
+
+void EditControl::Impl::paintPreedit(QPainter& p) {
+    const std::size_t line = caretLine();
+    const std::size_t first = firstLine();
+    if (line < first) return;
+    PreeditLayout pl(preedit, layout.typesetter(), font);
+    const double startU = layout.line(line).inlineOf(caret);
+    pl.place(static_cast<double>(line - first), startU, geo.wrap);
+
+    // Background of the whole pre-edit, then the formats' own backgrounds.
+    for (const PreeditLayout::Segment& seg : pl.segments())
+        p.fillRect(geo.box(seg.rel, seg.u0, seg.u1), background);
+    std::vector<QColor> colors(static_cast<std::size_t>(preedit.size()), textColor);
+    for (const QInputMethodEvent::Attribute& attr : preeditFormats) {
+        if (attr.type != QInputMethodEvent::TextFormat) continue;
+        const QTextCharFormat format = qvariant_cast<QTextFormat>(attr.value).toCharFormat();
+        const int from = std::clamp(attr.start, 0, static_cast<int>(preedit.size()));
+        const int to = std::clamp(attr.start + attr.length, from, static_cast<int>(preedit.size()));
+        if (format.background().style() != Qt::NoBrush) {
+            for (int i = from; i < to; ++i) {
+                PreeditLayout::Spot spot = pl.spotOf(i);
+                PreeditLayout::Spot end = pl.spotAfter(i);
+                if (spot.rel == end.rel) p.fillRect(geo.box(spot.rel, spot.u, end.u), format.background());
+            }
+        }
+        if (format.foreground().style() != Qt::NoBrush)
+            for (int i = from; i < to; ++i) colors[static_cast<std::size_t>(i)] = format.foreground().color();
+    }
+    pl.paint(p, geo, colors);
+
+    // Underline (a side line on the right of a vertical column).
+    QPen pen(textColor);
+    pen.setWidth(1);
+    p.setPen(pen);
+    for (const PreeditLayout::Segment& seg : pl.segments()) {
+        const QRectF box = geo.box(seg.rel, seg.u0, seg.u1);
+        if (!geo.vertical)
+            p.drawLine(QPointF(box.left(), box.bottom() - 1.5), QPointF(box.right(), box.bottom() - 1.5));
+        else
+            p.drawLine(QPointF(box.right() - 1.5, box.top()), QPointF(box.right() - 1.5, box.bottom()));
+    }
+    if (preeditCursorVisible && q->hasFocus() && caretShown) {
+        PreeditLayout::Spot spot = pl.spotOf(preeditCursor);
+        p.fillRect(geo.box(spot.rel, spot.u - 1, spot.u + 1), textColor);
+    }
+}
+
+}  // namespace verlo::edit

@@ -1,0 +1,119 @@
+#include "edit/preedit_layout.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <algorithm>
+
+#include "edit/edit_control_impl.h"
+#include "text/codec.h"
+
+namespace verlo::edit {
+
+PreeditLayout::PreeditLayout(const QString& text, const Typesetter& typesetter, const QFont& font)
+    : text_(text), typesetter_(typesetter), font_(font) {
+    // Encode character by character to know which bytes each UTF-16 unit became.
+    std::vector<std::size_t> unitByte;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        text::codec::EncodeResult r =
+            text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()) + i, static_cast<std::size_t>(n)));
+        if (!r.ok()) {
+            coded_ = false;
+            break;
+        }
+        for (qsizetype k = 0; k < n; ++k) unitByte.push_back(bytes_.size());
+        bytes_ += r.bytes;
+        i += n;
+    }
+    if (coded_) {
+        typesetter_.cells(bytes_, cells_);
+        std::size_t c = 0;
+        for (std::size_t b : unitByte) {
+            while (c + 1 < cells_.size() && cells_[c].offset + cells_[c].length <= b) ++c;
+            unitCell_.push_back(c);
+        }
+        return;
+    }
+    // Not all of it is text of the code page: one piece per character, measured by the font.
+    QFontMetricsF fm(font_);
+    const bool vertical = typesetter_.writing() == Writing::Vertical;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        Piece piece;
+        piece.text = text.mid(i, n);
+        piece.wide = piece.text.at(0).unicode() >= 0x2E80;
+        piece.advance = vertical && piece.wide ? typesetter_.fullWidthAdvance() : fm.horizontalAdvance(piece.text);
+        for (qsizetype k = 0; k < n; ++k) unitCell_.push_back(pieces_.size());
+        pieces_.push_back(piece);
+        i += n;
+    }
+}
+
+double PreeditLayout::advance(std::size_t cell) const { return coded_ ? cells_[cell].advance : pieces_[cell].advance; }
+
+std::size_t PreeditLayout::cellOfUnit(int i) const { return unitCell_[static_cast<std::size_t>(i)]; }
+
+void PreeditLayout::place(double rel, double startU, double wrap) {
+    start_ = Spot{rel, startU};
+    spots_.clear();
+    segments_.clear();
+    double u = startU;
+    for (std::size_t c = 0; c < cellCount(); ++c) {
+        const double a = advance(c);
+        if (u > 0 && u + a > wrap + 1.0 / 64) {
+            rel += 1;
+            u = 0;
+        }
+        spots_.push_back(Spot{rel, u});
+        if (segments_.empty() || segments_.back().rel != rel) segments_.push_back(Segment{rel, u, u});
+        u += a;
+        segments_.back().u1 = u;
+    }
+}
+
+PreeditLayout::Spot PreeditLayout::spotOf(int i) const {
+    if (i < 0 || spots_.empty()) return start_;
+    if (i >= static_cast<int>(unitCell_.size())) {
+        const Spot last = spots_.back();
+        return Spot{last.rel, last.u + advance(spots_.size() - 1)};
+    }
+    return spots_[cellOfUnit(i)];
+}
+
+PreeditLayout::Spot PreeditLayout::spotAfter(int i) const {
+    if (spots_.empty()) return start_;
+    if (i < 0 || i >= static_cast<int>(unitCell_.size())) return spotOf(static_cast<int>(unitCell_.size()));
+    const std::size_t c = cellOfUnit(i);
+    return Spot{spots_[c].rel, spots_[c].u + advance(c)};
+}
+
+void PreeditLayout::paint(QPainter& p, const ViewGeometry& geo, const std::vector<QColor>& colors) const {
+    // The colour of a cell is that of its first unit.
+    std::vector<QColor> cellColor(cellCount());
+    for (std::size_t i = unitCell_.size(); i-- > 0;) cellColor[unitCell_[i]] = colors[i];
+    if (coded_) {
+        std::size_t from = 0;
+        for (std::size_t c = 1; c <= cells_.size(); ++c) {
+            if (c < cells_.size() && spots_[c].rel == spots_[from].rel && cellColor[c] == cellColor[from]) continue;
+            typesetter_.paintLine(p, bytes_, cells_, from, c, geo.origin(spots_[from].rel, spots_[from].u),
+                                  cellColor[from]);
+            from = c;
+        }
+        return;
+    }
+    QFontMetricsF fm(font_);
+    p.setFont(font_);
+    for (std::size_t c = 0; c < pieces_.size(); ++c) {
+        p.setPen(cellColor[c]);
+        const QRectF box = geo.box(spots_[c].rel, spots_[c].u, spots_[c].u + pieces_[c].advance);
+        if (!geo.vertical) {
+            p.drawText(QPointF(box.left(), box.top() + (box.height() - fm.height()) / 2 + fm.ascent()), pieces_[c].text);
+        } else {
+            const double w = fm.horizontalAdvance(pieces_[c].text);
+            p.drawText(QPointF(box.center().x() - w / 2, box.top() + (box.height() - fm.height()) / 2 + fm.ascent()),
+                       pieces_[c].text);
+        }
+    }
+}
+
+}  // namespace verlo::edit
