@@ -36,7 +36,7 @@ QCheckBox* checkBox(const QString& caption, const char* name, QWidget* parent) {
 // A stamp page: the two switches on the left, the format group on the right.
 void layOutStampPage(QWidget* page, QCheckBox* on, QCheckBox* sub, RadioGroup* formats) {
     auto* row = new QHBoxLayout(page);
-    row->setContentsMargins(8, 4, 8, 4);
+    row->setContentsMargins(6, 4, 6, 4);
     auto* switches = new QVBoxLayout;
     switches->addWidget(on);
     switches->addWidget(sub);

@@ -10,7 +10,7 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, int colum
     : QGroupBox(title, parent), group_(new QButtonGroup(this)) {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 2, 6, 2);
-    grid->setHorizontalSpacing(8);
+    grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(0);
     const int perColumn = columns > 0 ? (static_cast<int>(items.size()) + columns - 1) / columns : 1;
     for (int i = 0; i < items.size(); ++i) {
