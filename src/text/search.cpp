@@ -101,11 +101,10 @@ std::size_t findInText(const TextParts& text, std::string_view needleBytes, std:
         const std::size_t end = p + needle.size;
         if (needle.endsWithLoneLead && end < size && cp932::isTrailByte(text.at(end))) return false;
         if (wholeWord) {
-            if (p > 0) {
-                const std::size_t before = cp932::prevBoundaryAt(at, size, p);
-                if (p - before == 1 && isWordByte(text.at(before))) return false;
-            }
-            if (end < size && cp932::charLengthAt(at, size, end) == 1 && isWordByte(text.at(end))) return false;
+            // A word byte is never a lead byte, so it is a one-byte character when it
+            // starts one; the byte before p may be a trail byte, hence the walk back.
+            if (p > 0 && isWordByte(text.at(cp932::prevBoundaryAt(at, size, p)))) return false;
+            if (end < size && isWordByte(text.at(end))) return false;
         }
         return true;
     };

@@ -1,0 +1,206 @@
+#include "text/document.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace verlo::text;
+
+namespace {
+
+std::vector<std::size_t> lineStarts(const Document& doc) {
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < doc.lineCount(); ++i) out.push_back(doc.lineStart(i));
+    return out;
+}
+
+struct Recorder : DocumentListener {
+    std::vector<Change> changes;
+    void documentChanged(const Change& c) override { changes.push_back(c); }
+};
+
+}  // namespace
+
+TEST(DocumentLines, HardLinesOfAnnotatedTexts) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::size_t> starts;
+        std::vector<std::size_t> breakLengths;
+    };
+    const Case cases[] = {
+        {"empty text: one line", "", {0}, {0}},
+        {"no break", "abc", {0}, {0}},
+        {"CR LF ends one line", "ab\r\ncd", {0, 4}, {2, 0}},
+        {"lone LF", "ab\ncd", {0, 3}, {1, 0}},
+        {"lone CR", "ab\rcd", {0, 3}, {1, 0}},
+        {"break at the end: an empty last line", "ab\r\n", {0, 4}, {2, 0}},
+        {"lone CR at the end", "ab\r", {0, 3}, {1, 0}},
+        {"CR CR LF LF: CR | CR LF | LF", "\r\r\n\n", {0, 1, 3, 4}, {1, 2, 1, 0}},
+        {"LF CR: two breaks", "\n\r", {0, 1, 2}, {1, 1, 0}},
+        {"double-byte trail bytes never end a line", "\x95\x5C\x83\x40", {0}, {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Document doc;
+        doc.setText(c.text);
+        EXPECT_EQ(lineStarts(doc), c.starts);
+        for (std::size_t line = 0; line < c.starts.size(); ++line) {
+            EXPECT_EQ(doc.lineBreakLength(line), c.breakLengths[line]) << line;
+            const std::size_t next = line + 1 < c.starts.size() ? c.starts[line + 1] : c.text.size();
+            EXPECT_EQ(doc.lineEnd(line), next - c.breakLengths[line]) << line;
+            for (std::size_t p = c.starts[line]; p < next; ++p) EXPECT_EQ(doc.lineOfPos(p), line) << p;
+        }
+        EXPECT_EQ(doc.lineOfPos(c.text.size() + 5), c.starts.size() - 1);
+        EXPECT_EQ(doc.lineStart(c.starts.size()), npos);
+        EXPECT_EQ(doc.lineEnd(c.starts.size()), npos);
+    }
+}
+
+TEST(DocumentLines, ChangeReportsTheTouchedLines) {
+    struct Case {
+        const char* what;
+        std::string before;
+        std::size_t pos, len;
+        std::string bytes;
+        std::size_t firstLine, linesRemoved, linesAdded;
+    };
+    const Case cases[] = {
+        {"typing inside a line", "ab\r\ncd", 1, 0, "x", 0, 0, 0},
+        {"typing at the start of line 1", "ab\r\ncd", 4, 0, "x", 1, 0, 0},
+        {"typing at the end of the text", "ab\r\ncd", 6, 0, "x", 1, 0, 0},
+        {"Enter inside line 0", "ab\r\ncd", 1, 0, "\r\n", 0, 0, 1},
+        {"Enter at the start of line 1", "ab\r\ncd", 4, 0, "\r\n", 1, 0, 1},
+        {"deleting a CR LF joins lines 0 and 1", "ab\r\ncd", 2, 2, "", 0, 1, 0},
+        {"deleting the first byte of line 1", "ab\r\ncd", 4, 1, "", 1, 0, 0},
+        {"LF after a lone CR forms CR LF: the break moves", "a\rb", 2, 0, "\n", 0, 1, 1},
+        {"LF typed after CR at the very end", "a\r", 2, 0, "\n", 0, 1, 1},
+        {"a byte between CR and LF splits them", "a\r\nb", 2, 0, "x", 0, 0, 1},
+        {"removing LF of CR LF leaves a lone CR", "a\r\nb", 2, 1, "", 0, 1, 1},
+        {"removing CR of CR LF leaves a lone LF", "a\r\nb", 1, 1, "", 0, 0, 0},
+        {"a break at pos replaced: line 1 joins line 0", "a\rXb", 2, 1, "\n", 0, 1, 1},
+        {"replacing two lines by three", "a\nb\nc\nd", 1, 4, "\n1\n2\n3", 0, 2, 3},
+        {"removing everything", "a\nb\nc", 0, 5, "", 0, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Document doc;
+        doc.setText(c.before);
+        Recorder rec;
+        doc.setListener(&rec);
+        doc.replace(c.pos, c.len, c.bytes, EditKind::Edit);
+        ASSERT_EQ(rec.changes.size(), 1u);
+        const Change& ch = rec.changes[0];
+        EXPECT_EQ(ch.pos, c.pos);
+        EXPECT_EQ(ch.removed, c.len);
+        EXPECT_EQ(ch.inserted, c.bytes.size());
+        EXPECT_EQ(ch.firstLine, c.firstLine);
+        EXPECT_EQ(ch.linesRemoved, c.linesRemoved);
+        EXPECT_EQ(ch.linesAdded, c.linesAdded);
+    }
+}
+
+TEST(DocumentLines, ListenerSeesTheChangeRecordedAndIndexed) {
+    Document doc;
+    doc.setText("ab");
+    struct Probe : DocumentListener {
+        Document* doc = nullptr;
+        bool canUndo = false;
+        std::size_t lines = 0;
+        void documentChanged(const Change&) override {
+            canUndo = doc->canUndo();
+            lines = doc->lineCount();
+        }
+    } probe;
+    probe.doc = &doc;
+    doc.setListener(&probe);
+    doc.replace(1, 0, "\r\n", EditKind::Typing);
+    EXPECT_TRUE(probe.canUndo);
+    EXPECT_EQ(probe.lines, 2u);
+    doc.setListener(nullptr);
+    doc.replace(0, 0, "x", EditKind::Edit);  // no listener: nothing to tell
+    EXPECT_EQ(doc.text(), "xa\r\nb");
+}
+
+TEST(DocumentText, SlicesAndViewsAcrossTheGap) {
+    Document doc;
+    doc.setText("0123456789");
+    doc.replace(5, 0, "ab", EditKind::Edit);  // the gap now sits after "01234ab"
+    EXPECT_EQ(doc.text(), "01234ab56789");
+    EXPECT_EQ(doc.slice(3, 6), "34ab56");
+    EXPECT_EQ(doc.slice(10, 100), "89");
+    EXPECT_EQ(doc.slice(99, 1), "");
+    EXPECT_EQ(doc.byteAt(6), 'b');
+    EXPECT_EQ(doc.byteAt(7), '5');
+    EXPECT_EQ(doc.byteAt(12), 0);
+    EXPECT_EQ(doc.view(3, 6), "34ab56");
+    EXPECT_EQ(doc.view(0, 12), "01234ab56789");
+    EXPECT_EQ(doc.view(11, 5), "9");
+    // Out-of-range replacements are clamped to the text.
+    doc.replace(100, 3, "!", EditKind::Edit);
+    doc.replace(0, 100, doc.text() + "?", EditKind::Edit);
+    EXPECT_EQ(doc.text(), "01234ab56789!?");
+}
+
+TEST(DocumentText, LargeTextThroughManyPlaces) {
+    // Growing the buffer and moving the gap back and forth keeps every byte.
+    Document doc;
+    std::string model;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string piece = std::to_string(i) + (i % 7 == 0 ? "\r\n" : " ");
+        const std::size_t pos = (static_cast<std::size_t>(i) * 7919) % (model.size() + 1);
+        doc.replace(pos, 0, piece, EditKind::Edit);
+        model.insert(pos, piece);
+    }
+    EXPECT_EQ(doc.text(), model);
+    doc.setText("short");
+    EXPECT_EQ(doc.text(), "short");
+    EXPECT_EQ(doc.lineCount(), 1u);
+}
+
+TEST(DocumentCaret, NeverInsideADoubleByteCharacterOrACrLf) {
+    // a | 表 (95 5C) | CR LF | ｱ (B1) | 88 88 | lone 82 at the end
+    Document doc;
+    doc.setText("a\x95\x5C\r\n\xB1\x88\x88\x82");
+    const std::size_t n = doc.length();  // 9
+    ASSERT_EQ(n, 9u);
+    const std::size_t snap[] = {0, 1, 1, 3, 3, 5, 6, 6, 8, 9};
+    for (std::size_t p = 0; p <= n; ++p) EXPECT_EQ(doc.snapCaretPos(p), snap[p]) << p;
+    std::vector<std::size_t> forward{0};
+    while (forward.back() < n) forward.push_back(doc.nextCaretPos(forward.back()));
+    EXPECT_EQ(forward, (std::vector<std::size_t>{0, 1, 3, 5, 6, 8, 9}));
+    std::vector<std::size_t> back{n};
+    while (back.back() > 0) back.push_back(doc.prevCaretPos(back.back()));
+    EXPECT_EQ(back, (std::vector<std::size_t>{9, 8, 6, 5, 3, 1, 0}));
+    EXPECT_EQ(doc.nextCaretPos(2), 3u);  // from inside 表: snapped first
+    EXPECT_EQ(doc.prevCaretPos(4), 1u);  // from between CR and LF
+    EXPECT_EQ(doc.nextCaretPos(n + 3), n);
+    EXPECT_EQ(doc.charLength(1), 2u);
+    EXPECT_EQ(doc.charLength(8), 1u);
+    EXPECT_EQ(doc.charLength(9), 0u);
+}
+
+TEST(DocumentModified, LoadingAndReplacingTheWholeText) {
+    Document doc;
+    EXPECT_FALSE(doc.modified());
+    doc.setText("file");
+    EXPECT_TRUE(doc.modified());  // a not-undoable change
+    EXPECT_FALSE(doc.canUndo());
+    doc.setModified(false);  // as loading a file does
+    EXPECT_FALSE(doc.modified());
+    doc.replace(0, 0, "", EditKind::NotUndoable);  // nothing replaced by nothing
+    EXPECT_FALSE(doc.modified());
+    doc.replace(4, 0, "!", EditKind::NotUndoable);
+    EXPECT_TRUE(doc.modified());
+}
+
+TEST(LineBreaks, ToCrLf) {
+    EXPECT_EQ(toCrLf(""), "");
+    EXPECT_EQ(toCrLf("a\nb"), "a\r\nb");
+    EXPECT_EQ(toCrLf("a\rb"), "a\r\nb");
+    EXPECT_EQ(toCrLf("a\r\nb"), "a\r\nb");
+    EXPECT_EQ(toCrLf("\n\r"), "\r\n\r\n");         // LF then a lone CR: two breaks
+    EXPECT_EQ(toCrLf("\r\r\n\n"), "\r\n\r\n\r\n");  // CR | CR LF | LF
+    EXPECT_EQ(toCrLf("\x95\x5C\n"), "\x95\x5C\r\n");
+}
