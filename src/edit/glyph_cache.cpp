@@ -2,6 +2,9 @@
 
 #include <unicode/uchar.h>
 
+#include <QFontInfo>
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,22 +25,25 @@ bool isFullWidthLetterUpright(char32_t c, float horizontalAdvance, float em) {
 
 }  // namespace
 
-GlyphCache::GlyphCache(const QFont& font, Writing writing, int fullWidthAdvance, int tabAdvance)
+GlyphCache::GlyphCache(const QFont& font, Writing writing)
     : fonts_(font),
       writing_(writing),
-      fullWidthAdvance_(fullWidthAdvance),
-      tabAdvance_(tabAdvance),
       emPixels_(fonts_.face(0).raw.isValid() ? static_cast<float>(fonts_.face(0).raw.pixelSize())
-                                             : static_cast<float>(fullWidthAdvance)) {
-    if (writing_ == Writing::Vertical) {
-        for (int d = 0; d < 10; ++d) {
-            const char32_t c = U'0' + static_cast<char32_t>(d);
-            int face = fonts_.faceFor(c);
-            if (face < 0) face = 0;
-            const std::uint32_t glyph = fonts_.glyphIndex(face, c);
-            digits_[static_cast<std::size_t>(d)] = {static_cast<std::uint16_t>(glyph), static_cast<std::uint8_t>(face),
-                                                    fonts_.horizontalAdvance(face, glyph)};
-        }
+                                             : static_cast<float>(QFontInfo(font).pixelSize())) {
+    if (writing_ == Writing::Horizontal) {
+        int face = fonts_.faceFor(U'\uFF11');
+        if (face < 0) face = 0;
+        fullWidthAdvance_ = std::max(1, roundToInt(fonts_.horizontalAdvance(face, fonts_.glyphIndex(face, U'\uFF11'))));
+        return;
+    }
+    fullWidthAdvance_ = std::max(1, QFontMetrics(font).height());
+    for (int d = 0; d < 10; ++d) {
+        const char32_t c = U'0' + static_cast<char32_t>(d);
+        int face = fonts_.faceFor(c);
+        if (face < 0) face = 0;
+        const std::uint32_t glyph = fonts_.glyphIndex(face, c);
+        digits_[static_cast<std::size_t>(d)] = {static_cast<std::uint16_t>(glyph), static_cast<std::uint8_t>(face),
+                                                fonts_.horizontalAdvance(face, glyph)};
     }
 }
 
@@ -53,7 +59,7 @@ void GlyphCache::fill(GlyphEntry& e, const std::uint8_t* p, std::size_t length) 
     e.length = static_cast<std::uint8_t>(decoded ? decoded : length);
     if (raw == U'\t') {
         e.kind = GlyphKind::Blank;
-        e.advance = static_cast<std::int16_t>(tabAdvance_);
+        e.advance = static_cast<std::int16_t>(tabAdvance());
         return;
     }
     if (text::codec::isInvalidByteMark(raw) || isControl(raw)) {
@@ -97,10 +103,12 @@ void GlyphCache::fillGlyph(GlyphEntry& e, char32_t c) {
     // advances in proportion; the glyph is centred in its cell.
     e.kind = GlyphKind::Upright;
     e.glyph = static_cast<std::uint16_t>(v.glyph);
-    const int advance = std::max(1, roundToInt(static_cast<float>(v.yAdvance) * static_cast<float>(fullWidthAdvance_) /
+    // A face without vertical metrics (a Latin face) gives its whole height: at most an em.
+    const int fontUnits = std::min(v.yAdvance, static_cast<int>(f.upem));
+    const int advance = std::max(1, roundToInt(static_cast<float>(fontUnits) * static_cast<float>(fullWidthAdvance_) /
                                                static_cast<float>(f.upem)));
     e.advance = static_cast<std::int16_t>(advance);
-    const float fontAdvance = static_cast<float>(v.yAdvance) * f.scale;
+    const float fontAdvance = static_cast<float>(fontUnits) * f.scale;
     e.dx = static_cast<float>(roundToInt(static_cast<float>(v.xOffset) * f.scale));
     e.dy = static_cast<float>(roundToInt((static_cast<float>(advance) - fontAdvance) / 2 -
                                          static_cast<float>(v.yOffset) * f.scale));

@@ -42,9 +42,13 @@ struct GlyphEntry {
 
 class GlyphCache {
 public:
-    // fullWidthAdvance is the cell of a full-width character along the inline axis (the
-    // advance of "１" in horizontal writing, the font's height in vertical writing).
-    GlyphCache(const QFont& font, Writing writing, int fullWidthAdvance, int tabAdvance);
+    GlyphCache(const QFont& font, Writing writing);
+
+    // The cell of a full-width character along the inline axis, whole pixels: the advance
+    // of "１" as it is drawn in horizontal writing, the font's height in vertical writing.
+    int fullWidthAdvance() const { return fullWidthAdvance_; }
+    // A tab's cell: two full-width cells (four half-width spaces in a Japanese fixed-pitch face).
+    int tabAdvance() const { return 2 * fullWidthAdvance_; }
 
     // The entry of the character starting at p (a character start, `available` bytes left).
     const GlyphEntry& at(const std::uint8_t* p, std::size_t available) {
@@ -82,8 +86,7 @@ private:
 
     GlyphFonts fonts_;
     Writing writing_;
-    int fullWidthAdvance_;
-    int tabAdvance_;
+    int fullWidthAdvance_ = 1;
     float emPixels_;
     std::array<std::unique_ptr<Page>, 256> pages_;
     std::array<Digit, 10> digits_{};

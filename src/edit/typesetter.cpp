@@ -45,20 +45,20 @@ bool standsUpright(std::string_view p, std::size_t prevStart, std::size_t start,
 
 struct Typesetter::Impl {
     Impl(const QFont& f, Writing w)
-        : font(f), writing(w), metrics(f), em(QFontInfo(f).pixelSize()),
-          fullWidth(w == Writing::Horizontal ? metrics.horizontalAdvance(QString(QChar(0xFF11))) : metrics.height()),
+        : font(f), writing(w), metrics(f), em(QFontInfo(f).pixelSize()), cache(f, w),
+          fullWidth(cache.fullWidthAdvance()),
           // Japanese text wants air between lines: 0.4 em between horizontal lines, 0.6 em
           // between vertical columns (which also holds turned Latin and paired digits).
           linePitch(metrics.height() + static_cast<int>(std::lround(em * (w == Writing::Horizontal ? 0.4 : 0.6)))),
-          cache(f, w, fullWidth, 2 * fullWidth), marks(f) {}
+          marks(f) {}
 
     QFont font;
     Writing writing;
     QFontMetrics metrics;
     int em;
+    GlyphCache cache;
     int fullWidth;
     int linePitch;
-    GlyphCache cache;
     GlyphMarks marks;
 
     // Scratch of paintLine, one pair of runs (upright, turned) per face.

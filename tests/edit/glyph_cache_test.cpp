@@ -31,8 +31,8 @@ const GlyphEntry& entryOf(GlyphCache& cache, std::u16string_view c) { return ent
 }  // namespace
 
 TEST(GlyphCache, VerticalFormsOfBracketsPunctuationAndLongVowelMark) {
-    GlyphCache h(fontOf("IPAGothic"), Writing::Horizontal, 16, 32);
-    GlyphCache v(fontOf("IPAGothic"), Writing::Vertical, 17, 34);
+    GlyphCache h(fontOf("IPAGothic"), Writing::Horizontal);
+    GlyphCache v(fontOf("IPAGothic"), Writing::Vertical);
     for (std::u16string_view c : {u"「", u"」", u"『", u"（", u"【", u"〔", u"、", u"。", u"ー", u"〜", u"…", u"‥", u"ぁ", u"ッ"}) {
         const GlyphEntry& he = entryOf(h, c);
         const GlyphEntry& ve = entryOf(v, c);
@@ -48,8 +48,8 @@ TEST(GlyphCache, VerticalFormsOfBracketsPunctuationAndLongVowelMark) {
 }
 
 TEST(GlyphCache, LatinAndCharactersWithoutVerticalFormsTurn) {
-    GlyphCache h(fontOf("IPAGothic"), Writing::Horizontal, 16, 32);
-    GlyphCache v(fontOf("IPAGothic"), Writing::Vertical, 17, 34);
+    GlyphCache h(fontOf("IPAGothic"), Writing::Horizontal);
+    GlyphCache v(fontOf("IPAGothic"), Writing::Vertical);
     for (const char* c : {"A", "z", " ", "(", "-", "\xB6" /* ｶ */}) {
         const GlyphEntry& ve = entryOf(v, std::string(c));
         EXPECT_EQ(ve.kind, GlyphKind::Turned) << c;
@@ -66,7 +66,7 @@ TEST(GlyphCache, CharactersTheFontLacksComeFromAJapaneseFallback) {
     // DejaVu Sans has no kana; an unknown family resolves to a Latin face as well.
     for (const char* family : {"DejaVu Sans", "ＭＳ ゴシック"}) {
         for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
-            GlyphCache cache(fontOf(family), w, 16, 32);
+            GlyphCache cache(fontOf(family), w);
             const GlyphEntry& e = entryOf(cache, u"猫");
             EXPECT_NE(e.glyph, 0) << family;
             const auto& face = cache.fonts().face(e.face);
@@ -82,7 +82,7 @@ TEST(GlyphCache, CharactersTheFontLacksComeFromAJapaneseFallback) {
 
 TEST(GlyphCache, DuplicateCodesShowTheCharacterTheyStandFor) {
     // 87 90 (NEC row 13) and 81 E0 are both ≒.
-    GlyphCache cache(fontOf("IPAGothic"), Writing::Horizontal, 16, 32);
+    GlyphCache cache(fontOf("IPAGothic"), Writing::Horizontal);
     const GlyphEntry& nec = entryOf(cache, std::string("\x87\x90"));
     const GlyphEntry& jis = entryOf(cache, std::string("\x81\xE0"));
     EXPECT_EQ(nec.kind, GlyphKind::Upright);
@@ -92,7 +92,7 @@ TEST(GlyphCache, DuplicateCodesShowTheCharacterTheyStandFor) {
 }
 
 TEST(GlyphCache, MarksForBytesThatAreNotTextAndControls) {
-    GlyphCache cache(fontOf("IPAGothic"), Writing::Vertical, 17, 34);
+    GlyphCache cache(fontOf("IPAGothic"), Writing::Vertical);
     for (const char* b : {"\x80", "\xA0", "\xFD", "\xFF", "\x01", "\x7F"}) {
         const GlyphEntry& e = entryOf(cache, std::string(b, 1));
         EXPECT_EQ(e.kind, GlyphKind::Mark) << unsigned(static_cast<unsigned char>(b[0]));
@@ -113,7 +113,7 @@ TEST(GlyphCache, MarksForBytesThatAreNotTextAndControls) {
 
 TEST(GlyphCache, EveryCharacterOfTheCodePageHasAGlyph) {
     // With IPA Gothic installed no valid character shows as a missing-glyph box.
-    GlyphCache cache(fontOf("IPAGothic"), Writing::Horizontal, 16, 32);
+    GlyphCache cache(fontOf("IPAGothic"), Writing::Horizontal);
     int missing = 0;
     std::string example;
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {

@@ -87,6 +87,14 @@ TEST(Typesetter, FullWidthAdvanceIsWhatTheScreenMeasures) {
         EXPECT_GT(h.linePitch(), metrics.height());
         EXPECT_GT(v.linePitch(), metrics.height());
     }
+    // Also when the full-width characters come from a fallback face.
+    QFont latin(QStringLiteral("DejaVu Sans"));
+    latin.setPixelSize(16);
+    for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        Typesetter t(latin, w);
+        for (const Cell& c : cellsOf(t, sjis(u"１あ漢")))
+            EXPECT_EQ(c.advance, static_cast<float>(t.fullWidthAdvance()));
+    }
 }
 
 TEST(Typesetter, AdvancesAreWholePixels) {
