@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "text/document.h"
+#include "text/search.h"
 #include "view/find_replace_all.h"
 
 using namespace verlo::view;
@@ -105,40 +107,25 @@ const std::string kHalfKana = "\xB1";         // ｱ
 
 }  // namespace
 
-TEST(FindMatch, BackslashMatchesOnlyARealBackslash) {
-    const std::string text = kHyo + "x\\" + kHyo;
-    EXPECT_EQ(findFrom(text, 0, "\\", true), 3u);
-    EXPECT_EQ(findFrom(text, 4, "\\", true), npos);
-    EXPECT_EQ(findFrom(kHyo + kHyo, 0, "\\", false), npos);
+TEST(ReplaceAll, BackslashReplacesOnlyARealBackslash) {
+    const LoopResult r = onePass(kHyo + "x\\" + kHyo, "\\", "/");
+    EXPECT_EQ(r.text, kHyo + "x/" + kHyo);
+    EXPECT_EQ(r.count, 1u);
     // The lead byte alone is not the character either: a match covers whole characters.
-    EXPECT_EQ(findFrom(kHyo, 0, "\x95", true), npos);
-    EXPECT_EQ(findFrom("a" + kHyo, 0, kHyo, true), 1u);
+    EXPECT_EQ(onePass(kHyo, "\x95", "z").count, 0u);
 }
 
-TEST(FindMatch, LatinLettersFoldOnlyInOneByteCharacters) {
-    EXPECT_EQ(findFrom("Word word", 0, "word", true), 5u);
-    EXPECT_EQ(findFrom("Word word", 0, "word", false), 0u);
-    EXPECT_EQ(findFrom("xWORD", 0, "wOrD", false), 1u);
+TEST(ReplaceAll, LatinLettersFoldOnlyInOneByteCharacters) {
+    EXPECT_EQ(onePass("Word word WORD", "wOrD", "x").text, "x x x");
     // Only A-Z/a-z fold: "[" and "{" differ by the same bit but are not letters.
-    EXPECT_EQ(findFrom("x[", 0, "X{", false), npos);
-    EXPECT_EQ(findFrom("x@", 0, "x`", false), npos);
+    EXPECT_EQ(onePass("x[ x@", "X{", "-").count, 0u);
+    EXPECT_EQ(onePass("x@", "x`", "-").count, 0u);
     // Full-width letters are not folded.
-    EXPECT_EQ(findFrom(kFullA, 0, kFullSmallA, false), npos);
-    EXPECT_EQ(findFrom(kFullA + kFullSmallA, 0, kFullSmallA, false), 2u);
-    // A trail byte that reads as a letter is part of its character: neither matched alone nor folded.
-    EXPECT_EQ(findFrom(kKatakanaA, 0, "A", false), npos);
-    EXPECT_EQ(findFrom(kKatakanaA, 0, "a", false), npos);
-    EXPECT_EQ(findFrom(kKatakanaDi, 0, kKatakanaA, false), npos);
-    EXPECT_EQ(findFrom(kKatakanaDi + "a", 0, "A", false), 2u);
-}
-
-TEST(FindMatch, EmptyNeedleAndEdges) {
-    EXPECT_EQ(findFrom("abc", 0, "", true), npos);
-    EXPECT_EQ(findFrom("", 0, "a", true), npos);
-    EXPECT_EQ(findFrom("abc", 3, "c", true), npos);
-    EXPECT_EQ(findFrom("abc", 2, "c", true), 2u);
-    EXPECT_EQ(findFrom("ab", 0, "abc", true), npos);
-    EXPECT_FALSE(matchesAt("abc", 4, "a", true));
+    EXPECT_EQ(onePass(kFullA + kFullSmallA, kFullSmallA, "z").text, kFullA + "z");
+    // A trail byte that reads as a letter belongs to its character: neither matched alone nor folded.
+    EXPECT_EQ(onePass(kKatakanaA, "a", "z").count, 0u);
+    EXPECT_EQ(onePass(kKatakanaDi, kKatakanaA, "z").count, 0u);
+    EXPECT_EQ(onePass(kKatakanaDi + "a", "A", "z").text, kKatakanaDi + "z");
 }
 
 TEST(ReplaceAll, ReplacementHoldingTheSearchStringIsNotSearchedAgain) {
@@ -223,9 +210,14 @@ TEST(ReplaceAll, AgreesWithTheLoopOnRandomTexts) {
         ASSERT_EQ(actual.text, expected.text) << "round " << round;
         ASSERT_EQ(actual.count, expected.count) << "round " << round;
         ASSERT_EQ(actual.caret, expected.caret) << "round " << round;
-        const std::size_t from = text.empty() ? 0 : charStarts(text)[charStarts(text).size() / 2];
-        ASSERT_EQ(findFrom(text, from, needle, true), modelFind(text, from, needle, true)) << "round " << round;
-        ASSERT_EQ(findFrom(text, from, needle, false), modelFind(text, from, needle, false)) << "round " << round;
+        // The document's search, which the replace loop uses, reads matches as the model does.
+        const std::size_t from = text.size() / 2;
+        const verlo::text::TextParts parts{reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), nullptr, 0};
+        for (unsigned flags : {verlo::text::FindNone, verlo::text::FindMatchCase}) {
+            ASSERT_EQ(verlo::text::findInText(parts, needle, from, text.size(), flags),
+                      modelFind(text, from, needle, flags == verlo::text::FindMatchCase))
+                << "round " << round;
+        }
         if (expected.count > 0) ++withMatches;
     }
     EXPECT_GT(withMatches, 5000);
