@@ -185,8 +185,10 @@ TEST(GlyphPaint, JapaneseComesFromAFallbackWhenTheFontLacksIt) {
     EXPECT_GT(ink, 150);
 }
 
-// Not a check: the pictures to look at.
-TEST(GlyphPaint, WritesPicturesOfNeko) {
+// The sample text in both directions, a page of lines of 30 full-width characters: the
+// ink of every line stays inside its own line box (so nothing spills into the next line
+// or column). The pictures are kept in the build folder for looking at.
+TEST(GlyphPaint, EveryLineOfNekoStaysInItsBox) {
     QFile file(QStringLiteral(VERLO_TEST_DATA_DIR "/neko.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string text = file.readAll().toStdString();
@@ -194,31 +196,46 @@ TEST(GlyphPaint, WritesPicturesOfNeko) {
         Typesetter t(ipaGothic(20), w);
         const bool vertical = w == Writing::Vertical;
         const int length = 30 * t.fullWidthAdvance();
-        QImage image(vertical ? 24 * t.linePitch() : length + 20, vertical ? length + 20 : 24 * t.linePitch(),
-                     QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
+        const int lines = 24;
+        const QSize size(vertical ? lines * t.linePitch() + 20 : length + 20, vertical ? length + 20 : lines * t.linePitch() + 20);
+        QImage page(size, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QImage one(size, QImage::Format_RGB32);
         int line = 0;
         std::vector<Cell> cells;
         std::vector<std::uint32_t> starts;
         std::size_t pos = 0;
-        while (pos < text.size() && line < 24) {
+        while (pos < text.size() && line < lines) {
             std::size_t end = text.find("\r\n", pos);
             if (end == std::string::npos) end = text.size();
             const std::string_view p(text.data() + pos, end - pos);
             t.cells(p, cells);
             t.wrap(p, cells, static_cast<float>(length), starts);
-            for (std::size_t l = 0; l < starts.size() && line < 24; ++l, ++line) {
+            for (std::size_t l = 0; l < starts.size() && line < lines; ++l, ++line) {
                 const std::size_t last = l + 1 < starts.size() ? starts[l + 1] : cells.size();
-                const QPointF origin = vertical ? QPointF(image.width() - 10 - line * t.linePitch(), 10)
-                                                : QPointF(10, 10 + line * t.linePitch());
-                t.paintLine(painter, p, cells, starts[l], last, origin, Qt::black);
+                float extent = 0;
+                for (std::size_t k = starts[l]; k < last; ++k) extent += cells[k].advance;
+                const QPoint origin = vertical ? QPoint(size.width() - 10 - line * t.linePitch(), 10)
+                                               : QPoint(10, 10 + line * t.linePitch());
+                const QRect box = vertical ? QRect(origin.x() - t.linePitch(), origin.y(), t.linePitch(), static_cast<int>(extent))
+                                           : QRect(origin.x(), origin.y(), static_cast<int>(extent), t.linePitch());
+                for (QImage* image : {&one, &page}) {
+                    if (image == &one) image->fill(Qt::white);
+                    QPainter painter(image);
+                    t.paintLine(painter, p, cells, starts[l], last, origin, Qt::black);
+                }
+                Painted painted;
+                painted.image = one;
+                const QRect ink = painted.ink(QRect(QPoint(0, 0), size));
+                if (last > starts[l] && p[cells[starts[l]].offset] != '\t') {
+                    EXPECT_FALSE(ink.isNull()) << line;
+                }
+                EXPECT_TRUE(box.adjusted(-2, -2, 2, 2).contains(ink)) << (vertical ? "vertical " : "horizontal ") << line;
             }
             pos = end + 2;
         }
-        painter.end();
         const QString name = QStringLiteral(VERLO_BINARY_DIR "/typeset_%1.png")
                                  .arg(vertical ? QStringLiteral("vertical") : QStringLiteral("horizontal"));
-        EXPECT_TRUE(image.save(name));
+        page.save(name);
     }
 }
