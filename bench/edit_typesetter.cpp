@@ -84,6 +84,19 @@ void BM_CellsAndWrapNovelFreshCache(benchmark::State& state) {
 }
 BENCHMARK(BM_CellsAndWrapNovelFreshCache)->ArgName("vertical")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// A new typesetter and one short line: the cost of a change of font or direction before
+// anything is laid out.
+void BM_NewTypesetter(benchmark::State& state) {
+    const std::string line = verlo::bench::novelSmall().substr(0, 200);
+    std::vector<Cell> cells;
+    for (auto _ : state) {
+        Typesetter t(benchFont(), writingOf(state));
+        t.cells(line.substr(0, line.find('\r')), cells);
+        benchmark::DoNotOptimize(cells.data());
+    }
+}
+BENCHMARK(BM_NewTypesetter)->ArgName("vertical")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 // One full view: 40 lines of 40 cells from the novel, painted into an image as a widget would.
 void BM_PaintView(benchmark::State& state) {
     const Writing writing = writingOf(state);
