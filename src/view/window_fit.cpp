@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QLayout>
 #include <QMainWindow>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -12,8 +13,10 @@ namespace {
 
 constexpr Qt::WindowStates kNotNormal = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
 
-int boundedSize(long long extent) {
-    return static_cast<int>(std::clamp<long long>(extent, 0, QWIDGETSIZE_MAX));
+// A window is never made larger than the desktop it is on (as the window system would
+// refuse anyway), nor smaller than nothing.
+int boundedExtent(long long extent, int desktopExtent) {
+    return static_cast<int>(std::clamp<long long>(extent, 0, desktopExtent));
 }
 
 }  // namespace
@@ -68,13 +71,15 @@ void WindowFit::fit(Qt::Orientation along) {
     }
 
     const QFont font = memo2_.textFont();
+    const QSize desktop = window_.screen() ? window_.screen()->virtualSize() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QSize size = normal.size();
-    if (along == Qt::Horizontal)
-        size.setWidth(boundedSize(static_cast<long long>(clientExtent(lineMeasure(font), settings_.Gyou)) +
-                                  overhead.width()));
-    else
-        size.setHeight(boundedSize(static_cast<long long>(clientExtent(columnMeasure(font), settings_.Retsu)) +
-                                   overhead.height()));
+    if (along == Qt::Horizontal) {
+        const long long width = static_cast<long long>(clientExtent(lineMeasure(font), settings_.Gyou)) + overhead.width();
+        size.setWidth(boundedExtent(width, desktop.width()));
+    } else {
+        const long long height = static_cast<long long>(clientExtent(columnMeasure(font), settings_.Retsu)) + overhead.height();
+        size.setHeight(boundedExtent(height, desktop.height()));
+    }
 
     if (state & kNotNormal)
         window_.setGeometry(QRect(normal.topLeft(), size));

@@ -30,7 +30,7 @@ public:
 
     // N10Click: a maximised or minimised window is restored to its normal size first; then
     // the client width becomes measure × Gyou + 25, with the left and top edges and the
-    // height kept.
+    // height kept. The window grows no wider than the desktop.
     void fitWidth();
     // N12Click: the same for the client height with Retsu; the width is kept.
     void fitHeight();
