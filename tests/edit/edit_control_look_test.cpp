@@ -1,0 +1,101 @@
+// The edit control as it looks: the sample text in both directions with a selection and
+// an input-method pre-edit, checked at a few pixels and saved as pictures in the build
+// folder (edit_look_horizontal*.png, edit_look_vertical*.png) for a person to look at.
+// With VERLO_LOOK_HOLD_MS set, each window stays on screen that long (to photograph it
+// under Xvfb with `import -window root`).
+#include "edit/edit_control.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QPalette>
+#include <QTest>
+#include <QTextCharFormat>
+
+#include "text/codec.h"
+
+using verlo::edit::EditControl;
+using verlo::edit::OptionOp;
+
+namespace {
+
+std::string neko() {
+    QFile file(QStringLiteral(VERLO_TEST_DATA_DIR "/neko.txt"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll().toStdString();
+}
+
+QVariant im(const QWidget& w, Qt::InputMethodQuery query) { return w.inputMethodQuery(query); }
+
+void showPreedit(EditControl& control) {
+    QTextCharFormat underline;
+    underline.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+    QTextCharFormat clause;
+    clause.setBackground(QColor(0x40, 0x60, 0xC0));
+    clause.setForeground(Qt::white);
+    QList<QInputMethodEvent::Attribute> attrs;
+    attrs << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 5, underline)
+          << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 2, clause)
+          << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 2, 1, QVariant());
+    QInputMethodEvent e(QStringLiteral("変換中です"), attrs);
+    QCoreApplication::sendEvent(&control, &e);
+}
+
+int countColour(const QImage& image, const QRect& area, QRgb colour) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.rect().contains(x, y) && image.pixel(x, y) == colour) ++n;
+    return n;
+}
+
+void look(bool vertical, const char* name) {
+    EditControl control;
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(18);
+    control.setTextFont(font);
+    if (vertical) control.setVerticalOption(OptionOp::Or);
+    control.resize(control.fitCharacterWidth() * 30 + 25, control.fitCharacterHeight() * 22 + 25);
+    control.setBackgroundColor(QColor(0xFF, 0xFC, 0xF2));
+    control.setText(neko());
+    control.show();
+    control.activateWindow();
+    control.setFocus();
+    // Select 「今日は…」 up to the Latin words, and put the caret in the last-but-one line
+    // with a pre-edit.
+    const std::string text = control.text();
+    const std::size_t quote = text.find(verlo::text::codec::encode(u"「今日").bytes);
+    const std::size_t latin = text.find("Latin");
+    control.setSelection(quote, latin + 5);
+    QTest::qWait(50);
+    QImage selected = control.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    selected.save(QStringLiteral(VERLO_BINARY_DIR "/edit_look_%1_selection.png").arg(QLatin1String(name)));
+
+    control.setSelStart(text.find(verlo::text::codec::encode(u"タブで").bytes));
+    showPreedit(control);
+    EXPECT_EQ(control.text(), text);  // the pre-edit is drawn, not inserted
+    QTest::qWait(50);
+    QImage withPreedit = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    withPreedit.save(QStringLiteral(VERLO_BINARY_DIR "/edit_look_%1.png").arg(QLatin1String(name)));
+
+    // The selection is painted in the highlight colour; the pre-edit's clause in its own.
+    const QRgb highlight = control.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    EXPECT_GT(countColour(selected, selected.rect(), highlight), 500) << name;
+    const QRect cursor = im(control, Qt::ImCursorRectangle).toRect();
+    const QRect near = cursor.adjusted(-60, -60, 60, 60);
+    EXPECT_GT(countColour(withPreedit, near, QColor(0x40, 0x60, 0xC0).rgb()), 50) << name;
+    // The background colour fills the rest.
+    EXPECT_GT(countColour(withPreedit, withPreedit.rect(), QColor(0xFF, 0xFC, 0xF2).rgb()),
+              withPreedit.width() * withPreedit.height() / 3)
+        << name;
+
+    if (const int hold = qEnvironmentVariableIntValue("VERLO_LOOK_HOLD_MS"); hold > 0) QTest::qWait(hold);
+}
+
+}  // namespace
+
+TEST(EditControlLook, Horizontal) { look(false, "horizontal"); }
+
+TEST(EditControlLook, Vertical) { look(true, "vertical"); }
