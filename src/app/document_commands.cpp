@@ -1,0 +1,144 @@
+// The commands that bind the document to a file or write it out: New, Open, Save,
+// Save As, dropped files, the save prompt and the close query.
+#include <QAction>
+
+#include "app/Unit1.h"
+#include "edit/edit_control.h"
+#include "platform/answerer.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+
+namespace verlo::app {
+
+namespace {
+
+const QString kTextFiles = QStringLiteral("テキストファイル (*.txt)");
+const QString kTexFiles = QStringLiteral("TeXファイル (*.tex)");
+const QString kAllFiles = QStringLiteral("全てのファイル (*)");
+// File names are case-sensitive here: a name typed without an extension gets the
+// extension the text-file filter lists.
+const QString kDefaultSuffix = QStringLiteral("txt");
+
+}  // namespace
+
+bool TForm1::loadFile(const QString& path) {
+    const std::optional<std::string> bytes = platform::readWholeFile(path);
+    if (!bytes) {
+        platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
+        return false;
+    }
+    memo2->setText(*bytes);
+    Save1->setEnabled(true);
+    memo2->emptyUndoBuffer();
+    currentFileName = path;
+    captionBase = QStringLiteral("Verlo - ") + fileNamePart(path);
+    memo2->setModified(false);
+    sessionApproved_ = false;
+    UpdateCaption();
+    return true;
+}
+
+void TForm1::bindTo(const QString& path) {
+    currentFileName = path;
+    memo2->setModified(false);
+    captionBase = QStringLiteral("Verlo - ") + fileNamePart(path);
+    Save1->setEnabled(true);
+    UpdateCaption();
+}
+
+bool TForm1::saveTo(const QString& path) {
+    if (!platform::writeFileReplacing(path, memo2->textForSaving())) {
+        platform::showError(this, QStringLiteral("ファイル %1 を作成できません").arg(path));
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::ConfirmSave() {
+    if (!memo2->modified())
+        return true;
+    if (!platform::answerer().confirm(this, QStringLiteral("確認"),
+                                      QStringLiteral("ファイルに変更があります。保存しますか？")))
+        return true;
+    if (Save1->isEnabled()) {
+        if (!saveTo(currentFileName))
+            return false;
+        memo2->setModified(false);
+        return true;
+    }
+    // An untitled document has no file to save to: Yes offers Save As, and the command
+    // that asked goes on only when the text was written.
+    return saveAs();
+}
+
+void TForm1::New1Click() {
+    if (!ConfirmSave())
+        return;
+    memo2->setText({});
+    currentFileName.clear();
+    memo2->emptyUndoBuffer();
+    Save1->setEnabled(false);
+    saveDialogHasAllFiles_ = true;
+    captionBase = QStringLiteral("Verlo");
+    memo2->setModified(false);
+    sessionApproved_ = false;
+    UpdateCaption();
+}
+
+void TForm1::Open1Click() {
+    if (!ConfirmSave())
+        return;
+    platform::FileDialogRequest request;
+    request.title = QStringLiteral("開く");
+    request.filters = {kTextFiles, kTexFiles, kAllFiles};
+    request.selectedFilter = 0;
+    request.defaultSuffix = kDefaultSuffix;
+    const std::optional<QString> path = platform::answerer().openFile(this, request);
+    if (!path)
+        return;
+    loadFile(*path);
+}
+
+void TForm1::Save1Click() {
+    if (!Save1->isEnabled())
+        return;
+    if (saveTo(currentFileName))
+        memo2->setModified(false);
+}
+
+bool TForm1::saveAs() {
+    platform::FileDialogRequest request;
+    request.title = QStringLiteral("名前を付けて保存");
+    request.filters = {kTextFiles, kTexFiles};
+    if (saveDialogHasAllFiles_)
+        request.filters << kAllFiles;
+    request.selectedFilter = 0;
+    request.defaultSuffix = kDefaultSuffix;
+    request.proposedPath = currentFileName;
+    const std::optional<QString> path = platform::answerer().saveFile(this, request);
+    if (!path || !saveTo(*path))
+        return false;
+    bindTo(*path);
+    return true;
+}
+
+void TForm1::SaveAs1Click() { saveAs(); }
+
+void TForm1::FormDropFiles(const QStringList& paths) {
+    if (paths.isEmpty() || !ConfirmSave())
+        return;
+    // The first file of a drop, its name whole; the others are ignored.
+    loadFile(paths.first());
+}
+
+bool TForm1::FormCloseQuery() {
+    if (!sessionApproved_ && !ConfirmSave())
+        return false;
+    return platform::guarded(this, [this] { writeSettings(); });
+}
+
+void TForm1::refusedCharacters(const QString& characters) {
+    platform::showError(this, QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした (%1)").arg(characters));
+}
+
+}  // namespace verlo::app

@@ -1,0 +1,35 @@
+// Program start.
+#include <QApplication>
+#include <cstdio>
+
+#include "app/Unit1.h"
+#include "app/command_line.h"
+#include "app/program.h"
+
+int main(int argc, char** argv) {
+    // --help and --version answer without a display; Qt's own options (-platform, ...)
+    // are taken out by QApplication before the file name is looked for.
+    QStringList rawArgs;
+    for (int i = 1; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    const verlo::app::CommandLine early = verlo::app::parseCommandLine(rawArgs);
+    if (early.action == verlo::app::CommandLine::Action::Help) {
+        std::fputs(verlo::app::commandLineHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (early.action == verlo::app::CommandLine::Action::Version) {
+        std::fputs(verlo::app::versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    const verlo::app::CommandLine commandLine = verlo::app::parseCommandLine(QCoreApplication::arguments().mid(1));
+    if (commandLine.action == verlo::app::CommandLine::Action::Error) {
+        std::fprintf(stderr, "%s\n", commandLine.error.toLocal8Bit().constData());
+        return 2;
+    }
+    verlo::app::prepareApplication(app);
+    verlo::app::ProgramWindows windows = verlo::app::createProgramWindows(commandLine.file);
+    verlo::app::showMainWindow(*windows.form1);
+    return app.exec();
+}

@@ -1,0 +1,32 @@
+// The editor's command line.
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+using verlo::app::CommandLine;
+using verlo::app::parseCommandLine;
+
+TEST(CommandLine, FirstNonOptionArgumentIsTheFile) {
+    EXPECT_EQ(parseCommandLine({}).file, "");
+    EXPECT_EQ(parseCommandLine({}).action, CommandLine::Action::Run);
+    EXPECT_EQ(parseCommandLine({"a.txt"}).file, "a.txt");
+    EXPECT_EQ(parseCommandLine({"a.txt", "b.txt"}).file, "a.txt");
+    EXPECT_EQ(parseCommandLine({"a.txt", "--bogus"}).action, CommandLine::Action::Run);
+    EXPECT_EQ(parseCommandLine({"-"}).file, "-");
+    EXPECT_EQ(parseCommandLine({"./-x.txt"}).file, "./-x.txt");
+}
+
+TEST(CommandLine, DoubleDashEndsOptions) {
+    EXPECT_EQ(parseCommandLine({"--", "-x.txt"}).file, "-x.txt");
+    EXPECT_EQ(parseCommandLine({"--", "--help"}).file, "--help");
+    EXPECT_EQ(parseCommandLine({"--", "--help"}).action, CommandLine::Action::Run);
+}
+
+TEST(CommandLine, HelpVersionAndUnknownOptions) {
+    EXPECT_EQ(parseCommandLine({"--help"}).action, CommandLine::Action::Help);
+    EXPECT_EQ(parseCommandLine({"-h"}).action, CommandLine::Action::Help);
+    EXPECT_EQ(parseCommandLine({"--version"}).action, CommandLine::Action::Version);
+    const CommandLine bad = parseCommandLine({"-x.txt"});
+    EXPECT_EQ(bad.action, CommandLine::Action::Error);
+    EXPECT_TRUE(bad.error.contains("-x.txt"));
+}

@@ -1,0 +1,522 @@
+// The main window as the program starts it: the start-up read and the closing write of
+// the settings, the title with the caret indicator, the menu, and the window commands.
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+
+#include "app_fixture.h"
+#include "settings/Unit2.h"
+
+using namespace verlo;
+using verlo::app::TForm1;
+using verlo::app::testing::AppTest;
+using verlo::test::Asked;
+
+namespace {
+
+const QStringList kAllValues = {
+    "Window/State", "Window/Left", "Window/Top", "Window/Height", "Window/Width", "Window/AlphaValue",
+    "Font/Style", "Font/Pitch", "Window/Color", "Font/Color", "Font/Size", "Font/Name",
+    "Window/ImeMode", "Window/VerHor", "Window/Gyou", "Window/Retsu", "Window/DayTime",
+    "Window/FormTime", "Window/FormDay"};
+
+}  // namespace
+
+TEST_F(AppTest, FirstStartWithoutSettings) {
+    auto form = start();
+    EXPECT_EQ(form->normalBounds(), QRect(0, 0, 385, 300));
+    EXPECT_EQ(form->windowState(), Qt::WindowNoState);
+    EXPECT_FALSE(form->memo2->isVertical());
+    EXPECT_EQ(form->settings.VerHor, 0);
+    EXPECT_EQ(form->settings.Gyou, 40);
+    EXPECT_EQ(form->settings.Retsu, 20);
+    EXPECT_EQ(form->settings.DayTime, 5);
+    EXPECT_EQ(form->settings.FormDay, 0);
+    EXPECT_EQ(form->settings.FormTime, 0);
+    EXPECT_EQ(form->AlphaBlendValue(), 128);
+    EXPECT_FALSE(form->AlphaBlend());
+    const QFont font = form->memo2->textFont();
+    EXPECT_EQ(font.family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(font.pointSize(), 14);
+    EXPECT_FALSE(font.bold() || font.italic() || font.underline() || font.strikeOut());
+    EXPECT_EQ(form->memo2->textColor(), QColor(Qt::black));
+    EXPECT_EQ(form->memo2->backgroundColor(), QColor(Qt::white));
+    EXPECT_EQ(form->memo2->text(), "");
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 1, 1));
+    EXPECT_EQ(form->windowTitle().toUtf8(),
+              QByteArray("Verlo        L:1\xE3\x80\x80" "C:1\xE3\x80\x80 (\xE5\x85\xA8" "1\xE8\xA1\x8C)"));
+    EXPECT_FALSE(form->Save1->isEnabled());
+    EXPECT_FALSE(form->N16->isEnabled());
+    EXPECT_TRUE(form->N15->isEnabled());
+    EXPECT_TRUE(form->acceptDrops());
+    EXPECT_TRUE(answers.asked.empty());
+    // The settings dialog was filled from the defaults.
+    EXPECT_EQ(form2->dayTimeBits(), 5);
+
+    ASSERT_TRUE(form->close());
+    const auto ini = iniValues();
+    EXPECT_EQ(QStringList(ini.keys()).filter("Window/").size(), 14);
+    EXPECT_EQ(QStringList(ini.keys()).filter("Font/").size(), 5);
+}
+
+TEST_F(AppTest, CloseWritesEveryValueAsText) {
+    auto form = start();
+    ASSERT_TRUE(form->close());
+    const auto ini = iniValues();
+    for (const QString& key : kAllValues)
+        EXPECT_TRUE(ini.contains(key)) << key.toStdString();
+    EXPECT_EQ(ini.size(), kAllValues.size());
+    EXPECT_EQ(ini["Window/State"], "0");
+    EXPECT_EQ(ini["Window/Left"], "0");
+    EXPECT_EQ(ini["Window/Top"], "0");
+    EXPECT_EQ(ini["Window/Height"], "300");
+    EXPECT_EQ(ini["Window/Width"], "385");
+    EXPECT_EQ(ini["Window/AlphaValue"], "128");
+    EXPECT_EQ(ini["Font/Style"], "0");
+    EXPECT_EQ(ini["Font/Pitch"], "0");
+    EXPECT_EQ(ini["Window/Color"], "clWhite");
+    EXPECT_EQ(ini["Font/Color"], "clBlack");
+    EXPECT_EQ(ini["Font/Size"], "14");
+    EXPECT_EQ(ini["Font/Name"], QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(ini["Window/ImeMode"], "3");
+    EXPECT_EQ(ini["Window/VerHor"], "0");
+    EXPECT_EQ(ini["Window/Gyou"], "40");
+    EXPECT_EQ(ini["Window/Retsu"], "20");
+    EXPECT_EQ(ini["Window/DayTime"], "5");
+    EXPECT_EQ(ini["Window/FormTime"], "0");
+    EXPECT_EQ(ini["Window/FormDay"], "0");
+}
+
+TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
+    writeIni("[Window]\nState=0\nLeft=10\nTop=20\nHeight=400\nWidth=500\nAlphaValue=300\n"
+             "VerHor=1\nGyou=33\nRetsu=$10\nDayTime=261\nFormDay=2\nFormTime=1\nColor=$00E0FFFF\n"
+             "[Font]\nStyle=3\nPitch=2\nColor=clRed\nSize=20\nName=IPAMincho\n");
+    auto form = start();
+    EXPECT_TRUE(answers.asked.empty());
+    EXPECT_EQ(form->normalBounds(), QRect(10, 20, 500, 400));
+    EXPECT_EQ(form->AlphaBlendValue(), 44);  // 300 modulo 256
+    EXPECT_EQ(form->settings.VerHor, 1);
+    EXPECT_TRUE(form->memo2->isVertical());
+    EXPECT_FALSE(form->N15->isEnabled());
+    EXPECT_TRUE(form->N16->isEnabled());
+    EXPECT_EQ(form->settings.Gyou, 33);
+    EXPECT_EQ(form->settings.Retsu, 16);
+    EXPECT_EQ(form->settings.DayTime, 5);  // 261 modulo 256
+    EXPECT_EQ(form->settings.FormDay, 2);
+    EXPECT_EQ(form->settings.FormTime, 1);
+    EXPECT_EQ(form->memo2->backgroundColor(), QColor(255, 255, 224));
+    EXPECT_EQ(form->memo2->textColor(), QColor(255, 0, 0));
+    const QFont font = form->memo2->textFont();
+    EXPECT_TRUE(font.bold());
+    EXPECT_TRUE(font.italic());
+    EXPECT_FALSE(font.underline());
+    EXPECT_TRUE(font.fixedPitch());
+    EXPECT_EQ(font.pointSize(), 20);
+    EXPECT_EQ(font.family(), "IPAMincho");
+
+    ASSERT_TRUE(form->close());
+    const auto ini = iniValues();
+    EXPECT_EQ(ini["Window/Left"], "10");
+    EXPECT_EQ(ini["Window/Top"], "20");
+    EXPECT_EQ(ini["Window/Height"], "400");
+    EXPECT_EQ(ini["Window/Width"], "500");
+    EXPECT_EQ(ini["Window/AlphaValue"], "44");
+    EXPECT_EQ(ini["Window/VerHor"], "1");
+    EXPECT_EQ(ini["Window/Retsu"], "16");
+    EXPECT_EQ(ini["Window/DayTime"], "5");
+    EXPECT_EQ(ini["Window/FormDay"], "2");
+    EXPECT_EQ(ini["Window/FormTime"], "1");
+    EXPECT_EQ(ini["Window/Color"], "$00E0FFFF");
+    EXPECT_EQ(ini["Font/Color"], "clRed");
+    EXPECT_EQ(ini["Font/Style"], "3");
+    EXPECT_EQ(ini["Font/Pitch"], "2");
+    EXPECT_EQ(ini["Font/Size"], "20");
+    EXPECT_EQ(ini["Font/Name"], "IPAMincho");
+}
+
+TEST_F(AppTest, AnOddWritingDirectionIsKeptUntilACommandRuns) {
+    writeIni("[Window]\nVerHor=2\n");
+    auto form = start();
+    EXPECT_FALSE(form->memo2->isVertical());
+    EXPECT_TRUE(form->N15->isEnabled());
+    EXPECT_FALSE(form->N16->isEnabled());
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/VerHor"], "2");
+}
+
+TEST_F(AppTest, MaximizedWindowKeepsItsNormalBounds) {
+    writeIni("[Window]\nState=2\nLeft=30\nTop=40\nHeight=350\nWidth=420\n");
+    auto form = startShown();
+    EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    ASSERT_TRUE(form->close());
+    const auto ini = iniValues();
+    EXPECT_EQ(ini["Window/State"], "2");
+    EXPECT_EQ(ini["Window/Left"], "30");
+    EXPECT_EQ(ini["Window/Top"], "40");
+    EXPECT_EQ(ini["Window/Height"], "350");
+    EXPECT_EQ(ini["Window/Width"], "420");
+}
+
+TEST_F(AppTest, MinimizedWindowStartsMinimized) {
+    writeIni("[Window]\nState=1\n");
+    auto form = start();
+    EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/State"], "1");
+}
+
+TEST_F(AppTest, NonNumbersReadAsDefaults) {
+    writeIni("[Window]\nGyou=forty\nRetsu=\nAlphaValue=12x\nWidth= \n[Font]\nSize=big\n");
+    auto form = start();
+    EXPECT_TRUE(answers.asked.empty());
+    EXPECT_EQ(form->settings.Gyou, 40);
+    EXPECT_EQ(form->settings.Retsu, 20);
+    EXPECT_EQ(form->AlphaBlendValue(), 128);
+    EXPECT_EQ(form->normalBounds().width(), 385);
+    EXPECT_EQ(form->memo2->textFont().pointSize(), 14);
+}
+
+TEST_F(AppTest, ColoursAreStoredByNameOrAsDollarHex) {
+    auto form = start();
+    form->memo2->setBackgroundColor(QColor(255, 255, 255));
+    form->memo2->setTextColor(QColor(255, 255, 224));
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/Color"], "clWhite");
+    EXPECT_EQ(iniValues()["Font/Color"], "$00E0FFFF");
+}
+
+TEST_F(AppTest, ASystemColourIsWrittenBackByItsName) {
+    writeIni("[Window]\nColor=clwindow\n");
+    auto form = start();
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/Color"], "clWindow");
+}
+
+// A value of the wrong type or a bad colour is reported, keeps its default, and the
+// values after it are still read (so the close does not overwrite them with defaults).
+TEST_F(AppTest, ReadErrorsAreReportedAndTheRestIsStillRead) {
+    writeIni("[Window]\nGyou=1,2\nRetsu=30\nColor=clWhit\n[Font]\nSize=18\nColor=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n");
+    auto form = start();
+    EXPECT_EQ(answers.errors(), (QStringList{"'Gyou' のデータ型が不正です.", "'Color' のデータ型が不正です.",
+                                             "'clWhit' は整数ではありません."}));
+    for (const auto& a : answers.asked)
+        EXPECT_EQ(a.title, "Verlo");
+    EXPECT_EQ(form->settings.Gyou, 40);
+    EXPECT_EQ(form->settings.Retsu, 30);
+    EXPECT_EQ(form->memo2->textFont().pointSize(), 18);
+    EXPECT_EQ(form->memo2->backgroundColor(), QColor(Qt::white));
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 1, 1));
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/Retsu"], "30");
+    EXPECT_EQ(iniValues()["Window/Gyou"], "40");
+}
+
+TEST_F(AppTest, AnUnwritableSettingsFolderKeepsTheWindowOpenInTheNormalState) {
+    // A plain file where the settings folder belongs: nothing can be created there.
+    putFile(config.filePath("Tarnvel"), "not a folder");
+    auto form = startShown();
+    form->setWindowState(Qt::WindowMaximized);
+    QTest::qWait(10);
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(answers.errors(), QStringList{"キー Window の作成に失敗しました."});
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), Qt::WindowNoState);
+
+    // Once the folder can be made, the next try closes.
+    QFile::remove(config.filePath("Tarnvel"));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/State"], "0");
+}
+
+TEST_F(AppTest, TheSettingsDialogsControlsAreStoredAtClose) {
+    writeIni("[Window]\nDayTime=15\nFormDay=7\n");
+    auto form = start();
+    EXPECT_EQ(form2->dayTimeBits(), 15);
+    // Changed in the dialog and left with Cancel: stored anyway.
+    form2->CheckBox2->setChecked(false);
+    form2->Button2Click();
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(iniValues()["Window/DayTime"], "13");
+    EXPECT_EQ(iniValues()["Window/FormDay"], "3");
+}
+
+// ---- the title
+
+TEST_F(AppTest, TitleOfALoadedFile) {
+    const QString file = QString::fromUtf8(VERLO_TEST_DATA_DIR) + "/neko.txt";
+    auto form = start(file);
+    EXPECT_TRUE(answers.asked.empty());
+    EXPECT_EQ(form->currentFileName, file);
+    EXPECT_EQ(form->captionBase, "Verlo - neko.txt");
+    EXPECT_TRUE(form->windowTitle().startsWith("Verlo - neko.txt        L:1\u3000C:1\u3000 (全"));
+    EXPECT_TRUE(form->Save1->isEnabled());
+    EXPECT_FALSE(form->memo2->modified());
+    EXPECT_FALSE(form->memo2->document().canUndo());
+    EXPECT_EQ(QByteArray::fromStdString(form->memo2->text()), fileBytes(file));
+    // Closing without changes asks nothing.
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(answers.count(Asked::Confirm), 0);
+}
+
+TEST_F(AppTest, CaretIndicatorCountsBytesAndLaidOutLines) {
+    auto form = start();
+    // Five lines; "\x82\xA0" is one double-byte character (あ), counting two.
+    form->memo2->setText("ab\r\n\x82\xA0x\r\nline3\r\n\r\nend");
+    form->memo2->setSelStart(7);  // after あ on line 2
+    form->UpdateCaption();
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(2, 4, 5));
+    form->memo2->setSelStart(9);  // start of the third line
+    form->UpdateCaption();
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(3, 1, 5));
+
+    // A selection made backwards shows its start, not the caret.
+    form->memo2->setSelection(12, 1);
+    form->UpdateCaption();
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 2, 5));
+}
+
+TEST_F(AppTest, CaretIndicatorCountsWrappedLines) {
+    auto form = startShown();
+    form->resize(300, 300);
+    QTest::qWait(10);
+    form->memo2->setText(std::string(400, 'a'));
+    const std::size_t lines = form->memo2->lineCount();
+    ASSERT_GT(lines, 1u) << "the long line must wrap";
+    const std::size_t second = form->memo2->lineIndex(1);
+    form->memo2->setSelStart(second + 2);
+    form->UpdateCaption();
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(2, 3, static_cast<int>(lines)));
+}
+
+TEST_F(AppTest, IndicatorTrailsAHeldKeyUntilItIsReleased) {
+    auto form = startShown();
+    form->memo2->setText("abcdef");
+    form->memo2->setSelStart(0);
+    QTest::keyPress(form->memo2, Qt::Key_Right);
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 1, 1));
+    QTest::keyPress(form->memo2, Qt::Key_Right, Qt::NoModifier);
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 2, 1));
+    QTest::keyRelease(form->memo2, Qt::Key_Right);
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 3, 1));
+}
+
+TEST_F(AppTest, TypingAndTheMouseRefreshTheTitle) {
+    auto form = startShown();
+    QTest::keyClicks(form->memo2, "xy");
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 3, 1));
+    form->memo2->setSelStart(0);
+    QTest::mouseClick(form->memo2->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 1, 1));
+}
+
+TEST_F(AppTest, N9TogglesTheIndicator) {
+    auto form = startShown();
+    form->N9->trigger();
+    EXPECT_FALSE(form->N9->isChecked());
+    QTest::keyClicks(form->memo2, "abc");
+    EXPECT_EQ(form->windowTitle(), "Verlo");
+    form->N9->trigger();
+    EXPECT_EQ(form->windowTitle(), "Verlo");  // until the next event in the text
+    QTest::keyClick(form->memo2, Qt::Key_Left);
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 3, 1));
+}
+
+TEST_F(AppTest, CommandLineFileWithATrailByte5CInItsName) {
+    const QString file = path(QStringLiteral("表.txt"));
+    putFile(file, "abc");
+    auto form = start(file);
+    EXPECT_EQ(form->captionBase, QStringLiteral("Verlo - 表.txt"));
+}
+
+TEST_F(AppTest, MissingCommandLineFile) {
+    const QString missing = path("missing.txt");
+    auto form = start(missing);
+    EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
+    EXPECT_EQ(form->currentFileName, QString());
+    EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 1, 1));
+    EXPECT_FALSE(form->Save1->isEnabled());
+}
+
+// ---- the menu
+
+namespace {
+
+struct Row {
+    const char* name;  // "-" + name for a separator, ">" + name for a submenu
+    const char* caption;
+    const char* shortcut;
+    bool enabled;
+};
+
+void expectMenu(QMenu* menu, const char* name, const char* caption, std::initializer_list<Row> rows) {
+    SCOPED_TRACE(name);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), name);
+    EXPECT_EQ(menu->title(), QString::fromUtf8(caption));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(rows.size()));
+    int i = 0;
+    for (const Row& row : rows) {
+        QAction* a = actions[i++];
+        QString expectedName = QString::fromLatin1(row.name);
+        SCOPED_TRACE(expectedName.toStdString());
+        if (expectedName.startsWith('-')) {
+            EXPECT_TRUE(a->isSeparator());
+            expectedName.remove(0, 1);
+        } else if (expectedName.startsWith('>')) {
+            EXPECT_NE(a->menu(), nullptr);
+            expectedName.remove(0, 1);
+        } else {
+            EXPECT_FALSE(a->isSeparator());
+            EXPECT_EQ(a->menu(), nullptr);
+        }
+        EXPECT_EQ(a->objectName(), expectedName);
+        if (!a->isSeparator()) {
+            EXPECT_EQ(a->text(), QString::fromUtf8(row.caption));
+            EXPECT_EQ(a->shortcut().toString(QKeySequence::PortableText), QString::fromLatin1(row.shortcut));
+            EXPECT_EQ(a->isEnabled(), row.enabled);
+        }
+    }
+}
+
+}  // namespace
+
+TEST_F(AppTest, MenuMatchesTheTable) {
+    auto form = start();
+    const QList<QAction*> top = form->menuBar()->actions();
+    ASSERT_EQ(top.size(), 5);
+    EXPECT_EQ(top[0]->menu(), form->File1);
+    EXPECT_EQ(top[1]->menu(), form->Edit1);
+    EXPECT_EQ(top[2]->menu(), form->Show1);
+    EXPECT_EQ(top[3]->menu(), form->ool1);
+    EXPECT_EQ(top[4]->menu(), form->Help1);
+
+    expectMenu(form->File1, "File1", "ファイル(&F)",
+               {{"New1", "新規作成", "Ctrl+N", true},
+                {"Open1", "開く", "Ctrl+O", true},
+                {"Save1", "上書き保存", "Ctrl+S", false},
+                {"SaveAs1", "名前を付けて保存", "", true},
+                {"-N1", "", "", true},
+                {"N14", "IEで印刷プレビュー", "", true},
+                {"-N7", "", "", true},
+                {"Exit1", "終了(&X)", "", true}});
+    expectMenu(form->Edit1, "Edit1", "編集(&E)",
+               {{"Undo1", "元に戻す", "Ctrl+Z", true},
+                {"-N2", "", "", true},
+                {"Copy1", "コピー", "Ctrl+C", true},
+                {"Cut1", "切り取り", "Ctrl+X", true},
+                {"Paste1", "貼り付け", "Ctrl+V", true},
+                {"-N4", "", "", true},
+                {"Find1", "検索", "Ctrl+F", true},
+                {"FindNext1", "次を検索", "F3", true},
+                {"Replace1", "置換", "Ctrl+R", true},
+                {"-N17", "", "", true},
+                {"N18", "前ページ", "Ctrl+U", true},
+                {"N19", "次ページ", "Ctrl+D", true},
+                {"-N5", "", "", true},
+                {"N6", "全て選択", "Ctrl+A", true},
+                {"-N20", "", "", true},
+                {"N21", "時間と日付", "F5", true}});
+    expectMenu(form->Show1, "Show1", "表示(&V)",
+               {{"N3", "フォント(&F)", "", true},
+                {">V1", "見栄え(&V)", "", true},
+                {">N11", "表示サイズ", "", true},
+                {">N13", "表記法", "", true},
+                {"N9", "行列番号表示", "", true}});
+    expectMenu(form->V1, "V1", "見栄え(&V)", {{"C1", "背景色(&C)", "", true}, {"T1", "透過", "Ctrl+T", true}});
+    expectMenu(form->N11, "N11", "表示サイズ", {{"N10", "行を調節", "F7", true}, {"N12", "列を調節", "F8", true}});
+    expectMenu(form->N13, "N13", "表記法", {{"N16", "横書き", "F11", false}, {"N15", "縦書き", "F12", true}});
+    expectMenu(form->ool1, "ool1", "ツール(&T)",
+               {{"N8", "文字カウント", "Ctrl+M", true},
+                {"O1", "オプション設定(&O)", "", true},
+                {"N22", "暗号化", "Shift+F1", true},
+                {"N23", "復号化", "Shift+F2", true}});
+    expectMenu(form->Help1, "Help1", "ヘルプ(&H)",
+               {{"SearchforHelpOn1", "トピックの検索", "F1", false}, {"About1", "バージョン情報", "", true}});
+    EXPECT_TRUE(form->N9->isCheckable());
+    EXPECT_TRUE(form->N9->isChecked());
+    EXPECT_FALSE(form->T1->isCheckable());
+}
+
+TEST_F(AppTest, MenuShortcutsComeBeforeTheControl) {
+    auto form = startShown();
+    ASSERT_EQ(QApplication::focusWidget(), form->memo2);
+    QSignalSpy keyDowns(form->memo2, &edit::EditControl::keyDown);
+    QSignalSpy selectAll(form->N6, &QAction::triggered);
+    QSignalSpy undo(form->Undo1, &QAction::triggered);
+    QSignalSpy pageDown(form->N19, &QAction::triggered);
+    QTest::keyClicks(form->memo2, "abc");
+    keyDowns.clear();
+    QTest::keyClick(form->memo2, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->memo2, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(form->memo2, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(selectAll.size(), 1);
+    EXPECT_EQ(undo.size(), 1);
+    EXPECT_EQ(pageDown.size(), 1);
+    // Only the three presses of Ctrl itself reach the control, not the shortcuts' keys.
+    EXPECT_EQ(keyDowns.size(), 3) << "a shortcut's key does not reach the control";
+}
+
+TEST_F(AppTest, ShortcutsOfDisabledItemsDoNothing) {
+    auto form = startShown();
+    QTest::keyClicks(form->memo2, "abc");
+    QSignalSpy keyDowns(form->memo2, &edit::EditControl::keyDown);
+    QSignalSpy save(form->Save1, &QAction::triggered);
+    QSignalSpy horizontal(form->N16, &QAction::triggered);
+    QSignalSpy help(form->SearchforHelpOn1, &QAction::triggered);
+    QTest::keyClick(form->memo2, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(form->memo2, Qt::Key_F11);
+    QTest::keyClick(form->memo2, Qt::Key_F1);
+    EXPECT_EQ(save.size() + horizontal.size() + help.size(), 0);
+    EXPECT_EQ(keyDowns.size(), 1) << "only the press of Ctrl itself reaches the control";
+    EXPECT_EQ(form->memo2->text(), "abc");
+    EXPECT_FALSE(form->memo2->isVertical());
+    EXPECT_TRUE(answers.asked.empty());
+    // Called by the program, a disabled command does nothing either.
+    form->Save1Click();
+    form->N16Click();
+    EXPECT_TRUE(answers.asked.empty());
+    EXPECT_FALSE(form->memo2->isVertical());
+}
+
+TEST_F(AppTest, AboutBox) {
+    auto form = start();
+    form->About1->trigger();
+    ASSERT_EQ(answers.count(Asked::About), 1);
+    const Asked& about = answers.asked.back();
+    EXPECT_EQ(about.title, "バージョン情報");
+    EXPECT_EQ(about.message, "Verlo.exe ver 1.03");
+    EXPECT_EQ(about.text, "製作日  ：    02/09/10\r\n更新日  ：    03/06/06");
+}
+
+TEST_F(AppTest, ExitClosesThroughTheCloseQuery) {
+    auto form = startShown();
+    form->Exit1->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(QFile::exists(iniPath()));
+}
+
+TEST_F(AppTest, TheTextFillsTheClientArea) {
+    auto form = startShown();
+    for (const QSize size : {QSize(500, 420), QSize(320, 260)}) {
+        form->resize(size);
+        QTest::qWait(10);
+        EXPECT_EQ(form->memo2->pos(), QPoint(0, form->menuBar()->height()));
+        EXPECT_EQ(form->memo2->width(), form->width());
+        EXPECT_EQ(form->memo2->height(), form->height() - form->menuBar()->height());
+    }
+    EXPECT_FALSE(form->Memo1->isVisible());
+}
+
+TEST_F(AppTest, CharactersTheCodePageCannotHoldAreNamed) {
+    auto form = startShown();
+    QGuiApplication::clipboard()->setText(QStringLiteral("a\U0001F600b"));
+    form->Paste1->trigger();
+    ASSERT_EQ(answers.errors().size(), 1);
+    EXPECT_TRUE(answers.errors().first().contains(QStringLiteral("\U0001F600")));
+    EXPECT_EQ(form->memo2->text(), "");
+}
