@@ -1,12 +1,16 @@
-// Program start.
+// Program start: the encryption commands without a window; otherwise the editor.
 #include <QApplication>
 #include <cstdio>
 
 #include "app/Unit1.h"
 #include "app/command_line.h"
 #include "app/program.h"
+#include "crypt/cli.h"
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = verlo::crypt::runCryptCommandLine(argc, argv))
+        return *status;
+
     // --help and --version answer without a display; Qt's own options (-platform, ...)
     // are taken out by QApplication before the file name is looked for.
     QStringList rawArgs;
@@ -15,6 +19,7 @@ int main(int argc, char** argv) {
     const verlo::app::CommandLine early = verlo::app::parseCommandLine(rawArgs);
     if (early.action == verlo::app::CommandLine::Action::Help) {
         std::fputs(verlo::app::commandLineHelp().toLocal8Bit().constData(), stdout);
+        std::fputs(verlo::crypt::cryptCommandLineHelp().c_str(), stdout);
         return 0;
     }
     if (early.action == verlo::app::CommandLine::Action::Version) {

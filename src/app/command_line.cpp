@@ -39,7 +39,8 @@ QString commandLineHelp() {
         "\n"
         "  -h, --help     この説明を表示して終了します\n"
         "      --version  版を表示して終了します\n"
-        "      --         以降の引数をファイル名とします (\"-\" で始まる名前に)\n");
+        "      --         以降の引数をファイル名とします (\"-\" で始まる名前に)\n"
+        "\n");
 }
 
 QString versionText() { return QStringLiteral("Verlo 1.03\n"); }
