@@ -2,6 +2,7 @@
 // "縦書き"/"横書き" move together, through the menu shortcuts as the user presses them.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QTest>
 #include <vector>
 
@@ -88,6 +89,8 @@ TEST(WritingDirection, ShortcutsSwitchBackAndForthAndDoNothingInTheStateTheyLead
 
 TEST(WritingDirection, SwitchingKeepsTextSelectionCaretAndFocus) {
     DirectionWindow w;
+    // Another widget that could take the focus while the control is hidden.
+    w.window.menuBar()->setCornerWidget(new QLineEdit);
     w.direction.applyStored();
     w.show();
     w.memo2->setText(verlo::test::fullWidth(30) + "\r\n" + verlo::test::fullWidth(30));
