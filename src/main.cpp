@@ -1,5 +1,6 @@
 // Program start: the encryption commands without a window; otherwise the editor.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 
 #include "app/Unit1.h"
@@ -34,6 +35,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     verlo::app::prepareApplication(app);
+    // The icon drawn at build time, compiled into the program.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/verlo-48.png"));
+    icon.addFile(QStringLiteral(":/icons/verlo-256.png"));
+    QApplication::setWindowIcon(icon);
     verlo::app::ProgramWindows windows = verlo::app::createProgramWindows(commandLine.file);
     verlo::app::showMainWindow(*windows.form1);
     return app.exec();
