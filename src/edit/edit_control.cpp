@@ -280,8 +280,8 @@ void EditControl::replaceSelection(std::string_view bytes, bool canUndo) {
     d->doc.breakTyping();
     const std::size_t start = d->selStart();
     const std::size_t len = d->selEnd() - start;
-    if (len == 0 && bytes.empty()) {  // nothing changes; the owner still hears of it
-        emit changed();
+    if (len == 0 && bytes.empty()) {  // the text stays as it is: no change to report
+        if (!canUndo) d->doc.emptyUndo();
         return;
     }
     d->replace(start, len, bytes, canUndo ? text::EditKind::Edit : text::EditKind::NotUndoable);

@@ -14,6 +14,11 @@ constexpr float kWidthSlack = 1.0f / 64;
 constexpr std::size_t kCacheKeep = 192;
 // A change touching more paragraphs than this does not fill the cache with them.
 constexpr std::size_t kCacheFromChange = 8;
+// Paragraphs longer than this (bytes) are laid out a line at a time.
+constexpr std::size_t kLongParagraph = 64 * 1024;
+// Bytes set per step when wrapping a long paragraph whole, and after a change in it.
+constexpr std::size_t kLongChunk = 32 * 1024;
+constexpr std::size_t kEditChunk = 2 * 1024;
 
 }  // namespace
 
@@ -36,6 +41,7 @@ void Layout::setWrapWidth(float width) {
 void Layout::invalidate() {
     valid_ = false;
     cache_.clear();
+    long_.clear();
 }
 
 std::string_view Layout::paragraphText(std::size_t paragraph) {
@@ -51,19 +57,113 @@ std::uint32_t Layout::layOut(std::string_view text, std::vector<Cell>& cells,
     return static_cast<std::uint32_t>(starts.size());
 }
 
+Layout::LongPara* Layout::longPara(std::size_t paragraph) {
+    auto it = std::lower_bound(long_.begin(), long_.end(), paragraph,
+                               [](const LongPara& l, std::size_t p) { return l.index < p; });
+    return it != long_.end() && it->index == paragraph ? &*it : nullptr;
+}
+
+template <class Resync>
+std::size_t Layout::wrapLong(std::size_t paraStart, std::size_t from, std::size_t end, std::size_t chunk,
+                             std::vector<std::uint32_t>& out, Resync resync) {
+    out.push_back(static_cast<std::uint32_t>(from));
+    std::size_t lineStart = from;
+    for (;;) {
+        std::size_t chunkEnd = std::min(end, lineStart + chunk);
+        if (chunkEnd < end) chunkEnd = doc_.snapCaretPos(paraStart + chunkEnd) - paraStart;
+        const bool atEnd = chunkEnd == end;
+        // One character before the line start goes along as context of the first cell.
+        const std::size_t base = lineStart > 0 ? doc_.prevCaretPos(paraStart + lineStart) - paraStart : 0;
+        const std::string_view text = doc_.view(paraStart + base, chunkEnd - base);
+        typesetter_->cells(text, scratchCells_);
+        const auto firstCell = std::partition_point(scratchCells_.begin(), scratchCells_.end(),
+                                                    [&](const Cell& c) { return c.offset < lineStart - base; });
+        scratchCells_.erase(scratchCells_.begin(), firstCell);
+        typesetter_->wrap(text, scratchCells_, width_ + kWidthSlack, scratchStarts_);
+        // Without the end of the paragraph in the piece, its last two line starts may
+        // depend on what follows: they are set again with the next piece.
+        const std::size_t known = atEnd ? scratchStarts_.size() : scratchStarts_.size() - 1;
+        if (!atEnd && known < 2) {
+            chunk *= 2;
+            continue;
+        }
+        for (std::size_t j = 1; j < known; ++j) {
+            const std::size_t s = base + scratchCells_[scratchStarts_[j]].offset;
+            if (resync(s)) return s;
+            out.push_back(static_cast<std::uint32_t>(s));
+        }
+        if (atEnd) return text::npos;
+        lineStart = out.back();
+    }
+}
+
+std::uint32_t Layout::layOutParagraph(std::size_t p, bool keep) {
+    const std::size_t start = doc_.lineStart(p);
+    const std::size_t length = doc_.lineEnd(p) - start;
+    auto at = std::lower_bound(long_.begin(), long_.end(), p, [](const LongPara& l, std::size_t i) { return l.index < i; });
+    if (length > kLongParagraph) {
+        if (at == long_.end() || at->index != p) at = long_.insert(at, LongPara{p, {}});
+        at->starts.clear();
+        wrapLong(start, 0, length, kLongChunk, at->starts, [](std::size_t) { return false; });
+        return static_cast<std::uint32_t>(at->starts.size());
+    }
+    if (at != long_.end() && at->index == p) long_.erase(at);
+    if (!keep) return layOut(doc_.view(start, length), scratchCells_, scratchStarts_);
+    auto entry = std::make_unique<Para>();
+    entry->index = p;
+    entry->used = ++clock_;
+    const std::uint32_t n = layOut(doc_.view(start, length), entry->cells, entry->starts);
+    cache_.push_back(std::move(entry));
+    return n;
+}
+
 void Layout::ensure() {
     if (valid_) return;
     cache_.clear();
+    long_.clear();
     const std::size_t n = doc_.lineCount();
     std::vector<std::uint32_t> counts(n);
     std::string_view all = doc_.view(0, doc_.length());
     for (std::size_t p = 0; p < n; ++p) {
-        std::size_t start = doc_.lineStart(p);
-        std::string_view text = all.substr(start, doc_.lineEnd(p) - start);
-        counts[p] = layOut(text, scratchCells_, scratchStarts_);
+        const std::size_t start = doc_.lineStart(p);
+        const std::size_t length = doc_.lineEnd(p) - start;
+        counts[p] = length > kLongParagraph ? layOutParagraph(p, false)
+                                            : layOut(all.substr(start, length), scratchCells_, scratchStarts_);
     }
     index_.assign(counts);
     valid_ = true;
+}
+
+bool Layout::rewrapLong(std::size_t p, const text::Change& change) {
+    LongPara* lp = longPara(p);
+    const std::size_t paraStart = doc_.lineStart(p);
+    const std::size_t length = doc_.lineEnd(p) - paraStart;
+    if (!lp || length <= kLongParagraph || change.pos < paraStart || change.pos + change.inserted > paraStart + length)
+        return false;
+    const std::vector<std::uint32_t>& old = lp->starts;
+    const std::size_t o = change.pos - paraStart;
+    const std::size_t editEnd = o + change.inserted;  // in the new text
+    // From the line before the changed one: a change may let that line take more.
+    std::size_t k = static_cast<std::size_t>(std::upper_bound(old.begin(), old.end(), o) - old.begin()) - 1;
+    if (k > 0) --k;
+    std::vector<std::uint32_t> fresh(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(k));
+    std::size_t oldIndex = 0;
+    // Once a line starts past the change where an old line started, the rest is as before.
+    const std::size_t met = wrapLong(paraStart, old[k], length, kEditChunk, fresh, [&](std::size_t s) {
+        if (s < editEnd + 2) return false;
+        const std::size_t before = s - change.inserted + change.removed;
+        auto it = std::lower_bound(old.begin(), old.end(), before);
+        if (it == old.end() || *it != before) return false;
+        oldIndex = static_cast<std::size_t>(it - old.begin());
+        return true;
+    });
+    if (met != text::npos)
+        for (std::size_t i = oldIndex; i < old.size(); ++i)
+            fresh.push_back(static_cast<std::uint32_t>(old[i] - change.removed + change.inserted));
+    lp->starts = std::move(fresh);
+    std::erase_if(cache_, [&](const std::unique_ptr<Para>& e) { return e->index == p; });
+    index_.setCount(p, static_cast<std::uint32_t>(lp->starts.size()));
+    return true;
 }
 
 void Layout::documentChanged(const text::Change& change) {
@@ -80,46 +180,64 @@ void Layout::documentChanged(const text::Change& change) {
         invalidate();  // not a change this bookkeeping understands: start afresh
         return;
     }
-    // The cache: drop the replaced paragraphs, renumber the ones after them.
-    std::erase_if(cache_, [&](const std::unique_ptr<Para>& p) {
-        return p->index >= first && static_cast<std::ptrdiff_t>(p->index) <= oldLast;
-    });
-    for (auto& p : cache_)
-        if (static_cast<std::ptrdiff_t>(p->index) > oldLast)
-            p->index = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(p->index) + delta);
+    if (first == last && oldLast == static_cast<std::ptrdiff_t>(first) && rewrapLong(first, change)) return;
+
+    // Drop what was kept of the replaced paragraphs, renumber the ones after them.
+    auto replaced = [&](std::size_t index) {
+        return index >= first && static_cast<std::ptrdiff_t>(index) <= oldLast;
+    };
+    auto renumber = [&](std::size_t& index) {
+        if (static_cast<std::ptrdiff_t>(index) > oldLast)
+            index = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(index) + delta);
+    };
+    std::erase_if(cache_, [&](const std::unique_ptr<Para>& p) { return replaced(p->index); });
+    for (auto& p : cache_) renumber(p->index);
+    std::erase_if(long_, [&](const LongPara& l) { return replaced(l.index); });
+    for (auto& l : long_) renumber(l.index);
 
     const std::size_t added = last - first + 1;
     std::vector<std::uint32_t> counts(added);
-    for (std::size_t i = 0; i < added; ++i) {
-        std::string_view text = paragraphText(first + i);
-        if (added <= kCacheFromChange) {
-            auto p = std::make_unique<Para>();
-            p->index = first + i;
-            p->used = ++clock_;
-            counts[i] = layOut(text, p->cells, p->starts);
-            cache_.push_back(std::move(p));
-        } else {
-            counts[i] = layOut(text, scratchCells_, scratchStarts_);
-        }
-    }
+    for (std::size_t i = 0; i < added; ++i) counts[i] = layOutParagraph(first + i, added <= kCacheFromChange);
     index_.splice(first, static_cast<std::size_t>(oldLast + 1) - first, counts.data(), added);
 }
 
-Layout::Para* Layout::cached(std::size_t paragraph) {
+Layout::Para* Layout::cached(std::size_t paragraph, std::ptrdiff_t line) {
     for (auto& p : cache_)
-        if (p->index == paragraph) {
+        if (p->index == paragraph && p->line == line) {
             p->used = ++clock_;
             return p.get();
         }
     return nullptr;
 }
 
-Layout::Para& Layout::para(std::size_t paragraph) {
-    if (Para* p = cached(paragraph)) return *p;
+Layout::Para& Layout::para(std::size_t paragraph, std::ptrdiff_t line) {
+    if (Para* p = cached(paragraph, line)) return *p;
     auto p = std::make_unique<Para>();
     p->index = paragraph;
+    p->line = line;
     p->used = ++clock_;
-    layOut(paragraphText(paragraph), p->cells, p->starts);
+    if (line < 0) {
+        layOut(paragraphText(paragraph), p->cells, p->starts);
+    } else {
+        // One line of a long paragraph, with a character of context on either side.
+        const std::vector<std::uint32_t>& starts = longPara(paragraph)->starts;
+        const std::size_t paraStart = doc_.lineStart(paragraph);
+        const std::size_t length = doc_.lineEnd(paragraph) - paraStart;
+        const auto k = static_cast<std::size_t>(line);
+        const std::size_t start = starts[k];
+        const std::size_t end = k + 1 < starts.size() ? starts[k + 1] : length;
+        const std::size_t base = start > 0 ? doc_.prevCaretPos(paraStart + start) - paraStart : 0;
+        const std::size_t after = end < length ? doc_.nextCaretPos(paraStart + end) - paraStart : length;
+        p->base = base;
+        p->viewLength = after - base;
+        typesetter_->cells(doc_.view(paraStart + base, after - base), p->cells);
+        auto at = [&](std::size_t offset) {
+            return static_cast<std::uint32_t>(
+                std::partition_point(p->cells.begin(), p->cells.end(), [&](const Cell& c) { return c.offset < offset; }) -
+                p->cells.begin());
+        };
+        p->starts = {at(start - base), at(end - base)};
+    }
     cache_.push_back(std::move(p));
     return *cache_.back();
 }
@@ -154,6 +272,12 @@ std::size_t Layout::lineFromChar(std::size_t pos, bool upstream) {
     const std::size_t first = index_.firstLine(paragraph);
     if (index_.count(paragraph) == 1) return first;
     const std::size_t offset = pos - doc_.lineStart(paragraph);
+    if (const LongPara* lp = longPara(paragraph)) {
+        auto it = std::upper_bound(lp->starts.begin(), lp->starts.end(), offset);
+        std::size_t k = static_cast<std::size_t>(it - lp->starts.begin()) - 1;
+        if (upstream && k > 0 && lp->starts[k] == offset) --k;
+        return first + k;
+    }
     return first + lineInParagraph(para(paragraph), offset, upstream);
 }
 
@@ -163,6 +287,7 @@ std::size_t Layout::lineStart(std::size_t line) {
     WrapIndex::Place place = index_.find(line);
     std::size_t start = doc_.lineStart(place.paragraph);
     if (place.lineInParagraph == 0) return start;
+    if (const LongPara* lp = longPara(place.paragraph)) return start + lp->starts[place.lineInParagraph];
     const Para& p = para(place.paragraph);
     return start + p.cells[p.starts[place.lineInParagraph]].offset;
 }
@@ -171,17 +296,28 @@ Layout::Line Layout::line(std::size_t line) {
     ensure();
     line = std::min(line, index_.lineCount() - 1);
     WrapIndex::Place place = index_.find(line);
-    const Para& p = para(place.paragraph);
     Line l;
     l.index = line;
     l.paragraph = place.paragraph;
+    l.paragraphHasBreak = doc_.lineBreakLength(place.paragraph) > 0;
+    if (const LongPara* lp = longPara(place.paragraph)) {
+        const std::size_t count = lp->starts.size();
+        const Para& p = para(place.paragraph, static_cast<std::ptrdiff_t>(place.lineInParagraph));
+        l.paraStart = doc_.lineStart(place.paragraph) + p.base;
+        l.text = doc_.view(l.paraStart, p.viewLength);
+        l.cells = &p.cells;
+        l.first = p.starts[0];
+        l.last = p.starts[1];
+        l.lastOfParagraph = place.lineInParagraph + 1 == count;
+        return l;
+    }
+    const Para& p = para(place.paragraph);
     l.paraStart = doc_.lineStart(place.paragraph);
     l.text = paragraphText(place.paragraph);
     l.cells = &p.cells;
     l.first = p.starts[place.lineInParagraph];
     l.lastOfParagraph = place.lineInParagraph + 1 == p.starts.size();
     l.last = l.lastOfParagraph ? p.cells.size() : p.starts[place.lineInParagraph + 1];
-    l.paragraphHasBreak = doc_.lineBreakLength(place.paragraph) > 0;
     return l;
 }
 

@@ -5,6 +5,11 @@
 // the paragraphs it touched; a change of width or font re-wraps everything, lazily at the
 // next query.
 //
+// A long paragraph (a file without line breaks, a whole text encrypted into one line) is
+// never held as cells: its line starts are kept as byte offsets, wrapped piece by piece,
+// and a change in it re-wraps from the line before the change only until the lines meet
+// the old ones again. Its lines are set one at a time when they are shown.
+//
 // Positions are byte offsets into the document. A position where a wrapped line starts
 // belongs to that line; asked "upstream", it belongs to the end of the line before.
 #pragma once
@@ -49,11 +54,13 @@ public:
     std::size_t lineStart(std::size_t line);  // first position of a laid-out line
 
     // One laid-out line, valid until the next change of the document or of the layout,
-    // or the next call of trimCache(). text is the whole paragraph (without its break).
+    // or the next call of trimCache(). text is the paragraph (without its break) that the
+    // cells' offsets count from, starting at document position paraStart; of a long
+    // paragraph only the piece around the line.
     struct Line {
         std::size_t index = 0;       // laid-out line number
         std::size_t paragraph = 0;
-        std::size_t paraStart = 0;   // document position of the paragraph's first byte
+        std::size_t paraStart = 0;   // document position of text's first byte
         std::string_view text;
         const std::vector<Cell>* cells = nullptr;
         std::size_t first = 0;       // cells [first, last) of the paragraph form this line
@@ -79,17 +86,41 @@ public:
     void ensure();
 
 private:
+    // A paragraph laid out whole (line starts are indexes into cells), or one line of a
+    // long paragraph (line >= 0; cells of that line with a character of context on each
+    // side, offsets from `base`).
     struct Para {
         std::size_t index = 0;
+        std::ptrdiff_t line = -1;
+        std::size_t base = 0;
+        std::size_t viewLength = 0;
         std::vector<Cell> cells;
         std::vector<std::uint32_t> starts;
         std::uint64_t used = 0;
     };
+    // A long paragraph: where its lines start, byte offsets into it.
+    struct LongPara {
+        std::size_t index = 0;
+        std::vector<std::uint32_t> starts;
+    };
     std::string_view paragraphText(std::size_t paragraph);
-    Para& para(std::size_t paragraph);
-    Para* cached(std::size_t paragraph);
+    Para& para(std::size_t paragraph, std::ptrdiff_t line = -1);
+    Para* cached(std::size_t paragraph, std::ptrdiff_t line);
     std::uint32_t layOut(std::string_view text, std::vector<Cell>& cells, std::vector<std::uint32_t>& starts) const;
     std::size_t lineInParagraph(const Para& p, std::size_t offset, bool upstream) const;
+    // Lays paragraph p out (the text is its whole text) and returns its number of lines;
+    // keeps its cells in the cache when asked.
+    std::uint32_t layOutParagraph(std::size_t p, bool keep);
+    LongPara* longPara(std::size_t paragraph);
+    // Wraps [from, end) of a long paragraph starting at document position paraStart;
+    // `from` is a line start. Appends the starts of the lines from `from` on to out, until
+    // resync(start) says the old lines go on from there (returns that start) or the end
+    // (returns npos).
+    template <class Resync>
+    std::size_t wrapLong(std::size_t paraStart, std::size_t from, std::size_t end, std::size_t chunk,
+                         std::vector<std::uint32_t>& out, Resync resync);
+    // Re-wraps a long paragraph after a change inside it; false when it cannot.
+    bool rewrapLong(std::size_t p, const text::Change& change);
 
     text::Document& doc_;
     std::unique_ptr<Typesetter> typesetter_;
@@ -97,6 +128,7 @@ private:
     bool valid_ = false;
     WrapIndex index_;
     std::vector<std::unique_ptr<Para>> cache_;
+    std::vector<LongPara> long_;
     std::uint64_t clock_ = 0;
     std::vector<Cell> scratchCells_;
     std::vector<std::uint32_t> scratchStarts_;

@@ -99,3 +99,26 @@ void look(bool vertical, const char* name) {
 TEST(EditControlLook, Horizontal) { look(false, "horizontal"); }
 
 TEST(EditControlLook, Vertical) { look(true, "vertical"); }
+
+// A text without line breaks, long enough to be laid out a line at a time, scrolled to
+// its middle: the lines there are drawn and selectable like any others.
+TEST(EditControlLook, MiddleOfOneLongLine) {
+    std::string line;
+    while (line.size() < 300 * 1024) line += verlo::text::codec::encode(u"長い一行の文章、Base64 ABCD+/== ").bytes;
+    EditControl control;
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(16);
+    control.setTextFont(font);
+    control.resize(500, 300);
+    control.setText(line);
+    control.show();
+    control.setSelection(line.size() / 2, line.size() / 2 + 300);
+    QTest::qWait(20);
+    QImage image = control.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    image.save(QStringLiteral(VERLO_BINARY_DIR "/edit_look_long_line.png"));
+    const QRgb highlight = control.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    EXPECT_GT(countColour(image, image.rect(), highlight), 2000);
+    EXPECT_LT(countColour(image, image.rect(), QColor(Qt::white).rgb()), image.width() * image.height() * 95 / 100);
+    EXPECT_GT(control.lineCount(), 1000u);
+    EXPECT_LE(control.lineIndex(control.lineFromChar(line.size() / 2 + 300)), line.size() / 2 + 300);
+}
