@@ -56,6 +56,12 @@ std::optional<std::string> TryDecryptText(std::string_view encodedText, std::str
     return std::string(rest);
 }
 
+std::optional<std::string> DecryptForDocument(std::string_view encodedText, std::string_view keyText) {
+    std::optional<std::string> plain = TryDecryptText(encodedText, keyText);
+    if (plain && plain->empty() && !encodedText.empty()) return std::nullopt;
+    return plain;
+}
+
 std::string DecryptText(std::string_view encodedText, std::string_view keyText) {
     std::optional<std::string> plain = TryDecryptText(encodedText, keyText);
     return plain ? std::move(*plain) : std::string(kDecryptFailure);

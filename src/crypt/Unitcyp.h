@@ -28,6 +28,12 @@ std::string EncryptText(std::string_view plainText, std::string_view keyText);
 // bytes decodes to nothing and gives the empty text.
 std::optional<std::string> TryDecryptText(std::string_view encodedText, std::string_view keyText);
 
+// What the decrypt commands (the key dialog, verlo --decrypt) put in place of encodedText:
+// TryDecryptText's plaintext, except that a text which is not empty but too short to
+// decode to anything (1 to 3 bytes) fails too, instead of giving the empty text, so that a
+// stray fragment is never replaced by nothing. The empty text gives the empty text.
+std::optional<std::string> DecryptForDocument(std::string_view encodedText, std::string_view keyText);
+
 // TryDecryptText with the failure written as kDecryptFailure. A caller that must tell a
 // failure from a plaintext that happens to read "だめです" uses TryDecryptText.
 std::string DecryptText(std::string_view encodedText, std::string_view keyText);

@@ -234,7 +234,7 @@ int run(const Options& options) {
     if (options.encrypt) {
         output = EncryptText(input, keyBytes.bytes);
     } else {
-        std::optional<std::string> plain = TryDecryptText(input, keyBytes.bytes);
+        std::optional<std::string> plain = DecryptForDocument(input, keyBytes.bytes);
         if (!plain) {
             secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
             say("だめです", true);

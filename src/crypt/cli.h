@@ -11,9 +11,10 @@
 // (/dev/tty) without echo, asked twice when encrypting. The key is converted to the code
 // page as the key box's is; a character the code page cannot hold is refused.
 //
-// Exit status: 0 done; 1 the key does not fit the text ("だめです" on standard error,
-// nothing on standard output); 2 anything else (usage, unreadable input or key file,
-// a key that cannot be converted, no terminal to ask, a failed write).
+// Exit status: 0 done; 1 the text does not decrypt with the key, or is a fragment too short
+// to hold anything ("だめです" on standard error, nothing on standard output); 2 anything
+// else (usage, unreadable input or key file, a key that cannot be converted, no terminal
+// to ask, a failed write).
 #pragma once
 
 #include <optional>

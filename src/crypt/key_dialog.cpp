@@ -1,0 +1,111 @@
+#include "crypt/key_dialog.h"
+
+#include <QFont>
+#include <QLineEdit>
+#include <QPushButton>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "crypt/Unitcyp.h"
+#include "crypt/key_text.h"
+#include "edit/edit_control.h"
+#include "platform/answerer.h"
+
+namespace verlo::crypt {
+
+namespace {
+
+const QString kEncryptCaption = QStringLiteral("暗号化");
+const QString kDecryptCaption = QStringLiteral("復号化");
+
+}  // namespace
+
+TForm3::TForm3(edit::EditControl& memo2, QWidget* parent)
+    : QDialog(parent), memo2_(memo2) {
+    setObjectName(QStringLiteral("Form3"));
+    // A dialog frame with a title and no buttons in it: no system menu, no close box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setModal(false);
+    setWindowTitle(QStringLiteral("鍵入力ダイアログ"));
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));  // resolved through the program's face substitutions
+    font.setPixelSize(12);
+    setFont(font);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(8, 8, 241, 20);
+    Edit1->setMaxLength(std::numeric_limits<int>::max());
+
+    Button1 = new QPushButton(this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(80, 40, 97, 25);
+    Button1->setAutoDefault(false);
+    Button1->setDefault(false);
+    setTabOrder(Edit1, Button1);
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+
+    setFixedSize(257, 68);
+    move(333, 242);
+}
+
+void TForm3::showInFront() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm3::Button1Click() {
+    const bool encrypt = Button1->text() == kEncryptCaption;
+
+    const KeyBytes key = keyBytesFromText(Edit1->text());
+    if (!key.ok()) {
+        platform::showError(this, unencodableKeyMessage(key.unencodable));
+        return;
+    }
+
+    const std::string selected = memo2_.selectedText();
+    const bool wholeText = selected.empty();
+    const std::string source = wholeText ? memo2_.text() : selected;
+
+    std::string result;
+    try {
+        if (encrypt) {
+            result = EncryptText(source, key.bytes);
+        } else {
+            std::optional<std::string> plain = DecryptForDocument(source, key.bytes);
+            if (!plain) {
+                // Not an error of the program: the text as given, without the full stop
+                // that the standard error text would add.
+                platform::answerer().error(this, QString::fromUtf8("だめです"));
+                return;
+            }
+            result = std::move(*plain);
+        }
+    } catch (const std::exception& e) {
+        platform::showError(this, QString::fromUtf8(e.what()));
+        return;
+    }
+
+    if (!wholeText)
+        memo2_.replaceSelection(result, /*canUndo=*/false);
+    else if (result != source)
+        memo2_.setText(result);
+    hide();
+}
+
+CryptCommands::CryptCommands(edit::EditControl& memo2, QWidget* mainWindow)
+    : form3_(new TForm3(memo2, mainWindow)) {}
+
+void CryptCommands::N22Click() {
+    form3_->Button1->setText(kEncryptCaption);
+    form3_->showInFront();
+}
+
+void CryptCommands::N23Click() {
+    form3_->Button1->setText(kDecryptCaption);
+    form3_->showInFront();
+}
+
+}  // namespace verlo::crypt
