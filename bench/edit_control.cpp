@@ -2,8 +2,8 @@
 // loading and showing the first page, one character typed in the middle (with the re-wrap
 // of its paragraph and the three line queries of the caret indicator; also on the 20 KB
 // novel for the ratio), re-wrapping everything after a change of width, painting one full
-// view, and the memory the document and its layout hold. Horizontal and vertical writing
-// in the same run.
+// view, and the memory the document and its layout hold; loading and typing in the novel
+// made one line. Horizontal and vertical writing in the same run.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -80,6 +80,50 @@ void BM_TypeOneCharacter(benchmark::State& state) {
     }
 }
 
+// The same novel without line breaks: one paragraph of 20 MB (as a whole text encrypted
+// into one line would be). Loading it, and typing in its middle.
+const std::string& oneLine() {
+    static const std::string text = [] {
+        std::string t = novel(true);
+        for (char& c : t)
+            if (c == '\r' || c == '\n') c = ' ';
+        return t;
+    }();
+    return text;
+}
+
+void BM_LoadOneLongLine(benchmark::State& state) {
+    auto control = makeControl(state.range(0) != 0);
+    QImage image(control->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        control->setText(oneLine());
+        benchmark::DoNotOptimize(control->lineCount());
+        paintView(*control, image);
+        state.PauseTiming();
+        control->setText("");
+        state.ResumeTiming();
+    }
+}
+
+void BM_TypeInOneLongLine(benchmark::State& state) {
+    auto control = makeControl(state.range(0) != 0);
+    control->setText(oneLine());
+    control->setSelStart(oneLine().size() / 2);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QImage image(control->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QCoreApplication::sendEvent(control.get(), &press);
+        const std::size_t line = control->lineFromChar(control->selStart());
+        benchmark::DoNotOptimize(control->lineIndex(line));
+        benchmark::DoNotOptimize(control->lineCount());
+        paintView(*control, image);
+        state.PauseTiming();
+        QCoreApplication::sendEvent(control.get(), &backspace);
+        state.ResumeTiming();
+    }
+}
+
 void BM_RewrapAfterWidthChange(benchmark::State& state) {
     const bool vertical = state.range(0) != 0;
     auto control = makeControl(vertical);
@@ -127,6 +171,8 @@ void BM_MemoryOfDocumentAndLayout(benchmark::State& state) {
 
 BENCHMARK(BM_LoadAndShowFirstPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_TypeOneCharacter)->Args({0, 1})->Args({0, 0})->Args({1, 1})->Args({1, 0})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadOneLongLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TypeInOneLongLine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RewrapAfterWidthChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PaintOneView)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryOfDocumentAndLayout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -140,27 +140,27 @@ bool Layout::rewrapLong(std::size_t p, const text::Change& change) {
     const std::size_t length = doc_.lineEnd(p) - paraStart;
     if (!lp || length <= kLongParagraph || change.pos < paraStart || change.pos + change.inserted > paraStart + length)
         return false;
-    const std::vector<std::uint32_t>& old = lp->starts;
+    std::vector<std::uint32_t>& starts = lp->starts;
     const std::size_t o = change.pos - paraStart;
     const std::size_t editEnd = o + change.inserted;  // in the new text
     // From the line before the changed one: a change may let that line take more.
-    std::size_t k = static_cast<std::size_t>(std::upper_bound(old.begin(), old.end(), o) - old.begin()) - 1;
+    std::size_t k = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), o) - starts.begin()) - 1;
     if (k > 0) --k;
-    std::vector<std::uint32_t> fresh(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(k));
-    std::size_t oldIndex = 0;
+    std::vector<std::uint32_t> fresh;
+    std::size_t resume = starts.size();
     // Once a line starts past the change where an old line started, the rest is as before.
-    const std::size_t met = wrapLong(paraStart, old[k], length, kEditChunk, fresh, [&](std::size_t s) {
+    wrapLong(paraStart, starts[k], length, kEditChunk, fresh, [&](std::size_t s) {
         if (s < editEnd + 2) return false;
         const std::size_t before = s - change.inserted + change.removed;
-        auto it = std::lower_bound(old.begin(), old.end(), before);
-        if (it == old.end() || *it != before) return false;
-        oldIndex = static_cast<std::size_t>(it - old.begin());
+        auto it = std::lower_bound(starts.begin(), starts.end(), before);
+        if (it == starts.end() || *it != before) return false;
+        resume = static_cast<std::size_t>(it - starts.begin());
         return true;
     });
-    if (met != text::npos)
-        for (std::size_t i = oldIndex; i < old.size(); ++i)
-            fresh.push_back(static_cast<std::uint32_t>(old[i] - change.removed + change.inserted));
-    lp->starts = std::move(fresh);
+    for (std::size_t i = resume; i < starts.size(); ++i)
+        starts[i] = static_cast<std::uint32_t>(starts[i] - change.removed + change.inserted);
+    starts.erase(starts.begin() + static_cast<std::ptrdiff_t>(k), starts.begin() + static_cast<std::ptrdiff_t>(resume));
+    starts.insert(starts.begin() + static_cast<std::ptrdiff_t>(k), fresh.begin(), fresh.end());
     std::erase_if(cache_, [&](const std::unique_ptr<Para>& e) { return e->index == p; });
     index_.setCount(p, static_cast<std::uint32_t>(lp->starts.size()));
     return true;
