@@ -229,6 +229,16 @@ TEST_F(CryptCommandLine, WrongKeySaysDameDesuAndWritesNothing) {
     }
 }
 
+TEST_F(CryptCommandLine, FragmentsTooShortToHoldAnythingFailAsTheEditorSays) {
+    const fs::path right = file("right", "Verlo key 42\n");
+    for (const std::string& fragment : {kUnderAsciiKey.substr(0, 3), std::string("\n")}) {
+        const Result r = run({"--decrypt", "--key-file", right}, fragment);
+        EXPECT_EQ(r.status, 1) << fragment;
+        EXPECT_EQ(r.out, "") << fragment;
+        EXPECT_EQ(r.err, kFailure) << fragment;
+    }
+}
+
 TEST_F(CryptCommandLine, RefusesKeysTheCodePageCannotHold) {
     const fs::path text = file("text.txt", kJapaneseText);
     for (const std::string& key : {std::string("鍵한"), std::string("😀"), std::string("\xFF\xFE key")}) {
