@@ -73,6 +73,24 @@ void look(bool vertical, const char* name) {
     QImage selected = control.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     selected.save(QStringLiteral(VERLO_BINARY_DIR "/edit_look_%1_selection.png").arg(QLatin1String(name)));
 
+    // Without the focus the selection stays visible, in a quieter colour.
+    const QRgb highlight = control.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    const QRgb paper = QColor(0xFF, 0xFC, 0xF2).rgb();
+    control.clearFocus();
+    QTest::qWait(20);
+    EXPECT_FALSE(control.hasFocus());
+    QImage unfocused = control.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int wasHighlight = 0;
+    int stillMarked = 0;
+    for (int y = 0; y < selected.height(); ++y)
+        for (int x = 0; x < selected.width(); ++x)
+            if (selected.pixel(x, y) == highlight) {
+                ++wasHighlight;
+                if (unfocused.pixel(x, y) != highlight && unfocused.pixel(x, y) != paper) ++stillMarked;
+            }
+    EXPECT_GT(stillMarked, wasHighlight * 9 / 10) << name;
+    control.setFocus();
+
     control.setSelStart(text.find(verlo::text::codec::encode(u"タブで").bytes));
     showPreedit(control);
     EXPECT_EQ(control.text(), text);  // the pre-edit is drawn, not inserted
@@ -81,7 +99,6 @@ void look(bool vertical, const char* name) {
     withPreedit.save(QStringLiteral(VERLO_BINARY_DIR "/edit_look_%1.png").arg(QLatin1String(name)));
 
     // The selection is painted in the highlight colour; the pre-edit's clause in its own.
-    const QRgb highlight = control.palette().color(QPalette::Active, QPalette::Highlight).rgb();
     EXPECT_GT(countColour(selected, selected.rect(), highlight), 500) << name;
     const QRect cursor = im(control, Qt::ImCursorRectangle).toRect();
     const QRect near = cursor.adjusted(-60, -60, 60, 60);
