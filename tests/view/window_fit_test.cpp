@@ -51,6 +51,17 @@ TEST(WindowFit, ClientWidthIsTheMeasureTimesGyouPlus25KeepingTheRest) {
     EXPECT_EQ(w.window.geometry().topLeft(), before.topLeft());
 }
 
+// Before the window is first shown its children are not laid out yet.
+TEST(WindowFit, AWindowNotYetShownIsFittedToo) {
+    FitWindow w;
+    w.settings.Gyou = 12;
+    w.settings.Retsu = 8;
+    w.fit.fitWidth();
+    w.fit.fitHeight();
+    w.show();
+    EXPECT_EQ(w.client(), QSize(w.width1() * 12 + 25, w.height0() * 8 + 25));
+}
+
 TEST(WindowFit, ZeroGivesTheMarginAloneAndNegativeCountsGoNoLower) {
     for (int count : {0, -1, -1000, INT_MIN}) {
         FitWindow w;
