@@ -212,6 +212,8 @@ Layout::Para* Layout::cached(std::size_t paragraph, std::ptrdiff_t line) {
 
 Layout::Para& Layout::para(std::size_t paragraph, std::ptrdiff_t line) {
     if (Para* p = cached(paragraph, line)) return *p;
+    // Queries without painting (which trims) must not let the cache grow without end.
+    if (cache_.size() >= 4 * kCacheKeep) trimCache();
     auto p = std::make_unique<Para>();
     p->index = paragraph;
     p->line = line;

@@ -54,7 +54,7 @@ public:
     std::size_t lineStart(std::size_t line);  // first position of a laid-out line
 
     // One laid-out line, valid until the next change of the document or of the layout,
-    // or the next call of trimCache(). text is the paragraph (without its break) that the
+    // the next call of trimCache() or of line(). text is the paragraph (without its break) that the
     // cells' offsets count from, starting at document position paraStart; of a long
     // paragraph only the piece around the line.
     struct Line {
@@ -79,7 +79,8 @@ public:
     };
     Line line(std::size_t line);
 
-    // Keeps the cache small; call where no Line is held.
+    // Keeps the cache small; call where no Line is held. (Asking for a line may also trim
+    // it: a Line is valid until the next line is asked for.)
     void trimCache();
 
     // Lays everything out now if it is not (a full wrap of the document).
