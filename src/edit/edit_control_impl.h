@@ -126,6 +126,8 @@ struct EditControl::Impl : text::DocumentListener {
     void moveTo(std::size_t pos, bool extend, bool up = false, bool keepGoal = false);
     std::size_t lineMove(std::ptrdiff_t lines, bool* up);
     std::size_t hitTest(QPointF viewportPoint, bool* up);
+    // The laid-out line under a viewport point (the nearest one), and the point's inline offset.
+    Layout::Line lineAt(QPointF viewportPoint, float* u);
     void wordAt(std::size_t pos, std::size_t* from, std::size_t* to);
     std::size_t wordMove(std::size_t pos, bool forward);
     void dragTo(QPointF viewportPoint);

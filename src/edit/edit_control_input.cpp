@@ -241,15 +241,22 @@ void EditControl::keyReleaseEvent(QKeyEvent* e) {
 
 // ---------------------------------------------------------------- mouse and wheel
 
-std::size_t EditControl::Impl::hitTest(QPointF point, bool* up) {
+Layout::Line EditControl::Impl::lineAt(QPointF point, float* u) {
     syncGeometry();
-    double u = 0;
+    double inl = 0;
     double v = 0;
-    geo.toAxes(point, &u, &v);
+    geo.toAxes(point, &inl, &v);
+    *u = static_cast<float>(inl);
     const std::size_t count = layout.lineCount();
     const double rel = std::floor(v / geo.pitch);
     const double line = std::clamp(static_cast<double>(firstLine()) + rel, 0.0, static_cast<double>(count - 1));
-    return layout.line(static_cast<std::size_t>(line)).hit(static_cast<float>(u), up);
+    return layout.line(static_cast<std::size_t>(line));
+}
+
+std::size_t EditControl::Impl::hitTest(QPointF point, bool* up) {
+    float u = 0;
+    const Layout::Line l = lineAt(point, &u);
+    return l.hit(u, up);
 }
 
 void EditControl::Impl::dragTo(QPointF point) {
@@ -305,8 +312,9 @@ void EditControl::mouseReleaseEvent(QMouseEvent* e) {
 
 void EditControl::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
-        bool up = false;
-        const std::size_t pos = d->hitTest(e->position(), &up);
+        // The word of the character under the mouse.
+        float u = 0;
+        const std::size_t pos = d->lineAt(e->position(), &u).charAt(u);
         std::size_t from = 0;
         std::size_t to = 0;
         d->wordAt(pos, &from, &to);

@@ -376,4 +376,22 @@ std::size_t Layout::Line::hit(float u, bool* upstream) const {
     return endPos();
 }
 
+std::size_t Layout::Line::charAt(float u) const {
+    float x = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        const Cell& c = (*cells)[i];
+        if (u < x + c.advance) {
+            std::string_view chars = text.substr(c.offset, c.length);
+            const std::size_t pieces = std::max<std::size_t>(text::cp932::countChars(chars), 1);
+            const auto k = static_cast<std::size_t>(
+                std::clamp((u - x) * static_cast<float>(pieces) / c.advance, 0.0f, static_cast<float>(pieces - 1)));
+            std::size_t offset = 0;
+            for (std::size_t j = 0; j < k; ++j) offset = text::cp932::nextBoundary(chars, offset);
+            return paraStart + c.offset + offset;
+        }
+        x += c.advance;
+    }
+    return endPos();
+}
+
 }  // namespace verlo::edit

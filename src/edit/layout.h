@@ -76,6 +76,8 @@ public:
         // The position nearest to inline offset u; *upstream is set when it is the end of
         // a line that wraps (the same position as the next line's start).
         std::size_t hit(float u, bool* upstream) const;
+        // The start of the character under inline offset u (endPos() past the end).
+        std::size_t charAt(float u) const;
     };
     Line line(std::size_t line);
 

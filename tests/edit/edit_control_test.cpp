@@ -232,6 +232,9 @@ TEST_F(EditControlTest, DoubleClickSelectsAWord) {
     EXPECT_EQ(control.selectedText(), sjis(u"今日"));
     QTest::mouseDClick(control.viewport(), Qt::LeftButton, {}, pointOf(15) + QPoint(2, 0));
     EXPECT_EQ(control.selectedText(), sjis(u"です"));
+    // The right half of a word's last character still belongs to that word.
+    QTest::mouseDClick(control.viewport(), Qt::LeftButton, {}, pointOf(10) - QPoint(2, 0));
+    EXPECT_EQ(control.selectedText(), "Word");
 }
 
 // IPA Gothic's full-width advance, ten per line: the lines are computed by hand.
