@@ -49,7 +49,7 @@ public:
     void Update(const void*, std::size_t) override {}
     void Final(void* digest) override {
         Bytes d = counting(static_cast<std::size_t>(gFakeHashSize / 8));
-        std::memcpy(digest, d.data(), d.size());
+        if (!d.empty()) std::memcpy(digest, d.data(), d.size());
         fInitialized = false;
     }
     void Burn() override { fInitialized = false; }
