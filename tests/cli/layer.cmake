@@ -1,0 +1,11 @@
+# The command-line tests run the built program: building one of them builds it too.
+if(TARGET verlo)
+  file(GLOB cli_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/*_test.cpp)
+  foreach(cli_test_source IN LISTS cli_test_sources)
+    get_filename_component(cli_test_name ${cli_test_source} NAME_WE)
+    string(REGEX REPLACE "_test$" "" cli_test_name ${cli_test_name})
+    if(TARGET cli_${cli_test_name})
+      add_dependencies(cli_${cli_test_name} verlo)
+    endif()
+  endforeach()
+endif()
