@@ -401,9 +401,20 @@ int EditControl::frameOverheadHeight() const {
     return height() - static_cast<int>(d->geo.wrap);
 }
 
-int EditControl::fitCharacterWidth() const { return Typesetter(d->font, Writing::Horizontal).fullWidthAdvance(); }
+int EditControl::fitCharacterWidth() const { return d->fullWidthAdvance(Writing::Horizontal); }
 
-int EditControl::fitCharacterHeight() const { return Typesetter(d->font, Writing::Vertical).fullWidthAdvance(); }
+int EditControl::fitCharacterHeight() const { return d->fullWidthAdvance(Writing::Vertical); }
+
+int EditControl::Impl::fullWidthAdvance(Writing writing) {
+    if (layout.writing() == writing) return layout.typesetter().fullWidthAdvance();
+    // The other direction's typesetter is not at hand; measure once per font.
+    Measured& m = measured[writing == Writing::Vertical ? 1 : 0];
+    if (m.advance < 0 || m.font != font) {
+        m.font = font;
+        m.advance = Typesetter(font, writing).fullWidthAdvance();
+    }
+    return m.advance;
+}
 
 QSize EditControl::sizeHint() const {
     // Forty full-width characters per line and twenty per column.

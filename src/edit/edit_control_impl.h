@@ -94,6 +94,14 @@ struct EditControl::Impl : text::DocumentListener {
     // ---- document listener
     void documentChanged(const text::Change& change) override;
 
+    // Full-width advances measured in the direction not shown.
+    struct Measured {
+        QFont font;
+        int advance = -1;
+    };
+    Measured measured[2];
+    int fullWidthAdvance(Writing writing);
+
     // ---- geometry and view (edit_control.cpp)
     void syncGeometry();      // margins and wrap width from the control's size and font
     void applyDirection();    // scroll bars and typesetter for the current direction
