@@ -3,6 +3,15 @@
 
 include(GNUInstallDirs)
 
+# The build's version for --version: the commit it was configured from.
+execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} describe --always --dirty
+                OUTPUT_VARIABLE VERLO_BUILD_ID OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(NOT VERLO_BUILD_ID)
+  set(VERLO_BUILD_ID ${PROJECT_VERSION})
+endif()
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/command_line.cpp
+  PROPERTIES COMPILE_DEFINITIONS VERLO_BUILD_ID="${VERLO_BUILD_ID}")
+
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 set(VERLO_ICON_SVG ${CMAKE_SOURCE_DIR}/data/icons/verlo.svg)
 set(VERLO_ICON_SIZES 16 24 32 48 64 128 256)
@@ -27,7 +36,6 @@ if(TARGET verlo)
     PREFIX /icons
     BASE ${CMAKE_BINARY_DIR}/icons
     FILES ${CMAKE_BINARY_DIR}/icons/verlo-256.png ${CMAKE_BINARY_DIR}/icons/verlo-48.png)
-  target_compile_definitions(verlo PRIVATE VERLO_VERSION_TEXT="${PROJECT_VERSION}")
   install(TARGETS verlo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 

@@ -27,6 +27,10 @@ int main(int argc, char** argv) {
         std::fputs(verlo::app::versionText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (early.action == verlo::app::CommandLine::Action::Error) {
+        std::fprintf(stderr, "%s\n", early.error.toLocal8Bit().constData());
+        return 2;
+    }
 
     QApplication app(argc, argv);
     const verlo::app::CommandLine commandLine = verlo::app::parseCommandLine(QCoreApplication::arguments().mid(1));

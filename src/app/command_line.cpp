@@ -1,16 +1,53 @@
 #include "app/command_line.h"
 
+#ifndef VERLO_BUILD_ID
+#define VERLO_BUILD_ID "unknown"
+#endif
+
 namespace verlo::app {
+
+namespace {
+
+// Options that Qt takes for itself (with one dash or two); QApplication removes them, but
+// the line is read once before QApplication exists, to answer without a display.
+int toolkitOptionArity(const QString& arg) {
+    QString name = arg;
+    if (name.startsWith(QLatin1String("--")))
+        name.remove(0, 1);
+    if (name.contains(u'='))
+        name.truncate(name.indexOf(u'='));
+    static const QStringList withValue = {
+        QStringLiteral("-platform"), QStringLiteral("-platformpluginpath"), QStringLiteral("-platformtheme"),
+        QStringLiteral("-plugin"), QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowicon"),
+        QStringLiteral("-qwindowtitle"), QStringLiteral("-style"), QStringLiteral("-stylesheet"),
+        QStringLiteral("-session"), QStringLiteral("-display"), QStringLiteral("-geometry"),
+        QStringLiteral("-name"), QStringLiteral("-title"), QStringLiteral("-visual")};
+    static const QStringList alone = {QStringLiteral("-reverse"), QStringLiteral("-widgetcount"),
+                                      QStringLiteral("-nograb"), QStringLiteral("-dograb"),
+                                      QStringLiteral("-sync")};
+    if (withValue.contains(name))
+        return arg.contains(u'=') ? 1 : 2;
+    if (alone.contains(name))
+        return 1;
+    return 0;
+}
+
+}  // namespace
 
 CommandLine parseCommandLine(const QStringList& args) {
     CommandLine result;
     bool options = true;
-    for (const QString& arg : args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
         if (options && arg == QLatin1String("--")) {
             options = false;
             continue;
         }
         if (options && arg.startsWith(u'-') && arg.size() > 1) {
+            if (const int arity = toolkitOptionArity(arg)) {
+                i += arity - 1;
+                continue;
+            }
             if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
                 result.action = CommandLine::Action::Help;
                 return result;
@@ -40,9 +77,13 @@ QString commandLineHelp() {
         "  -h, --help     この説明を表示して終了します\n"
         "      --version  版を表示して終了します\n"
         "      --         以降の引数をファイル名とします (\"-\" で始まる名前に)\n"
+        "\n"
+        "設定: $XDG_CONFIG_HOME/Tarnvel/Verlo.ini (ふつうは ~/.config/Tarnvel/Verlo.ini)\n"
+        "印刷プレビューのページ: プログラムのフォルダの print.html、書き込めないときは\n"
+        "  $XDG_CACHE_HOME/Verlo/print.html (ふつうは ~/.cache/Verlo/print.html)\n"
         "\n");
 }
 
-QString versionText() { return QStringLiteral("Verlo 1.03\n"); }
+QString versionText() { return QStringLiteral("Verlo 1.03 (build " VERLO_BUILD_ID ")\n"); }
 
 }  // namespace verlo::app

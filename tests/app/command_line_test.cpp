@@ -30,3 +30,11 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
     EXPECT_EQ(bad.action, CommandLine::Action::Error);
     EXPECT_TRUE(bad.error.contains("-x.txt"));
 }
+
+TEST(CommandLine, ToolkitOptionsAreNotTakenForTheFile) {
+    EXPECT_EQ(parseCommandLine({"-style", "Fusion", "a.txt"}).file, "a.txt");
+    EXPECT_EQ(parseCommandLine({"--platform", "offscreen", "a.txt"}).file, "a.txt");
+    EXPECT_EQ(parseCommandLine({"-platform=xcb", "a.txt"}).file, "a.txt");
+    EXPECT_EQ(parseCommandLine({"-reverse", "a.txt"}).file, "a.txt");
+    EXPECT_EQ(parseCommandLine({"-style", "Fusion", "-x"}).action, CommandLine::Action::Error);
+}
