@@ -188,10 +188,9 @@ bool Document::canUndo() const { return d->history.canUndo(); }
 bool Document::canRedo() const { return d->history.canRedo(); }
 
 Range Document::undo() {
-    const UndoStep* step = d->history.takeUndo();
-    if (!step) return {};
+    const UndoStep step = d->history.takeUndo();
     Range range;
-    for (auto it = step->rbegin(); it != step->rend(); ++it) {
+    for (auto it = step.rbegin(); it != step.rend(); ++it) {
         d->apply(it->pos, it->inserted.size(), it->removed);
         range = {it->pos, it->pos + it->removed.size()};
     }
@@ -199,10 +198,9 @@ Range Document::undo() {
 }
 
 Range Document::redo() {
-    const UndoStep* step = d->history.takeRedo();
-    if (!step) return {};
+    const UndoStep step = d->history.takeRedo();
     Range range;
-    for (const UndoAction& action : *step) {
+    for (const UndoAction& action : step) {
         d->apply(action.pos, action.removed.size(), action.inserted);
         range.anchor = range.caret = action.pos + action.inserted.size();
     }

@@ -14,13 +14,23 @@ void LineIndex::reset(const std::vector<std::size_t>& starts) {
 }
 
 std::size_t LineIndex::upperBound(std::size_t pos) const {
+    const std::size_t n = starts_.size();
+    const std::size_t h = hint_;
+    if (h < n && start(h) <= pos) {
+        if (h + 1 == n || start(h + 1) > pos) return h + 1;
+        if (h + 2 == n || start(h + 2) > pos) {
+            hint_ = h + 1;
+            return h + 2;
+        }
+    }
     // First line whose start is past pos; line 0 starts at 0 <= pos.
-    std::size_t lo = 1, hi = starts_.size();
+    std::size_t lo = 1, hi = n;
     while (lo < hi) {
         const std::size_t mid = lo + (hi - lo) / 2;
         if (start(mid) <= pos) lo = mid + 1;
         else hi = mid;
     }
+    hint_ = lo - 1;
     return lo;
 }
 

@@ -23,6 +23,7 @@ public:
         return line > stepLine_ ? raw + step_ : raw;
     }
     // Number of lines that start at or before pos (so the line of pos is this minus one).
+    // O(1) on the line asked last and the one after it, else a binary search.
     std::size_t upperBound(std::size_t pos) const;
     std::size_t lineOf(std::size_t pos) const { return upperBound(pos) - 1; }
 
@@ -40,6 +41,7 @@ private:
     GapVector<std::size_t> starts_;
     std::size_t stepLine_ = 0;
     std::size_t step_ = 0;
+    mutable std::size_t hint_ = 0;  // the line found last
 };
 
 }  // namespace verlo::text

@@ -10,21 +10,35 @@ bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 }  // namespace
 
 void UndoHistory::pushStep(std::size_t pos, std::string_view removed, std::string_view inserted) {
-    if (current_ < steps_.size()) {
-        steps_.resize(current_);
+    if (current_ < stepBegin_.size()) {
+        actions_.resize(stepBegin_[current_]);
+        stepBegin_.resize(current_);
         if (savePoint_ != kUnreachable && savePoint_ > current_) savePoint_ = kUnreachable;
     }
-    steps_.push_back(UndoStep{UndoAction{pos, std::string(removed), std::string(inserted)}});
+    stepBegin_.push_back(actions_.size());
+    actions_.push_back(UndoAction{pos, std::string(removed), std::string(inserted)});
     ++current_;
+}
+
+UndoStep UndoHistory::step(std::size_t i) const {
+    const std::size_t end = i + 1 < stepBegin_.size() ? stepBegin_[i + 1] : actions_.size();
+    return UndoStep(actions_.data() + stepBegin_[i], end - stepBegin_[i]);
+}
+
+void UndoHistory::clear() {
+    actions_.clear();
+    stepBegin_.clear();
+    current_ = 0;
+    open_ = Open::None;
 }
 
 void UndoHistory::record(std::size_t pos, std::string_view removed, std::string_view inserted, EditKind kind) {
     if (groupDepth_ > 0) {
         if (open_ == Open::Group) {
-            UndoStep& step = steps_[current_ - 1];
-            UndoAction& last = step.back();
+            // The group's step is the last one: add to its last action or after it.
+            UndoAction& last = actions_.back();
             if (removed.empty() && pos == last.pos + last.inserted.size()) last.inserted += inserted;
-            else step.push_back(UndoAction{pos, std::string(removed), std::string(inserted)});
+            else actions_.push_back(UndoAction{pos, std::string(removed), std::string(inserted)});
         } else {
             pushStep(pos, removed, inserted);
             open_ = Open::Group;
@@ -33,7 +47,7 @@ void UndoHistory::record(std::size_t pos, std::string_view removed, std::string_
     }
     if (kind == EditKind::Typing) {
         if (open_ == Open::Typing && removed.empty()) {
-            UndoAction& last = steps_[current_ - 1].back();
+            UndoAction& last = actions_.back();
             if (pos == last.pos + last.inserted.size()) {
                 last.inserted += inserted;
                 if (hasLineBreak(inserted)) open_ = Open::None;
@@ -49,30 +63,26 @@ void UndoHistory::record(std::size_t pos, std::string_view removed, std::string_
 }
 
 void UndoHistory::forgetAll() {
-    steps_.clear();
-    current_ = 0;
+    clear();
     savePoint_ = kUnreachable;
-    open_ = Open::None;
 }
 
 void UndoHistory::empty() {
     const bool saved = !modified();
-    steps_.clear();
-    current_ = 0;
+    clear();
     savePoint_ = saved ? 0 : kUnreachable;
-    open_ = Open::None;
 }
 
-const UndoStep* UndoHistory::takeUndo() {
+UndoStep UndoHistory::takeUndo() {
     open_ = Open::None;
-    if (current_ == 0) return nullptr;
-    return &steps_[--current_];
+    if (current_ == 0) return {};
+    return step(--current_);
 }
 
-const UndoStep* UndoHistory::takeRedo() {
+UndoStep UndoHistory::takeRedo() {
     open_ = Open::None;
-    if (current_ == steps_.size()) return nullptr;
-    return &steps_[current_++];
+    if (current_ == stepBegin_.size()) return {};
+    return step(current_++);
 }
 
 void UndoHistory::beginGroup() {

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,7 @@ struct UndoAction {
     std::string removed;   // bytes the change removed at pos
     std::string inserted;  // bytes it inserted there
 };
-using UndoStep = std::vector<UndoAction>;
+using UndoStep = std::span<const UndoAction>;
 
 class UndoHistory {
 public:
@@ -45,11 +46,12 @@ public:
     void empty();
 
     bool canUndo() const { return current_ > 0; }
-    bool canRedo() const { return current_ < steps_.size(); }
-    // The step to undo (its actions are to be reverted last to first) or null; counts it undone.
-    const UndoStep* takeUndo();
-    // The step to redo (actions first to last) or null; counts it done.
-    const UndoStep* takeRedo();
+    bool canRedo() const { return current_ < stepBegin_.size(); }
+    // The step to undo (its actions are to be reverted last to first), empty when there is
+    // none; counts it undone. Valid until the next change of the history.
+    UndoStep takeUndo();
+    // The step to redo (actions first to last), empty when there is none; counts it done.
+    UndoStep takeRedo();
 
     void breakTyping() { open_ = Open::None; }
     void beginGroup();
@@ -58,18 +60,23 @@ public:
     bool modified() const { return savePoint_ != current_; }
     void setModified(bool modified);
 
-    std::size_t stepCount() const { return steps_.size(); }
+    std::size_t stepCount() const { return stepBegin_.size(); }
 
 private:
     enum class Open { None, Typing, Group };
     static constexpr std::size_t kUnreachable = static_cast<std::size_t>(-1);
 
     void pushStep(std::size_t pos, std::string_view removed, std::string_view inserted);
+    UndoStep step(std::size_t i) const;
+    void clear();
 
-    std::vector<UndoStep> steps_;
+    // The actions of all steps in order; step i is actions_[stepBegin_[i]] up to the next
+    // step's first action.
+    std::vector<UndoAction> actions_;
+    std::vector<std::size_t> stepBegin_;
     std::size_t current_ = 0;    // steps applied
     std::size_t savePoint_ = 0;  // steps applied when last saved, or kUnreachable
-    Open open_ = Open::None;     // what steps_[current_ - 1] still accepts
+    Open open_ = Open::None;     // what the last step (the one before current_) still accepts
     int groupDepth_ = 0;
 };
 

@@ -170,7 +170,7 @@ TEST(DocumentStress, RandomEditsMatchANaiveModel) {
     CheckingListener listener(doc);
     doc.setListener(&listener);
 
-    const int kSteps = 30000;
+    const int kSteps = 20000;
     for (int step = 0; step < kSteps; ++step) {
         const std::size_t n = model.text.size();
         const unsigned op = rng() % 100;
@@ -184,7 +184,7 @@ TEST(DocumentStress, RandomEditsMatchANaiveModel) {
             model.replace(at, over, typed, EditKind::Typing);
         } else if (op < 55) {
             // Delete (or cut), more when the text is long.
-            const std::size_t len = rng() % (n > 4000 ? 300 : 6);
+            const std::size_t len = rng() % (n > 2500 ? 300 : 6);
             doc.replace(pos, len, "", EditKind::Edit);
             model.replace(pos, len, "", EditKind::Edit);
         } else if (op < 62) {
