@@ -10,6 +10,7 @@
 #include <QSessionManager>
 #include <QUrl>
 
+#include "crypt/key_dialog.h"
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
 #include "platform/error.h"
@@ -178,8 +179,17 @@ void TForm1::O1Click() {
         form2_->showInFront();
 }
 // The key dialog and its commands are wired when the dialog exists.
-void TForm1::N22Click() {}
-void TForm1::N23Click() {}
+void TForm1::createKeyDialog() { cryptCommands_ = std::make_unique<crypt::CryptCommands>(*memo2, this); }
+
+void TForm1::N22Click() {
+    if (cryptCommands_)
+        cryptCommands_->N22Click();
+}
+
+void TForm1::N23Click() {
+    if (cryptCommands_)
+        cryptCommands_->N23Click();
+}
 
 // ---- window events
 

@@ -28,6 +28,9 @@ class EditControl;
 namespace verlo::settings {
 class TForm2;
 }
+namespace verlo::crypt {
+class CryptCommands;
+}
 namespace verlo::view {
 class WritingDirection;
 class FontCommand;
@@ -121,6 +124,10 @@ public:
     // switches and formats that the stamp reads and the closing write stores.
     void attachSettingsDialog(settings::TForm2* form2);
     settings::TForm2* settingsDialog() const { return form2_; }
+
+    // The key dialog and its two commands, created hidden right after the settings dialog.
+    void createKeyDialog();
+    crypt::CryptCommands* cryptCommands() const { return cryptCommands_.get(); }
 
     // The window's bounds in the normal state (frame position, window size), also while
     // it is maximized or minimized.
@@ -232,6 +239,7 @@ private:
     std::unique_ptr<view::FindController> findController_;
     std::unique_ptr<stamp::DateStamper> dateStamper_;
     std::unique_ptr<preview::PrintPreview> printPreview_;
+    std::unique_ptr<crypt::CryptCommands> cryptCommands_;
 };
 
 // The file name part of a path: what follows its last "/".

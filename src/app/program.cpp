@@ -29,6 +29,7 @@ ProgramWindows createProgramWindows(const QString& commandLineFile) {
         form1->settings, [form1] { return static_cast<int>(form1->AlphaBlendValue()); },
         [form1](std::uint8_t value) { form1->setAlphaBlendValue(value); }, form1);
     form1->attachSettingsDialog(windows.form2);
+    form1->createKeyDialog();
     return windows;
 }
 

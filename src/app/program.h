@@ -1,6 +1,7 @@
 // Program start after the command line was read: the program's title, then the main
 // window (its FormCreate reads the settings and loads the command-line file), then the
-// hidden settings dialog filled from the settings. The caller shows the main window.
+// hidden settings dialog filled from the settings, then the hidden key dialog. The caller
+// shows the main window.
 #pragma once
 
 #include <QString>

@@ -1,6 +1,8 @@
 // The main window as the program starts it: the start-up read and the closing write of
 // the settings, the title with the caret indicator, the menu, and the window commands.
 #include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,6 +12,7 @@
 
 #include "app_fixture.h"
 #include "settings/Unit2.h"
+#include "crypt/key_dialog.h"
 
 using namespace verlo;
 using verlo::app::TForm1;
@@ -519,4 +522,29 @@ TEST_F(AppTest, CharactersTheCodePageCannotHoldAreNamed) {
     ASSERT_EQ(answers.errors().size(), 1);
     EXPECT_TRUE(answers.errors().first().contains(QStringLiteral("\U0001F600")));
     EXPECT_EQ(form->memo2->text(), "");
+}
+
+TEST_F(AppTest, KeyDialogIsCreatedHiddenAndOpenedByItsShortcuts) {
+    auto form = startShown();
+    ASSERT_NE(form->cryptCommands(), nullptr);
+    crypt::TForm3* form3 = form->cryptCommands()->form3();
+    EXPECT_FALSE(form3->isVisible());
+    QTest::keyClick(form->memo2, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(form3->isVisible());
+    EXPECT_EQ(form3->Button1->text(), QStringLiteral("暗号化"));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->memo2, Qt::Key_F2, Qt::ShiftModifier);
+    EXPECT_EQ(form3->Button1->text(), QStringLiteral("復号化"));
+
+    // The whole text encrypted and decrypted again with the key left in the box.
+    form->memo2->setText("abc\r\n");
+    form3->Edit1->setText(QStringLiteral("鍵"));
+    form->N22Click();
+    form3->Button1Click();
+    EXPECT_FALSE(form3->isVisible());
+    EXPECT_NE(form->memo2->text(), "abc\r\n");
+    form->N23Click();
+    form3->Button1Click();
+    EXPECT_EQ(form->memo2->text(), "abc\r\n");
 }
