@@ -21,9 +21,9 @@ inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
 // The hard lines [firstLine, firstLine + linesRemoved] before the change became the lines
 // [firstLine, firstLine + linesAdded] after it; the lines before firstLine are untouched
 // and the lines after keep their text (their starts moved by inserted - removed).
-// firstLine is the line that held pos before the change, or the line before it when the
-// change joins that line to the previous one (a CR LF formed by inserting LF after CR, or
-// a line break removed at pos). A change inside one line has linesRemoved = linesAdded = 0.
+// firstLine is the line that held pos before the change, or the line before it when pos
+// started a line after a lone CR and the change puts an LF right after that CR (the two
+// become one CR LF break). A change inside one line has linesRemoved = linesAdded = 0.
 struct Change {
     std::size_t pos = 0;        // where it happened
     std::size_t removed = 0;    // bytes removed at pos
