@@ -93,16 +93,19 @@ void EditControl::Impl::wordAt(std::size_t pos, std::size_t* from, std::size_t* 
     const std::string_view text = doc.view(start, end - start);
     std::size_t n = 0;
     const WordClass cls = wordClassOf(text::codec::decodeChar(text, pos - start, &n));
+    // The prolonged sound mark ー goes with hiragana as well as with katakana (すごーい).
+    auto same = [&](std::size_t at) {
+        const char32_t c = text::codec::decodeChar(text, at, &n);
+        return cls != WordClass::Other && (wordClassOf(c) == cls || (c == U'\u30FC' && cls == WordClass::Hiragana));
+    };
     std::size_t b = pos - start;
     while (b > 0) {
         const std::size_t prev = text::cp932::prevBoundary(text, b);
-        if (wordClassOf(text::codec::decodeChar(text, prev, &n)) != cls || cls == WordClass::Other) break;
+        if (!same(prev)) break;
         b = prev;
     }
     std::size_t e = text::cp932::nextBoundary(text, pos - start);
-    while (e < text.size() && cls != WordClass::Other &&
-           wordClassOf(text::codec::decodeChar(text, e, &n)) == cls)
-        e = text::cp932::nextBoundary(text, e);
+    while (e < text.size() && same(e)) e = text::cp932::nextBoundary(text, e);
     *from = start + b;
     *to = start + e;
 }

@@ -232,6 +232,12 @@ TEST_F(EditControlTest, DoubleClickSelectsAWord) {
     EXPECT_EQ(control.selectedText(), sjis(u"今日"));
     QTest::mouseDClick(control.viewport(), Qt::LeftButton, {}, pointOf(15) + QPoint(2, 0));
     EXPECT_EQ(control.selectedText(), sjis(u"です"));
+    control.setText(sjis(u"それはすごーいカレーだ"));
+    QTest::mouseDClick(control.viewport(), Qt::LeftButton, {}, pointOf(6) + QPoint(2, 0));
+    EXPECT_EQ(control.selectedText(), sjis(u"それはすごーい"));
+    QTest::mouseDClick(control.viewport(), Qt::LeftButton, {}, pointOf(16) + QPoint(2, 0));
+    EXPECT_EQ(control.selectedText(), sjis(u"カレー"));
+    control.setText(sjis(u"今日はWord日和です。"));
     // The right half of a word's last character still belongs to that word.
     QTest::mouseDClick(control.viewport(), Qt::LeftButton, {}, pointOf(10) - QPoint(2, 0));
     EXPECT_EQ(control.selectedText(), "Word");
