@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -94,7 +95,11 @@ void TForm1::FormCreate(const QString& commandLineFile) {
     // 4. The font dialog opens on the control's font.
     fontCommand_->takeControlFont();
     // 5. and 6.: the control keeps its block-axis scroll bar and plain text of its own
-    //    accord, and as the central widget it fills the client area from (0, 0) on.
+    //    accord, and as the central widget it fills the client area from (0, 0) on. The
+    //    window is laid out now, before it is shown, so that the line count in the first
+    //    title is that of the text as the window will show it.
+    if (layout())
+        layout()->activate();
     // 7. and 8.
     captionBase = QStringLiteral("Verlo");
     Save1->setEnabled(false);
@@ -237,9 +242,12 @@ void TForm1::moveEvent(QMoveEvent* event) {
     rememberNormalBounds();
 }
 
+// A new size re-wraps the text: the title's line count follows it.
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     rememberNormalBounds();
+    if (!captionBase.isEmpty())
+        UpdateCaption();
 }
 
 QRect TForm1::normalBounds() const {

@@ -295,6 +295,28 @@ TEST_F(AppTest, CaretIndicatorCountsWrappedLines) {
     EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(2, 3, static_cast<int>(lines)));
 }
 
+// The count in the first title is that of the text as the window shows it, not of a
+// control that has not yet been given the client area; a new window size re-wraps the text
+// and the title follows.
+TEST_F(AppTest, TheTitleCountsTheLinesAsTheWindowShowsThem) {
+    const QString file = path("long.txt");
+    putFile(file, QByteArray(600, 'a') + "\r\n" + QByteArray(300, 'b'));
+    auto form = start(file);
+    const QString first = form->windowTitle();
+    showMainWindow(*form);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    const std::size_t shown = form->memo2->lineCount();
+    ASSERT_GT(shown, 2u) << "the long lines must wrap";
+    EXPECT_EQ(first.toStdString(), ("Verlo - long.txt" + indicator(1, 1, static_cast<int>(shown))).toStdString());
+
+    form->resize(form->width() * 2, form->height());
+    QTest::qWait(10);
+    const std::size_t wider = form->memo2->lineCount();
+    ASSERT_LT(wider, shown);
+    EXPECT_EQ(form->windowTitle().toStdString(),
+              ("Verlo - long.txt" + indicator(1, 1, static_cast<int>(wider))).toStdString());
+}
+
 TEST_F(AppTest, IndicatorTrailsAHeldKeyUntilItIsReleased) {
     auto form = startShown();
     form->memo2->setText("abcdef");
