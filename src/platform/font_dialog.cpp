@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -32,6 +34,15 @@ QIcon swatch(const QColor& c) {
     return QIcon(pm);
 }
 
+// The family as the font list names it: the font's own family when the list holds it,
+// otherwise the face the font resolves to.
+QString shownFamily(const QFont& font) {
+    const QStringList families = QFontDatabase::families();
+    if (families.contains(font.family(), Qt::CaseInsensitive))
+        return font.family();
+    return QFontInfo(font).family();
+}
+
 }  // namespace
 
 std::optional<FontChoice> runFontDialog(QWidget* owner, const FontChoice& initial) {
@@ -39,9 +50,18 @@ std::optional<FontChoice> runFontDialog(QWidget* owner, const FontChoice& initia
     dialog.setWindowTitle(QStringLiteral("フォント"));
     auto* layout = new QVBoxLayout(&dialog);
 
-    auto* chooser = new QFontDialog(initial.font, &dialog);
+    // A name the font list does not hold (such as "ＭＳ ゴシック", drawn through a
+    // substitution) is offered as the face that draws it, not as the list's default face.
+    const QString shown = shownFamily(initial.font);
+    QFont offered = initial.font;
+    offered.setFamily(shown);
+    auto* chooser = new QFontDialog(offered, &dialog);
     chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     chooser->setWindowFlags(Qt::Widget);
+    // The chooser is a dialog of its own: Enter in its lists accepts it and Esc rejects it,
+    // which would only hide it inside this one. They answer this dialog instead.
+    QObject::connect(chooser, &QDialog::accepted, &dialog, &QDialog::accept);
+    QObject::connect(chooser, &QDialog::rejected, &dialog, &QDialog::reject);
     layout->addWidget(chooser);
 
     auto* colorRow = new QHBoxLayout;
@@ -72,7 +92,11 @@ std::optional<FontChoice> runFontDialog(QWidget* owner, const FontChoice& initia
 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return FontChoice{chooser->currentFont(), colors->currentData().value<QColor>()};
+    QFont chosen = chooser->currentFont();
+    // The face left as offered keeps the name it had.
+    if (chosen.family() == shown)
+        chosen.setFamily(initial.font.family());
+    return FontChoice{chosen, colors->currentData().value<QColor>()};
 }
 
 }  // namespace verlo::platform
