@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <algorithm>
 
 #include "platform/error.h"
 #include "platform/font_dialog.h"
@@ -31,6 +35,20 @@ void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& r) {
         dialog.setWindowTitle(r.title);
 }
 
+// A box sizes itself to its text, and a short text ("だめです") leaves a frame too narrow
+// for its title beside the window manager's icon and buttons. Every box gets at least the
+// width that keeps its title readable. Called once the box's contents are set: setting them
+// lays the box out anew.
+void keepTitleReadable(QMessageBox& box) {
+    constexpr int kFrameButtons = 120;  // the frame's icon and its three buttons, with margins
+    constexpr int kMinimumWidth = 200;
+    const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+    const int width = std::max(kMinimumWidth, title.horizontalAdvance(box.windowTitle()) + kFrameButtons);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 class QtAnswerer final : public Answerer {
 public:
     void error(QWidget* owner, const QString& message) override {
@@ -38,6 +56,7 @@ public:
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);
+        keepTitleReadable(box);
         box.exec();
     }
 
@@ -47,6 +66,7 @@ public:
         QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
+        keepTitleReadable(box);
         box.exec();
         return box.clickedButton() == yes;
     }
@@ -56,6 +76,7 @@ public:
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);
+        keepTitleReadable(box);
         box.exec();
     }
 
@@ -68,6 +89,7 @@ public:
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);
+        keepTitleReadable(box);
         box.exec();
     }
 

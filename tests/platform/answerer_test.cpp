@@ -68,6 +68,18 @@ TEST(RealAnswerer, ErrorBox) {
     showError(nullptr, "ファイル x は開けません");
 }
 
+// A short message ("だめです") still gives a box wide enough for its title in the frame
+// beside the window manager's buttons: the frame would otherwise cut "Verlo" to "...".
+TEST(RealAnswerer, AShortMessageLeavesRoomForTheTitle) {
+    int width = 0;
+    whenBoxShows([&width](QMessageBox* box) { width = box->width(); }, Qt::Key_Return);
+    answerer().error(nullptr, "だめです");
+    EXPECT_GE(width, 200);
+    whenBoxShows([&width](QMessageBox* box) { width = box->width(); }, Qt::Key_Return);
+    answerer().inform(nullptr, "Verlo", "選択文字列は0字です。");
+    EXPECT_GE(width, 200);
+}
+
 TEST(RealAnswerer, ConfirmEnterIsYesEscapeIsNo) {
     auto check = [](QMessageBox* box) {
         EXPECT_EQ(box->windowTitle(), "確認");
