@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -29,7 +30,6 @@ void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& r) {
     dialog.setNameFilters(r.filters);
     if (const QString sel = selectedFilterOf(r); !sel.isEmpty())
         dialog.selectNameFilter(sel);
-    dialog.setDefaultSuffix(r.defaultSuffix);
     dialog.setSizeGripEnabled(true);
     if (!r.title.isEmpty())
         dialog.setWindowTitle(r.title);
@@ -47,6 +47,16 @@ void keepTitleReadable(QMessageBox& box) {
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                       grid->columnCount());
+}
+
+// The open dialog's default extension: a file that exists is opened by the name it has,
+// also without an extension (many text files on Linux have none); a name that does not
+// exist, typed without an extension, gets the default one.
+QString withDefaultSuffixIfMissing(const QString& path, const QString& suffix) {
+    const QFileInfo info(path);
+    if (suffix.isEmpty() || info.exists() || info.fileName().contains(u'.'))
+        return path;
+    return path + u'.' + suffix;
 }
 
 class QtAnswerer final : public Answerer {
@@ -103,7 +113,7 @@ public:
             dialog.selectFile(request.proposedPath);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        return dialog.selectedFiles().first();
+        return withDefaultSuffixIfMissing(dialog.selectedFiles().first(), request.defaultSuffix);
     }
 
     std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) override {
@@ -111,6 +121,7 @@ public:
         prepareFileDialog(dialog, request);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(request.defaultSuffix);
         // An existing file is replaced without a question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
         if (!request.proposedPath.isEmpty())

@@ -18,7 +18,8 @@ struct FileDialogRequest {
     QString title;
     QStringList filters;     // e.g. {"テキストファイル (*.txt)", "TeXファイル (*.tex)"}
     int selectedFilter = 0;  // index into filters
-    QString defaultSuffix;   // without the dot, e.g. "TXT"
+    QString defaultSuffix;   // without the dot, e.g. "TXT"; added to a name typed without an
+                             // extension (when opening, only if no file has the name as typed)
     QString proposedPath;    // the name offered (save) or empty
 };
 

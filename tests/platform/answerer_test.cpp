@@ -1,5 +1,8 @@
 // The standard boxes: the error box text, and the real Qt boxes driven by keys.
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -111,4 +114,38 @@ TEST(RealAnswerer, AboutShowsNameAndLines) {
         EXPECT_EQ(box->informativeText(), "line 1\r\nline 2");
     }, Qt::Key_Return);
     answerer().about(nullptr, "バージョン情報", "Verlo.exe ver 1.03", "line 1\r\nline 2");
+}
+
+namespace {
+
+// Runs the open dialog, types `name` into its file-name box and presses Enter.
+std::string openByTyping(const QString& folder, const QString& name) {
+    QTimer::singleShot(0, [name] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        edit->setText(name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    FileDialogRequest request;
+    request.filters = {"テキストファイル (*.txt)", "全てのファイル (*)"};
+    request.defaultSuffix = "txt";
+    request.proposedPath = folder + "/";
+    return answerer().openFile(nullptr, request).value_or("<cancelled>").toStdString();
+}
+
+}  // namespace
+
+// A text file without an extension is opened by its own name; only a name that no file has
+// gets the default extension.
+TEST(RealAnswerer, OpenDialogAddsTheDefaultExtensionOnlyToAMissingName) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile memo(dir.filePath("memo"));
+    ASSERT_TRUE(memo.open(QIODevice::WriteOnly));
+    memo.close();
+    EXPECT_EQ(openByTyping(dir.path(), dir.filePath("memo")), dir.filePath("memo").toStdString());
+    EXPECT_EQ(openByTyping(dir.path(), dir.filePath("draft")), dir.filePath("draft.txt").toStdString());
+    EXPECT_EQ(openByTyping(dir.path(), dir.filePath("notes.tex")), dir.filePath("notes.tex").toStdString());
 }
