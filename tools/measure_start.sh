@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times the real program from launch to its title, as a user sees it, under Xvfb:
-#   tools/measure_start.sh [FILE] [BUILD_DIR]
+#   [VERTICAL=1] tools/measure_start.sh [FILE] [BUILD_DIR]
 # FILE defaults to the 20 MB novel that bench_app_startup leaves in $TMPDIR. The title
 # needs the laid-out line count, so it appears only once the whole file is laid out.
 # Prints the seconds from launch to the title and the program's peak resident memory.
@@ -12,6 +12,9 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 xvfb=$!
 config=$(mktemp -d)
+if [ "${VERTICAL:-0}" = 1 ]; then
+  mkdir -p "$config/Tarnvel" && printf '[Window]\nVerHor=1\n' > "$config/Tarnvel/Verlo.ini"
+fi
 trap 'kill "$pid" "$xvfb" 2>/dev/null || true; rm -rf "$config"' EXIT
 sleep 0.5
 start=$(date +%s.%N)
