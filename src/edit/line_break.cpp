@@ -20,12 +20,18 @@ constexpr std::u32string_view kNoStartChars =
 // Characters that may not end a line: opening brackets and quotes.
 constexpr std::u32string_view kNoEndChars = U"([{「『（［｛〔〈《【〘〖〝‘“｢";
 constexpr std::u32string_view kInseparableChars = U"―—…‥";
+// Those of kNoStartChars that the looser rules let begin a line.
+constexpr std::u32string_view kLooseStartChars =
+    U"ヽヾゝゞ々〻ー"
+    U"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶ"
+    U"ｧｨｩｪｫｬｭｮｯｰ";
 
 std::uint8_t propertiesOfChar(char32_t c) {
     std::uint8_t p = 0;
     if (c == U' ') return kSpace;
     if (c > 0x20 && c < 0x7F) p |= kWord;
     if (kNoStartChars.find(c) != std::u32string_view::npos) p |= kNoStart;
+    if (kLooseStartChars.find(c) != std::u32string_view::npos) p |= kNoStart | kLooseStart;
     if (kNoEndChars.find(c) != std::u32string_view::npos) p |= kNoEnd;
     if (kInseparableChars.find(c) != std::u32string_view::npos) p |= kInseparable;
     return p;
@@ -106,30 +112,22 @@ void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float widt
             ++i;
             continue;
         }
-        // Break before the last cell j in (start, i] where the rules allow it; when a Latin
-        // word fills the whole line, inside the word; when nothing allows a break (a line of
+        // Break before the last cell j in (start, i] where the rules allow it; failing that,
+        // where the looser rules allow it (before a small kana or ー); when a Latin word
+        // fills the whole line, inside the word; when nothing allows a break (a line of
         // characters that may not begin a line), before cell i.
-        std::size_t breakAt = 0;
-        std::uint8_t after = pi;
-        for (std::size_t j = i; j > start; --j) {
-            const std::uint8_t before = propsAt(j - 1);
-            if (mayBreak(before, after)) {
-                breakAt = j;
-                break;
-            }
-            after = before;
-        }
-        if (breakAt == 0) {
-            after = pi;
+        auto lastBreak = [&](auto allowed) -> std::size_t {
+            std::uint8_t after = pi;
             for (std::size_t j = i; j > start; --j) {
                 const std::uint8_t before = propsAt(j - 1);
-                if (mayBreakInsideWord(before, after)) {
-                    breakAt = j;
-                    break;
-                }
+                if (allowed(before, after)) return j;
                 after = before;
             }
-        }
+            return 0;
+        };
+        std::size_t breakAt = lastBreak(mayBreak);
+        if (breakAt == 0) breakAt = lastBreak(mayBreakLoosely);
+        if (breakAt == 0) breakAt = lastBreak(mayBreakInsideWord);
         if (breakAt == 0) breakAt = i;
         lineStarts.push_back(static_cast<std::uint32_t>(breakAt));
         start = breakAt;

@@ -19,7 +19,9 @@ enum Property : std::uint8_t {
     kNoEnd = 2,        // may not end a line: 「『（ ...
     kWord = 4,         // part of a Latin word (non-space ASCII): no break between two of them
     kSpace = 8,        // an ASCII space: attaches to what precedes it and may hang past the end
-    kInseparable = 16  // ―…‥: no break between two of them
+    kInseparable = 16, // ―…‥: no break between two of them
+    kLooseStart = 32   // with kNoStart: small kana, ー and the iteration marks, which the looser
+                       // rules let begin a line when nothing else would keep a word whole
 };
 
 // The break properties of the character whose bytes start at p[0] (length 1 or 2).
@@ -34,6 +36,18 @@ inline std::uint8_t propertiesOf(std::string_view paragraph, const Cell& cell) {
 // `after`, under the full rules.
 constexpr bool mayBreak(std::uint8_t before, std::uint8_t after) {
     if (after & kNoStart) return false;
+    if (before & kNoEnd) return false;
+    if ((before & kWord) && (after & kWord)) return false;
+    if ((after & kSpace) && !(before & kSpace)) return false;
+    if ((before & kInseparable) && (after & kInseparable)) return false;
+    return true;
+}
+
+// The looser rules, tried when the full rules leave no break in a line: a small kana, ー or
+// an iteration mark may then begin a line, so that a Latin word before a run of them need
+// not be split.
+constexpr bool mayBreakLoosely(std::uint8_t before, std::uint8_t after) {
+    if ((after & kNoStart) && !(after & kLooseStart)) return false;
     if (before & kNoEnd) return false;
     if ((before & kWord) && (after & kWord)) return false;
     if ((after & kSpace) && !(before & kSpace)) return false;

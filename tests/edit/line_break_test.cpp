@@ -111,6 +111,19 @@ TEST(LineBreak, WordsLongerThanALineBreakInside) {
     EXPECT_EQ(wrap("abcde)fgh", 25), (Starts{0, 4}));
 }
 
+TEST(LineBreak, LooserRulesKeepALatinWordWholeBeforeARunOfSmallKana) {
+    // "Harf、ぁぃぅ": no break the full rules allow (、 and the small kana may not begin a
+    // line), but a small kana may begin one under the looser rules: the word stays whole.
+    EXPECT_EQ(wrap(sjis(u"Harf、ぁぃぅ"), 40), (Starts{0, 6}));
+    EXPECT_EQ(wrap(sjis(u"Harf、ーーー"), 40), (Starts{0, 6}));
+    // The looser rules let a small kana begin a line even after a closing bracket ...
+    EXPECT_EQ(wrap(sjis(u"Harf」ぁ"), 30), (Starts{0, 5}));
+    // ... but never 、: it keeps the word's last letter with it.
+    EXPECT_EQ(wrap(sjis(u"Harf、"), 20), (Starts{0, 3}));
+    // Where the full rules find a break, the looser ones are not used.
+    EXPECT_EQ(wrap(sjis(u"あいうぁえ"), 30), (Starts{0, 2}));
+}
+
 TEST(LineBreak, DashesAndEllipsesStayTogether) {
     EXPECT_EQ(wrap(sjis(u"あいう……"), 40), (Starts{0, 3}));
     EXPECT_EQ(wrap(sjis(u"あいう――え"), 40), (Starts{0, 3}));
