@@ -75,7 +75,7 @@ QString commandLineHelp() {
         "Shift-JIS のテキストファイル FILE を開いて編集します。\n"
         "\n"
         "  -h, --help     この説明を表示して終了します\n"
-        "      --version  版を表示して終了します\n"
+        "      --version  バージョンを表示して終了します\n"
         "      --         以降の引数をファイル名とします (\"-\" で始まる名前に)\n"
         "\n"
         "設定: $XDG_CONFIG_HOME/Tarnvel/Verlo.ini (ふつうは ~/.config/Tarnvel/Verlo.ini)\n"

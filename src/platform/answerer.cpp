@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <algorithm>
@@ -87,6 +88,14 @@ public:
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);
         keepTitleReadable(box);
+        // Centred on the screen rather than on the window it belongs to; a position of our
+        // own keeps the dialog from placing itself over its owner.
+        box.adjustSize();
+        if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+            QRect frame = box.frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            box.move(frame.topLeft());
+        }
         box.exec();
     }
 

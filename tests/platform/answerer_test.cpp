@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -105,6 +106,20 @@ TEST(RealAnswerer, InformHasNoIconAndOneOk) {
         EXPECT_EQ(buttonTexts(box), QStringList{"OK"});
     }, Qt::Key_Escape);
     answerer().inform(nullptr, "Verlo", "12");
+}
+
+// The count box stands in the middle of the screen, not over the window that asked for it.
+TEST(RealAnswerer, InformIsCentredOnTheScreen) {
+    QWidget owner;
+    owner.setGeometry(0, 0, 200, 120);
+    owner.show();
+    QPoint centre;
+    whenBoxShows([&centre](QMessageBox* box) { centre = box->frameGeometry().center(); }, Qt::Key_Return);
+    answerer().inform(&owner, "Verlo", "選択文字列は3字です。");
+    const QPoint screenCentre = owner.screen()->availableGeometry().center();
+    // Within a few pixels: the box may still settle its size as it shows.
+    EXPECT_LE((centre - screenCentre).manhattanLength(), 16) << centre.x() << "," << centre.y();
+    EXPECT_GT((centre - owner.frameGeometry().center()).manhattanLength(), 100);
 }
 
 TEST(RealAnswerer, AboutShowsNameAndLines) {
