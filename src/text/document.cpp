@@ -4,9 +4,9 @@
 #include <cassert>
 #include <vector>
 
+#include "text/block_bytes.h"
 #include "text/byte_scan.h"
 #include "text/cp932.h"
-#include "text/gap_vector.h"
 #include "text/line_index.h"
 #include "text/search.h"
 #include "text/undo_history.h"
@@ -14,7 +14,9 @@
 namespace verlo::text {
 
 struct Document::Impl {
-    GapVector<char> bytes;
+    explicit Impl(const StorageShape& shape) : bytes(shape.blockBytes), lines(shape.blockLines) {}
+
+    BlockBytes bytes;
     LineIndex lines;
     UndoHistory history;
     DocumentListener* listener = nullptr;
@@ -23,12 +25,6 @@ struct Document::Impl {
     std::uint8_t at(std::size_t i) const { return static_cast<std::uint8_t>(bytes.at(i)); }
     auto accessor() const {
         return [this](std::size_t i) { return at(i); };
-    }
-
-    TextParts parts() const {
-        const auto p = bytes.parts();
-        return {reinterpret_cast<const std::uint8_t*>(p.front), p.frontSize,
-                reinterpret_cast<const std::uint8_t*>(p.back), p.backSize};
     }
 
     // After the change: is s (0 < s <= size) a line start? It is when the byte before is
@@ -82,7 +78,8 @@ struct Document::Impl {
     }
 };
 
-Document::Document() : d(std::make_unique<Impl>()) {}
+Document::Document() : Document(StorageShape{}) {}
+Document::Document(StorageShape shape) : d(std::make_unique<Impl>(shape)) {}
 Document::~Document() = default;
 
 void Document::setListener(DocumentListener* listener) { d->listener = listener; }
@@ -179,7 +176,7 @@ std::size_t Document::lineBreakLength(std::size_t line) const {
 // ---- search
 
 std::size_t Document::find(std::string_view needle, std::size_t from, std::size_t to, unsigned flags) const {
-    return findInText(d->parts(), needle, from, to, flags);
+    return findInText(d->bytes, needle, from, to, flags);
 }
 
 // ---- undo

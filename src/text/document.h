@@ -1,5 +1,6 @@
 // The document: a byte string in CP932, addressed by byte offsets (a CR LF line break
-// counts two). Stored in a gap buffer with a line-start index. Every change passes through
+// counts two). Stored in blocks of small gap buffers with a line-start index, so a change
+// anywhere costs about as much as typing at one place. Every change passes through
 // one function (replace) that records undo, updates the index and notifies the listener,
 // in that order.
 //
@@ -61,9 +62,18 @@ struct Range {
     std::size_t caret = 0;
 };
 
+// How the document keeps its text: bytes in blocks of at most blockBytes, line starts in
+// blocks of at most blockLines. The defaults suit every document; tests pass tiny blocks
+// so that short texts cross many block joins.
+struct StorageShape {
+    std::size_t blockBytes = 8192;
+    std::size_t blockLines = 512;
+};
+
 class Document {
 public:
     Document();
+    explicit Document(StorageShape shape);
     ~Document();
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
@@ -75,8 +85,8 @@ public:
     std::uint8_t byteAt(std::size_t pos) const;
     std::string text() const;
     std::string slice(std::size_t pos, std::size_t len) const;
-    // A view of [pos, pos + len) without copying when it does not span the gap
-    // (the gap is moved out of the way otherwise); valid until the next change.
+    // A view of [pos, pos + len): in place when the bytes lie together in memory, else a
+    // copy kept by the document. Valid until the next change (other views do not end it).
     std::string_view view(std::size_t pos, std::size_t len);
 
     // Replaces the whole text as a not-undoable change (undo history emptied);

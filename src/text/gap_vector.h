@@ -34,14 +34,22 @@ public:
     Parts parts() const { return {data_.get(), gapStart_, data_.get() + gapStart_ + gapLength(), size_ - gapStart_}; }
     std::size_t gapPosition() const { return gapStart_; }
 
-    // Replaces everything by [values, values + n), leaving room to grow.
-    void assign(const T* values, std::size_t n) {
-        const std::size_t capacity = n + spareFor(n);
-        if (capacity > capacity_ || capacity_ > 4 * capacity) {
-            data_ = std::make_unique_for_overwrite<T[]>(capacity);
-            capacity_ = capacity;
-        }
+    std::size_t capacity() const { return capacity_; }
+
+    // Replaces everything by [values, values + n), leaving room to grow: room for
+    // `capacity` values in all when that is more than n, else some spare.
+    void assign(const T* values, std::size_t n, std::size_t capacity = 0) {
+        reserveFresh(n, capacity);
         if (n) std::memcpy(data_.get(), values, n * sizeof(T));
+        size_ = n;
+        gapStart_ = n;
+    }
+
+    // Replaces everything by the values [pos, pos + n) of other (another vector).
+    void assign(const GapVector& other, std::size_t pos, std::size_t n, std::size_t capacity = 0) {
+        assert(&other != this);
+        reserveFresh(n, capacity);
+        other.copy(pos, n, data_.get());
         size_ = n;
         gapStart_ = n;
     }
@@ -102,6 +110,15 @@ public:
     }
 
 private:
+    // Storage for n values and the room asked for, its old contents dropped.
+    void reserveFresh(std::size_t n, std::size_t capacity) {
+        if (capacity <= n) capacity = n + spareFor(n);
+        if (capacity > capacity_ || capacity_ > 4 * capacity) {
+            data_ = std::make_unique_for_overwrite<T[]>(capacity);
+            capacity_ = capacity;
+        }
+    }
+
     std::size_t gapLength() const { return capacity_ - size_; }
     static std::size_t distance(std::size_t a, std::size_t b) { return a > b ? a - b : b - a; }
     static std::size_t spareFor(std::size_t n) { return std::max<std::size_t>(n / 8, 256); }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "text/block_bytes.h"
 #include "text/byte_scan.h"
 #include "text/cp932.h"
 #include "text/document.h"
@@ -48,9 +49,11 @@ struct Needle {
         }
     }
 
-    bool matchesAt(const TextParts& text, std::size_t p) const {
-        if (p + size <= text.frontSize || p >= text.frontSize) {
-            const std::uint8_t* t = p >= text.frontSize ? text.back + (p - text.frontSize) : text.front + p;
+    // Does the needle match at p? run is a run of the text that may hold the match whole.
+    template <class Text>
+    bool matchesAt(const Text& text, std::size_t p, const ByteRun& run) const {
+        if (p >= run.begin && p + size <= run.end) {
+            const std::uint8_t* t = run.data + (p - run.begin);
             if (!anyFold) return std::memcmp(t, bytes, size) == 0;
             for (std::size_t i = 0; i < size; ++i)
                 if (folds[i] ? (t[i] | 0x20) != (bytes[i] | 0x20) : t[i] != bytes[i]) return false;
@@ -64,10 +67,22 @@ struct Needle {
     }
 };
 
+// The two pieces of TextParts as runs.
+struct TwoPieces {
+    const TextParts& parts;
+    std::size_t size() const { return parts.size(); }
+    std::uint8_t at(std::size_t i) const { return parts.at(i); }
+    ByteRun runAt(std::size_t pos) const {
+        if (pos < parts.frontSize) return {parts.front, 0, parts.frontSize};
+        return {parts.back, parts.frontSize, parts.size()};
+    }
+};
+
 // Tells whether candidate positions, asked in ascending order, are character starts.
+template <class Text>
 class StartFinder {
 public:
-    explicit StartFinder(const TextParts& text) : text_(text) {}
+    explicit StartFinder(const Text& text) : text_(text) {}
 
     bool isStart(std::size_t p) {
         const auto at = [this](std::size_t i) { return text_.at(i); };
@@ -80,24 +95,23 @@ public:
     }
 
 private:
-    const TextParts& text_;
+    const Text& text_;
     std::size_t known_ = 0;
 };
 
-}  // namespace
-
-std::size_t findInText(const TextParts& text, std::string_view needleBytes, std::size_t from, std::size_t to,
-                       unsigned flags) {
+// Text: size(), at(i) and runAt(pos) (the run of bytes in memory that holds pos).
+template <class Text>
+std::size_t findIn(const Text& text, std::string_view needleBytes, std::size_t from, std::size_t to, unsigned flags) {
     const std::size_t size = text.size();
     if (to > size) to = size;
     if (needleBytes.empty() || from >= to || to - from < needleBytes.size()) return npos;
     const Needle needle(needleBytes, (flags & FindMatchCase) != 0);
     const bool wholeWord = (flags & FindWholeWord) != 0;
     const auto at = [&text](std::size_t i) { return text.at(i); };
-    StartFinder starts(text);
+    StartFinder<Text> starts(text);
 
-    const auto accept = [&](std::size_t p) {
-        if (!needle.matchesAt(text, p) || !starts.isStart(p)) return false;
+    const auto accept = [&](std::size_t p, const ByteRun& run) {
+        if (!needle.matchesAt(text, p, run) || !starts.isStart(p)) return false;
         const std::size_t end = p + needle.size;
         if (needle.endsWithLoneLead && end < size && cp932::isTrailByte(text.at(end))) return false;
         if (wholeWord) {
@@ -109,24 +123,32 @@ std::size_t findInText(const TextParts& text, std::string_view needleBytes, std:
         return true;
     };
 
-    // Anchor positions q = p + anchor for p in [from, to - size].
-    const std::size_t qFirst = from + needle.anchor;
+    // Anchor positions q = p + anchor for p in [from, to - size], run by run.
     const std::size_t qEnd = to - needle.size + needle.anchor + 1;
-    const struct {
-        const std::uint8_t* data;
-        std::size_t begin, end;  // the text positions this piece holds
-    } pieces[2] = {{text.front, 0, text.frontSize}, {text.back, text.frontSize, size}};
-    for (const auto& piece : pieces) {
-        const std::size_t b = std::max(qFirst, piece.begin), e = std::min(qEnd, piece.end);
-        if (b >= e) continue;
-        const std::uint8_t* const first = piece.data + (b - piece.begin);
-        const std::uint8_t* const last = piece.data + (e - piece.begin);
-        for (const std::uint8_t* q = first; (q = findEither(q, last, needle.anchorA, needle.anchorB)) != last; ++q) {
-            const std::size_t p = piece.begin + static_cast<std::size_t>(q - piece.data) - needle.anchor;
-            if (accept(p)) return p;
+    for (std::size_t q = from + needle.anchor; q < qEnd;) {
+        const ByteRun run = text.runAt(q);
+        const std::size_t e = std::min(qEnd, run.end);
+        const std::uint8_t* const last = run.data + (e - run.begin);
+        for (const std::uint8_t* hit = run.data + (q - run.begin);
+             (hit = findEither(hit, last, needle.anchorA, needle.anchorB)) != last; ++hit) {
+            const std::size_t p = run.begin + static_cast<std::size_t>(hit - run.data) - needle.anchor;
+            if (accept(p, run)) return p;
         }
+        q = e;
     }
     return npos;
+}
+
+}  // namespace
+
+std::size_t findInText(const TextParts& text, std::string_view needle, std::size_t from, std::size_t to,
+                       unsigned flags) {
+    return findIn(TwoPieces{text}, needle, from, to, flags);
+}
+
+std::size_t findInText(const BlockBytes& text, std::string_view needle, std::size_t from, std::size_t to,
+                       unsigned flags) {
+    return findIn(text, needle, from, to, flags);
 }
 
 }  // namespace verlo::text

@@ -1,4 +1,4 @@
-// Finding a byte string in text held in two pieces (the document's gap buffer), matching
+// Finding a byte string in text held in pieces (two, or the document's blocks), matching
 // only at character starts of the code page.
 #pragma once
 
@@ -7,6 +7,8 @@
 #include <string_view>
 
 namespace verlo::text {
+
+class BlockBytes;
 
 // The text is front followed by back.
 struct TextParts {
@@ -33,6 +35,9 @@ constexpr bool isWordByte(std::uint8_t b) {
 // walking back from a candidate to the nearest byte that cannot begin a double-byte
 // character, never from the start of the text.
 std::size_t findInText(const TextParts& text, std::string_view needle, std::size_t from, std::size_t to,
+                       unsigned flags);
+// The same in the document's blocks; a match may span block joins.
+std::size_t findInText(const BlockBytes& text, std::string_view needle, std::size_t from, std::size_t to,
                        unsigned flags);
 
 }  // namespace verlo::text

@@ -161,11 +161,9 @@ std::string randomBytes(std::mt19937& rng, std::size_t n) {
     return s;
 }
 
-}  // namespace
-
-TEST(DocumentStress, RandomEditsMatchANaiveModel) {
+void runStress(StorageShape shape) {
     std::mt19937 rng(20240601);
-    Document doc;
+    Document doc(shape);
     Model model;
     CheckingListener listener(doc);
     doc.setListener(&listener);
@@ -252,7 +250,7 @@ TEST(DocumentStress, RandomEditsMatchANaiveModel) {
                 model.setModified(false);
             }
         }
-        ASSERT_FALSE(HasFatalFailure()) << "step " << step;
+        ASSERT_FALSE(testing::Test::HasFatalFailure()) << "step " << step;
 
         // The text and the history.
         ASSERT_EQ(doc.length(), model.text.size()) << "step " << step;
@@ -260,6 +258,16 @@ TEST(DocumentStress, RandomEditsMatchANaiveModel) {
         ASSERT_EQ(doc.modified(), model.modified()) << "step " << step;
         ASSERT_EQ(doc.canUndo(), model.current > 0) << "step " << step;
         ASSERT_EQ(doc.canRedo(), model.current + 1 < model.states.size()) << "step " << step;
+
+        // Views of any range read the text, and an earlier one stays valid beside a later one.
+        {
+            const std::size_t size = model.text.size();
+            const std::size_t p1 = rng() % (size + 1), n1 = rng() % (size - p1 + 1);
+            const std::size_t p2 = rng() % (size + 1), n2 = rng() % (size - p2 + 1);
+            const std::string_view v1 = doc.view(p1, n1), v2 = doc.view(p2, n2);
+            ASSERT_EQ(v1, std::string_view(model.text).substr(p1, n1)) << "step " << step;
+            ASSERT_EQ(v2, std::string_view(model.text).substr(p2, n2)) << "step " << step;
+        }
 
         // Every line start, and positions to lines.
         const auto starts = naiveLineStarts(model.text);
@@ -291,4 +299,16 @@ TEST(DocumentStress, RandomEditsMatchANaiveModel) {
         }
     }
     EXPECT_GT(listener.changes, kSteps / 2);
+}
+
+}  // namespace
+
+TEST(DocumentStress, RandomEditsMatchANaiveModel) { runStress(StorageShape{}); }
+
+// The same run with tiny blocks, so that the texts cross many block joins: changes and
+// searches over joins, blocks split, merged and emptied, line starts in many blocks.
+TEST(DocumentStress, RandomEditsMatchANaiveModelInTinyBlocks) {
+    runStress(StorageShape{.blockBytes = 16, .blockLines = 4});
+    if (HasFatalFailure()) return;
+    runStress(StorageShape{.blockBytes = 3, .blockLines = 2});
 }

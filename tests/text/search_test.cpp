@@ -130,33 +130,39 @@ TEST(Find, StaysInsideTheRange) {
     EXPECT_EQ(doc.find("abc", 0, 0, FindMatchCase), npos);
 }
 
+// In the document's usual blocks and in tiny ones, where matches and the characters
+// before them span block joins.
 TEST(Find, RandomTextsAgreeWithTheDefinition) {
-    std::mt19937 rng(99);
-    const char pool[] = {'a', 'A', 'b', '_', ' ', '\x88', '\x95', '\x5C', '\x41', '\x61', '\x9F', '\x82', '\r', '\n'};
-    for (int round = 0; round < 400; ++round) {
-        std::string text(rng() % 200, '\0');
-        for (char& c : text) c = pool[rng() % sizeof pool];
-        Document doc;
-        fill(doc, text, text.empty() ? 0 : rng() % text.size());
-        for (int k = 0; k < 20; ++k) {
-            std::string needle;
-            if (!text.empty() && rng() % 4 != 0) {
-                const std::size_t at = rng() % text.size();
-                needle = text.substr(at, 1 + rng() % 4);
-            } else {
-                needle.resize(1 + rng() % 3);
-                for (char& c : needle) c = pool[rng() % sizeof pool];
-            }
-            const unsigned flags = rng() % 4;
-            // Walk every hit from increasing positions, as replace all does.
-            std::size_t from = rng() % (text.size() + 1);
-            const std::size_t to = from + rng() % (text.size() + 2);
-            for (int hits = 0; hits < 50; ++hits) {
-                const std::size_t expected = naiveFind(text, needle, from, to, flags);
-                ASSERT_EQ(doc.find(needle, from, to, flags), expected)
-                    << "round " << round << " flags " << flags << " from " << from;
-                if (expected == npos) break;
-                from = expected + 1;
+    for (const StorageShape shape : {StorageShape{}, StorageShape{.blockBytes = 5, .blockLines = 2},
+                                     StorageShape{.blockBytes = 2, .blockLines = 2}}) {
+        SCOPED_TRACE(testing::Message() << "blocks of " << shape.blockBytes);
+        std::mt19937 rng(99);
+        const char pool[] = {'a', 'A', 'b', '_', ' ', '\x88', '\x95', '\x5C', '\x41', '\x61', '\x9F', '\x82', '\r', '\n'};
+        for (int round = 0; round < 400; ++round) {
+            std::string text(rng() % 200, '\0');
+            for (char& c : text) c = pool[rng() % sizeof pool];
+            Document doc(shape);
+            fill(doc, text, text.empty() ? 0 : rng() % text.size());
+            for (int k = 0; k < 20; ++k) {
+                std::string needle;
+                if (!text.empty() && rng() % 4 != 0) {
+                    const std::size_t at = rng() % text.size();
+                    needle = text.substr(at, 1 + rng() % 4);
+                } else {
+                    needle.resize(1 + rng() % 3);
+                    for (char& c : needle) c = pool[rng() % sizeof pool];
+                }
+                const unsigned flags = rng() % 4;
+                // Walk every hit from increasing positions, as replace all does.
+                std::size_t from = rng() % (text.size() + 1);
+                const std::size_t to = from + rng() % (text.size() + 2);
+                for (int hits = 0; hits < 50; ++hits) {
+                    const std::size_t expected = naiveFind(text, needle, from, to, flags);
+                    ASSERT_EQ(doc.find(needle, from, to, flags), expected)
+                        << "round " << round << " flags " << flags << " from " << from;
+                    if (expected == npos) break;
+                    from = expected + 1;
+                }
             }
         }
     }
