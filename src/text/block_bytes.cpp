@@ -51,7 +51,19 @@ const char* BlockBytes::contiguous(std::size_t pos, std::size_t n) {
     assert(pos + n <= size_);
     if (n == 0) return "";
     const ByteRun run = runAt(pos);
-    if (pos + n <= run.end) return reinterpret_cast<const char*>(run.data) + (pos - run.begin);
+    if (pos + n <= run.end) {
+        viewsOut_ = true;
+        return reinterpret_cast<const char*>(run.data) + (pos - run.begin);
+    }
+    // The gap of one block inside the range: the first view after a change may move it
+    // away (as typing put it there); later ones must not move bytes that an earlier view
+    // still shows.
+    const Place p = locate(pos);
+    if (!viewsOut_ && p.offset + n <= blocks_[p.block].size()) {
+        viewsOut_ = true;
+        return blocks_[p.block].contiguous(p.offset, n);
+    }
+    viewsOut_ = true;
     std::unique_ptr<char[]>& held = viewCopies_[{pos, n}];
     if (!held) {
         held = std::make_unique_for_overwrite<char[]>(n);
@@ -60,7 +72,8 @@ const char* BlockBytes::contiguous(std::size_t pos, std::size_t n) {
     return held.get();
 }
 
-void BlockBytes::dropViewCopies() {
+void BlockBytes::endViews() {
+    viewsOut_ = false;
     if (!viewCopies_.empty()) viewCopies_.clear();
 }
 
@@ -88,7 +101,7 @@ std::vector<GapVector<char>> BlockBytes::chunk(const char* data, std::size_t n) 
 }
 
 void BlockBytes::assign(const char* data, std::size_t n) {
-    dropViewCopies();
+    endViews();
     blocks_ = chunk(data, n);
     size_ = n;
     rebuildSums();
@@ -138,7 +151,7 @@ bool BlockBytes::mergePair(std::size_t b) {
 void BlockBytes::erase(std::size_t pos, std::size_t n) {
     assert(pos + n <= size_);
     if (n == 0) return;
-    dropViewCopies();
+    endViews();
     const Place first = locate(pos);
     const std::size_t firstBegin = pos - first.offset;
     // Cut the range from the blocks it touches; blocks it covers whole go.
@@ -179,7 +192,7 @@ void BlockBytes::erase(std::size_t pos, std::size_t n) {
 void BlockBytes::insert(std::size_t pos, const char* data, std::size_t n) {
     assert(pos <= size_);
     if (n == 0) return;
-    dropViewCopies();
+    endViews();
     if (blocks_.empty()) {
         assign(data, n);
         return;

@@ -3,7 +3,7 @@
 // inside one block only (a run of changes at one place costs O(1) each, as in one big gap
 // buffer), finding the block costs O(log blocks), and a jump to a far place no longer
 // drags the text in between along. Reads walk the blocks in order; a view that spans a
-// block join or a block's gap is copied once and kept until the next change.
+// block join is copied once and kept until the next change.
 #pragma once
 
 #include <cstddef>
@@ -40,8 +40,9 @@ public:
     ByteRun runAt(std::size_t pos) const;
     // Copies [pos, pos + n) to out.
     void copy(std::size_t pos, std::size_t n, char* out) const;
-    // [pos, pos + n) in one piece: in place when it lies in one run, else a copy. Either
-    // stays valid until the next change (later calls do not move bytes).
+    // [pos, pos + n) in one piece: in place when it lies in one block (the first view
+    // after a change may move that block's gap out of the way), else a copy. Either stays
+    // valid until the next change: later views never move bytes.
     const char* contiguous(std::size_t pos, std::size_t n);
 
     void assign(const char* data, std::size_t n);
@@ -79,7 +80,7 @@ private:
     // Merges blocks b and b + 1 when both fit in a loaded block; true when it did.
     bool mergePair(std::size_t b);
     void rebuildSums();
-    void dropViewCopies();
+    void endViews();  // at every change
 
     std::size_t capacity_;  // of one block
     std::size_t fill_;      // what loading puts in a block
@@ -88,6 +89,7 @@ private:
     std::size_t size_ = 0;
     std::vector<std::size_t> scratchSizes_;
     mutable std::size_t hintBlock_ = 0, hintBegin_ = 0, hintEnd_ = 0;
+    bool viewsOut_ = false;  // a view was handed out since the last change
     std::map<std::pair<std::size_t, std::size_t>, std::unique_ptr<char[]>> viewCopies_;
 };
 

@@ -1,6 +1,6 @@
 // A sequence of trivially copyable values with a gap at the place of the last change, so
 // that a run of changes at one place costs O(1) each and moving the place costs the
-// distance moved. The document's bytes and its line starts are kept in one.
+// distance moved. Each block of the document's bytes is one (see block_bytes.h).
 #pragma once
 
 #include <algorithm>

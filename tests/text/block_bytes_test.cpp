@@ -120,6 +120,21 @@ TEST(BlockBytes, ViewsLastUntilTheNextChange) {
     EXPECT_EQ(views[1].data(), views[4].data());  // asked again: the same copy
 }
 
+TEST(BlockBytes, OnlyTheFirstViewAfterAChangeMovesAGap) {
+    BlockBytes bytes(8);
+    const std::string text = "0123456789abcdefghijklmnopqrstuvwxyz";  // blocks of 6
+    bytes.assign(text.data(), text.size());
+    bytes.insert(21, "+", 1);  // a gap inside the block "ijklmn", after "ijk+"
+    bytes.insert(3, "*", 1);   // and one inside "012345", after "012*"
+    const std::string model = "012*3456789abcdefghijk+lmnopqrstuvwxyz";
+    const std::string_view first(bytes.contiguous(1, 5), 5);  // moves the first gap away
+    EXPECT_LE(6u, bytes.runAt(1).end);
+    const std::string_view second(bytes.contiguous(21, 4), 4);  // a copy: the gap stays
+    EXPECT_GT(25u, bytes.runAt(21).end);
+    EXPECT_EQ(first, model.substr(1, 5));
+    EXPECT_EQ(second, model.substr(21, 4));
+}
+
 TEST(BlockBytes, LoadingCutsBlocksAfterLineBreaks) {
     // Lines of 50 bytes, blocks loaded to 768 bytes: each block ends a line, so a view of
     // a line never needs a copy.
