@@ -123,12 +123,13 @@ void Layout::ensure() {
     long_.clear();
     const std::size_t n = doc_.lineCount();
     std::vector<std::uint32_t> counts(n);
-    std::string_view all = doc_.view(0, doc_.length());
+    // Paragraph by paragraph: the document's blocks end at line breaks, so a paragraph's
+    // view seldom needs a copy, where a view of the whole text would copy all of it.
     for (std::size_t p = 0; p < n; ++p) {
         const std::size_t start = doc_.lineStart(p);
         const std::size_t length = doc_.lineEnd(p) - start;
         counts[p] = length > kLongParagraph ? layOutParagraph(p, false)
-                                            : layOut(all.substr(start, length), scratchCells_, scratchStarts_);
+                                            : layOut(doc_.view(start, length), scratchCells_, scratchStarts_);
     }
     index_.assign(counts);
     valid_ = true;
