@@ -13,7 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/Unit1.h"
+#include "app/main_window.h"
 #include "app/program.h"
 #include "edit/edit_control.h"
 #include "support/novel.h"

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "edit/edit_control.h"
-#include "platform/settings.h"
+#include "settings/settings.h"
 #include "preview/preview_page.h"
 #include "preview/print_preview.h"
 #include "support/novel.h"
@@ -45,11 +45,11 @@ void BM_PreviewCommand(benchmark::State& state) {
     font.setPointSize(12);
     memo2.setTextFont(font);
     memo2.setText(text);
-    verlo::platform::Settings settings;
+    verlo::settings::Settings settings;
     settings.VerHor = 1;
     verlo::preview::PrintPreview preview(
         memo2, memo1, settings, nullptr, [](const QString&) {}, [&] { return tmp.filePath("print.html"); });
-    for (auto _ : state) benchmark::DoNotOptimize(preview.N14Click());
+    for (auto _ : state) benchmark::DoNotOptimize(preview.open());
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 

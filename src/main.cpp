@@ -3,13 +3,13 @@
 #include <QIcon>
 #include <cstdio>
 
-#include "app/Unit1.h"
-#include "app/command_line.h"
+#include "app/main_window.h"
+#include "cli/command_line.h"
 #include "app/program.h"
-#include "crypt/cli.h"
+#include "cli/crypt_tool.h"
 
 int main(int argc, char** argv) {
-    if (const std::optional<int> status = verlo::crypt::runCryptCommandLine(argc, argv))
+    if (const std::optional<int> status = verlo::cli::runCryptCommandLine(argc, argv))
         return *status;
 
     // --help and --version answer without a display; Qt's own options (-platform, ...)
@@ -17,24 +17,24 @@ int main(int argc, char** argv) {
     QStringList rawArgs;
     for (int i = 1; i < argc; ++i)
         rawArgs << QString::fromLocal8Bit(argv[i]);
-    const verlo::app::CommandLine early = verlo::app::parseCommandLine(rawArgs);
-    if (early.action == verlo::app::CommandLine::Action::Help) {
-        std::fputs(verlo::app::commandLineHelp().toLocal8Bit().constData(), stdout);
-        std::fputs(verlo::crypt::cryptCommandLineHelp().c_str(), stdout);
+    const verlo::cli::CommandLine early = verlo::cli::parseCommandLine(rawArgs);
+    if (early.action == verlo::cli::CommandLine::Action::Help) {
+        std::fputs(verlo::cli::commandLineHelp().toLocal8Bit().constData(), stdout);
+        std::fputs(verlo::cli::cryptCommandLineHelp().c_str(), stdout);
         return 0;
     }
-    if (early.action == verlo::app::CommandLine::Action::Version) {
-        std::fputs(verlo::app::versionText().toLocal8Bit().constData(), stdout);
+    if (early.action == verlo::cli::CommandLine::Action::Version) {
+        std::fputs(verlo::cli::versionText().toLocal8Bit().constData(), stdout);
         return 0;
     }
-    if (early.action == verlo::app::CommandLine::Action::Error) {
+    if (early.action == verlo::cli::CommandLine::Action::Error) {
         std::fprintf(stderr, "%s\n", early.error.toLocal8Bit().constData());
         return 2;
     }
 
     QApplication app(argc, argv);
-    const verlo::app::CommandLine commandLine = verlo::app::parseCommandLine(QCoreApplication::arguments().mid(1));
-    if (commandLine.action == verlo::app::CommandLine::Action::Error) {
+    const verlo::cli::CommandLine commandLine = verlo::cli::parseCommandLine(QCoreApplication::arguments().mid(1));
+    if (commandLine.action == verlo::cli::CommandLine::Action::Error) {
         std::fprintf(stderr, "%s\n", commandLine.error.toLocal8Bit().constData());
         return 2;
     }

@@ -2,11 +2,11 @@
 // Save As, dropped files, the save prompt and the close query.
 #include <QAction>
 
-#include "app/Unit1.h"
+#include "app/main_window.h"
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
 #include "platform/error.h"
-#include "platform/file_io.h"
+#include "files/file_io.h"
 
 namespace verlo::app {
 
@@ -22,7 +22,7 @@ const QString kDefaultSuffix = QStringLiteral("txt");
 }  // namespace
 
 bool TForm1::loadFile(const QString& path) {
-    const std::optional<std::string> bytes = platform::readWholeFile(path);
+    const std::optional<std::string> bytes = files::readWholeFile(path);
     if (!bytes) {
         platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
         return false;
@@ -47,7 +47,7 @@ void TForm1::bindTo(const QString& path) {
 }
 
 bool TForm1::saveTo(const QString& path) {
-    if (!platform::writeFileReplacing(path, memo2->textForSaving())) {
+    if (!files::writeFileReplacing(path, memo2->textForSaving())) {
         platform::showError(this, QStringLiteral("ファイル %1 を作成できません").arg(path));
         return false;
     }

@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app/Unit1.h"
+#include "app/main_window.h"
 
 namespace verlo::app {
 

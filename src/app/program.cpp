@@ -2,10 +2,10 @@
 
 #include <QApplication>
 
-#include "app/Unit1.h"
+#include "app/main_window.h"
 #include "edit/edit_control.h"
 #include "platform/startup.h"
-#include "settings/Unit2.h"
+#include "dialogs/settings_dialog.h"
 
 namespace verlo::app {
 
@@ -25,7 +25,7 @@ ProgramWindows createProgramWindows(const QString& commandLineFile) {
     ProgramWindows windows;
     windows.form1 = std::make_unique<TForm1>(commandLineFile);
     TForm1* form1 = windows.form1.get();
-    windows.form2 = new settings::TForm2(
+    windows.form2 = new dialogs::TForm2(
         form1->settings, [form1] { return static_cast<int>(form1->AlphaBlendValue()); },
         [form1](std::uint8_t value) { form1->setAlphaBlendValue(value); }, form1);
     form1->attachSettingsDialog(windows.form2);

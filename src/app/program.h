@@ -9,7 +9,7 @@
 
 class QApplication;
 
-namespace verlo::settings {
+namespace verlo::dialogs {
 class TForm2;
 }
 
@@ -24,7 +24,7 @@ void prepareApplication(QApplication& app);
 
 struct ProgramWindows {
     std::unique_ptr<TForm1> form1;
-    settings::TForm2* form2 = nullptr;  // owned by form1
+    dialogs::TForm2* form2 = nullptr;  // owned by form1
 };
 
 // Creates the windows in their order; nothing is shown yet.

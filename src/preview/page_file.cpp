@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "platform/file_io.h"
+#include "files/file_io.h"
 
 namespace verlo::preview {
 
@@ -30,7 +30,7 @@ QString PreviewPagePath() {
 
 bool WritePreviewPage(const QString& path, std::string_view bytes) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    return platform::writeFileReplacing(path, bytes);
+    return files::writeFileReplacing(path, bytes);
 }
 
 }  // namespace verlo::preview

@@ -6,7 +6,7 @@
 
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
-#include "platform/settings.h"
+#include "settings/settings.h"
 #include "platform/shell.h"
 #include "preview/preview_page.h"
 
@@ -16,7 +16,7 @@ PrintPreview::Opener PrintPreview::DesktopOpener() {
     return [](const QString& path) { platform::openWithDesktop(path); };
 }
 
-PrintPreview::PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const platform::Settings& settings,
+PrintPreview::PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const settings::Settings& settings,
                            QWidget* owner, Opener open, PathChooser pagePath)
     : memo2_(memo2),
       memo1_(memo1),
@@ -25,7 +25,7 @@ PrintPreview::PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, c
       open_(std::move(open)),
       pagePath_(std::move(pagePath)) {}
 
-QString PrintPreview::N14Click() {
+QString PrintPreview::open() {
     const QFont font = memo2_.textFont();
     const std::string page =
         PreviewPage(memo2_.text(), font.family(), PreviewFontSize(font), settings_.VerHor, settings_.Retsu);

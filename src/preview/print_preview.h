@@ -11,7 +11,7 @@
 
 class QWidget;
 
-namespace verlo::platform {
+namespace verlo::settings {
 struct Settings;
 }
 namespace verlo::edit {
@@ -31,19 +31,19 @@ public:
 
     // memo2 holds the document, memo1 is the hidden scratch control; settings gives VerHor
     // and Retsu; owner parents the error box.
-    PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const platform::Settings& settings,
+    PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const settings::Settings& settings,
                  QWidget* owner, Opener open = DesktopOpener(),
                  PathChooser pagePath = [] { return PreviewPagePath(); });
 
     // Builds, writes and opens the page. A page that cannot be written shows
     // "ファイル <full path> を作成できません" and opens nothing. Returns the page's path,
     // empty when it was not written.
-    QString N14Click();
+    QString open();
 
 private:
     edit::EditControl& memo2_;
     edit::EditControl& memo1_;
-    const platform::Settings& settings_;
+    const settings::Settings& settings_;
     QWidget* owner_;
     Opener open_;
     PathChooser pagePath_;

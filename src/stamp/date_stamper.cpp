@@ -3,8 +3,8 @@
 #include <string>
 
 #include "edit/edit_control.h"
-#include "platform/settings.h"
-#include "stamp/Weekret.h"
+#include "settings/settings.h"
+#include "stamp/date_stamp.h"
 #include "text/codec.h"
 
 namespace verlo::stamp {
@@ -16,11 +16,11 @@ QDateTime ReadClock() {
     return now;
 }
 
-DateStamper::DateStamper(edit::EditControl& memo2, const platform::Settings& settings, SwitchSource switches,
+DateStamper::DateStamper(edit::EditControl& memo2, const settings::Settings& settings, SwitchSource switches,
                          Clock clock)
     : memo2_(memo2), settings_(settings), switches_(std::move(switches)), clock_(std::move(clock)) {}
 
-void DateStamper::N21Click() {
+void DateStamper::stamp() {
     const QDateTime moment = clock_();
     const StampSwitches on = switches_ ? switches_() : StampSwitches{};
     const QString stamp = StampText(moment, on.dateOn, on.weekdayOn, on.timeOn, on.secondsOn, settings_.FormDay,

@@ -1,5 +1,5 @@
 // The stamp text: date part, weekday, separating blank, time part and seconds.
-#include "stamp/Weekret.h"
+#include "stamp/date_stamp.h"
 
 namespace verlo::stamp {
 namespace {

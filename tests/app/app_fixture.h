@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "app/Unit1.h"
+#include "app/main_window.h"
 #include "app/program.h"
 #include "edit/edit_control.h"
 #include "platform/startup.h"
@@ -24,7 +24,7 @@ protected:
     QTemporaryDir config;
     QTemporaryDir files;
     verlo::test::ScriptedAnswerer answers;
-    settings::TForm2* form2 = nullptr;
+    dialogs::TForm2* form2 = nullptr;
 
     static void SetUpTestSuite() { platform::installFontSubstitutions(); }
 

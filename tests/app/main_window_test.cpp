@@ -11,8 +11,9 @@
 #include <QSignalSpy>
 
 #include "app_fixture.h"
-#include "settings/Unit2.h"
-#include "crypt/key_dialog.h"
+#include "dialogs/settings_dialog.h"
+#include "dialogs/key_dialog.h"
+#include "commands/crypt_commands.h"
 
 using namespace verlo;
 using verlo::app::TForm1;
@@ -549,7 +550,7 @@ TEST_F(AppTest, CharactersTheCodePageCannotHoldAreNamed) {
 TEST_F(AppTest, KeyDialogIsCreatedHiddenAndOpenedByItsShortcuts) {
     auto form = startShown();
     ASSERT_NE(form->cryptCommands(), nullptr);
-    crypt::TForm3* form3 = form->cryptCommands()->form3();
+    dialogs::TForm3* form3 = form->cryptCommands()->form3();
     EXPECT_FALSE(form3->isVisible());
     QTest::keyClick(form->memo2, Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_TRUE(form3->isVisible());

@@ -11,11 +11,11 @@
 #include <QUrl>
 
 #include "edit/edit_control.h"
-#include "platform/settings.h"
+#include "settings/settings.h"
 #include "preview/print_preview.h"
 
 using verlo::edit::EditControl;
-using verlo::platform::Settings;
+using verlo::settings::Settings;
 using verlo::preview::PrintPreview;
 
 namespace {
@@ -75,7 +75,7 @@ TEST(PreviewInBrowser, VerticalPageIsDrawnInColumns) {
         PrintPreview preview(memo2, memo1, settings, nullptr,
                              [&](const QString& page) { shots[vertical] = screenshot(program, page, tmp, png); },
                              [&] { return tmp.filePath("print.html"); });
-        ASSERT_FALSE(preview.N14Click().isEmpty());
+        ASSERT_FALSE(preview.open().isEmpty());
         ASSERT_FALSE(shots[vertical].isNull());
     }
     // Kept beside the test program to look at.

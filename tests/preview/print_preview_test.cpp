@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 
 #include "edit/edit_control.h"
-#include "platform/settings.h"
+#include "settings/settings.h"
 #include "preview/print_preview.h"
 #include "support/scripted_answerer.h"
 
 using verlo::edit::EditControl;
-using verlo::platform::Settings;
+using verlo::settings::Settings;
 using verlo::preview::PrintPreview;
 
 namespace {
@@ -51,7 +51,7 @@ TEST(PrintPreview, WritesTheWorkedExampleAndOpensIt) {
     w.target = tmp.filePath("print.html");
     w.settings.VerHor = 1;
     w.settings.Retsu = 20;
-    EXPECT_EQ(w.preview.N14Click(), w.target);
+    EXPECT_EQ(w.preview.open(), w.target);
     const std::string expected =
         "<HTML>\r\n<BODY>\r\n<DIV style=\"direction:ltr;writing-mode:tb-rl;Height:240pt;font-size:12pt;"
         "font-family:" + kGothicBytes + ";\">\r\n\x82\xA0\x82\xA2\x82\xA4<BR>\x82\xA6\x82\xA8</DIV></Body></html>";
@@ -63,7 +63,7 @@ TEST(PrintPreview, WritesTheWorkedExampleAndOpensIt) {
     // Again, horizontal and with other text: the same file is overwritten.
     w.settings.VerHor = 0;
     w.memo2.setText("a<b");
-    EXPECT_EQ(w.preview.N14Click(), w.target);
+    EXPECT_EQ(w.preview.open(), w.target);
     EXPECT_EQ(fileBytes(w.target).toStdString(),
               "<HTML>\r\n<BODY>\r\n<DIV style=\"font-size:12pt;font-family:" + kGothicBytes +
                   ";\">\r\na&lt;b</DIV></Body></html>");
@@ -76,7 +76,7 @@ TEST(PrintPreview, CreatesTheCacheFolder) {
     w.target =
         verlo::preview::PreviewPagePath(tmp.filePath("no-such-program-folder"), tmp.filePath("cache"), "/home/u");
     EXPECT_EQ(w.target, tmp.filePath("cache/Verlo/print.html"));
-    EXPECT_EQ(w.preview.N14Click(), w.target);
+    EXPECT_EQ(w.preview.open(), w.target);
     EXPECT_TRUE(QFile::exists(w.target));
 }
 
@@ -90,7 +90,7 @@ TEST(PrintPreview, APageThatCannotBeWrittenIsReportedAndNotOpened) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     w.target = tmp.filePath("blocker/print.html");
-    EXPECT_EQ(w.preview.N14Click(), QString());
+    EXPECT_EQ(w.preview.open(), QString());
     EXPECT_EQ(answers.errors(), QStringList{cannotCreate(w.target)});
     EXPECT_TRUE(w.opened.isEmpty());
 
@@ -102,7 +102,7 @@ TEST(PrintPreview, APageThatCannotBeWrittenIsReportedAndNotOpened) {
     old.write("old page");
     old.close();
     ASSERT_TRUE(QFile::setPermissions(w.target, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    EXPECT_EQ(w.preview.N14Click(), QString());
+    EXPECT_EQ(w.preview.open(), QString());
     EXPECT_EQ(answers.errors(), QStringList{cannotCreate(w.target)});
     EXPECT_EQ(fileBytes(w.target), "old page");
     EXPECT_TRUE(w.opened.isEmpty());
@@ -118,7 +118,7 @@ TEST(PrintPreview, ARelativePageNameIsReportedWithItsFullPath) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     w.target = QStringLiteral("blocker/print.html");
-    w.preview.N14Click();
+    w.preview.open();
     QDir::setCurrent(saved);
     EXPECT_EQ(answers.errors(), QStringList{cannotCreate(QDir(tmp.path()).filePath("blocker/print.html"))});
 }

@@ -4,15 +4,15 @@
 #include <QCheckBox>
 
 #include "edit/edit_control.h"
-#include "platform/settings.h"
-#include "settings/Unit2.h"
-#include "settings/radio_group.h"
-#include "stamp/Weekret.h"
+#include "settings/settings.h"
+#include "dialogs/settings_dialog.h"
+#include "dialogs/radio_group.h"
+#include "stamp/date_stamp.h"
 #include "text/document.h"
 
 using verlo::edit::EditControl;
-using verlo::platform::Settings;
-using verlo::settings::TForm2;
+using verlo::settings::Settings;
+using verlo::dialogs::TForm2;
 using verlo::stamp::DateStamper;
 using verlo::stamp::StampSwitches;
 
@@ -47,7 +47,7 @@ TEST(DateStamper, DefaultSettingsInsertAtTheCaretNotUndoable) {
     w.memo2.setSelStart(1);
     w.memo2.replaceSelection("x", true);  // something the user could undo
     ASSERT_TRUE(w.memo2.document().canUndo());
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "ax26/03/05 18:07b");
     EXPECT_EQ(w.memo2.selStart(), 16u);
     EXPECT_EQ(w.memo2.selLength(), 0u);
@@ -63,7 +63,7 @@ TEST(DateStamper, ReplacesTheSelectionWithCodePageBytes) {
     w.settings.FormTime = 2;
     w.memo2.setText("[old]");
     w.memo2.setSelection(1, 4);
-    w.stamper.N21Click();
+    w.stamper.stamp();
     // [ 2026年03月05日 (木) 午後6時07分09秒 ]
     EXPECT_EQ(w.memo2.text(), "[2026\x94\x4E" "03\x8C\x8E" "05\x93\xFA (\x96\xD8) "
                               "\x8C\xDF\x8C\xE3" "6\x8E\x9E" "07\x95\xAA" "09\x95\x62]");
@@ -75,12 +75,12 @@ TEST(DateStamper, BothSwitchesOff) {
     w.form2.CheckBox3->setChecked(false);
     w.memo2.setText("abcd");
     w.memo2.setSelection(1, 3);
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "ad");  // the selection is deleted
 
     // Nothing selected: nothing changes, and what could be undone still can.
     w.memo2.replaceSelection("z", true);
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "azd");
     EXPECT_TRUE(w.memo2.document().canUndo());
 }
@@ -90,18 +90,18 @@ TEST(DateStamper, CheckBoxesActAtOnceFormatsOnlyAfterOk) {
     w.form2.showInFront();
     // Ticked in the open dialog, without OK: the next stamp has the seconds.
     w.form2.CheckBox4->setChecked(true);
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "26/03/05 18:07:09");
 
     // A format chosen without OK waits for OK.
     w.memo2.setText("");
     w.form2.RadioGroup2->setItemIndex(1);
     w.form2.Button2Click();
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "26/03/05 18:07:09");
     w.memo2.setText("");
     w.form2.Button1Click();
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "26/03/05 PM6:07:09");
 
     // Cancel after unticking the date: the next stamp has no date part.
@@ -109,16 +109,16 @@ TEST(DateStamper, CheckBoxesActAtOnceFormatsOnlyAfterOk) {
     w.form2.showInFront();
     w.form2.CheckBox1->setChecked(false);
     w.form2.Button2Click();
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "PM6:07:09");
 }
 
 TEST(DateStamper, EachStampReadsTheClockOnce) {
     Window w;
-    w.stamper.N21Click();
+    w.stamper.stamp();
     w.now = QDateTime(QDate(2026, 3, 1), QTime(0, 0, 5));
     w.memo2.replaceSelection("|", false);
-    w.stamper.N21Click();
+    w.stamper.stamp();
     EXPECT_EQ(w.memo2.text(), "26/03/05 18:07|26/03/01 0:00");
     EXPECT_EQ(w.clockReadings, 2);
 }

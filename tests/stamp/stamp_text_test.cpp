@@ -1,7 +1,7 @@
 // The stamp text and the weekday names, against the published format tables.
 #include <gtest/gtest.h>
 
-#include "stamp/Weekret.h"
+#include "stamp/date_stamp.h"
 
 using verlo::stamp::StampText;
 using verlo::stamp::WeekdayName;

@@ -1,0 +1,250 @@
+// The main window TForm1: the document's edit control memo2 filling the client area, the
+// hidden scratch control Memo1, the whole menu, the title with the caret indicator, the
+// start-up read and the closing write of the settings, and the document commands.
+//
+// The subsystems act through objects of their own (writing direction, appearance, window
+// fitting, edit commands, find and replace, stamp, preview, settings dialog); the window
+// creates them and each menu handler forwards to one of them.
+#pragma once
+
+#include <QMainWindow>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "settings/colors.h"
+#include "settings/settings.h"
+
+class QAction;
+class QMenu;
+class QSessionManager;
+
+namespace verlo::edit {
+class EditControl;
+}
+namespace verlo::dialogs {
+class TForm2;
+}
+namespace verlo::commands {
+class CryptCommands;
+class WritingDirection;
+class FontCommand;
+class BackgroundCommand;
+class Transparency;
+class WindowFit;
+class EditCommands;
+class FindController;
+}  // namespace verlo::commands
+namespace verlo::stamp {
+class DateStamper;
+}
+namespace verlo::preview {
+class PrintPreview;
+}
+
+namespace verlo::app {
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and its menu and runs FormCreate; commandLineFile is the file named
+    // on the command line (empty for none).
+    explicit TForm1(const QString& commandLineFile = QString(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- controls
+    edit::EditControl* memo2;  // the document
+    edit::EditControl* Memo1;  // hidden scratch space, never shown
+
+    // ---- the menu, by the names of the window layout
+    QMenu* File1;
+    QAction* New1;
+    QAction* Open1;
+    QAction* Save1;
+    QAction* SaveAs1;
+    QAction* N1;  // separator
+    QAction* N14;
+    QAction* N7;  // separator
+    QAction* Exit1;
+    QMenu* Edit1;
+    QAction* Undo1;
+    QAction* N2;  // separator
+    QAction* Copy1;
+    QAction* Cut1;
+    QAction* Paste1;
+    QAction* N4;  // separator
+    QAction* Find1;
+    QAction* FindNext1;
+    QAction* Replace1;
+    QAction* N17;  // separator
+    QAction* N18;
+    QAction* N19;
+    QAction* N5;  // separator
+    QAction* N6;
+    QAction* N20;  // separator
+    QAction* N21;
+    QMenu* Show1;
+    QAction* N3;
+    QMenu* V1;
+    QAction* C1;
+    QAction* T1;
+    QMenu* N11;
+    QAction* N10;
+    QAction* N12;
+    QMenu* N13;
+    QAction* N16;
+    QAction* N15;
+    QAction* N9;
+    QMenu* ool1;
+    QAction* N8;
+    QAction* O1;
+    QAction* N22;
+    QAction* N23;
+    QMenu* Help1;
+    QAction* SearchforHelpOn1;
+    QAction* About1;
+
+    // ---- state
+    QString currentFileName;  // the path as given; empty while untitled
+    QString captionBase;      // the title without the caret indicator
+    settings::Settings settings;  // VerHor, Gyou, Retsu, DayTime, FormDay, FormTime
+
+    // The transparency switch (off at start, not stored) and the opacity it uses.
+    bool AlphaBlend() const;
+    std::uint8_t AlphaBlendValue() const;
+    void setAlphaBlend(bool on);
+    void setAlphaBlendValue(std::uint8_t value);
+
+    // The settings dialog, created right after this window; it holds the live stamp
+    // switches and formats that the stamp reads and the closing write stores.
+    void attachSettingsDialog(dialogs::TForm2* form2);
+    dialogs::TForm2* settingsDialog() const { return form2_; }
+
+    // The key dialog and its two commands, created hidden right after the settings dialog.
+    void createKeyDialog();
+    commands::CryptCommands* cryptCommands() const { return cryptCommands_.get(); }
+
+    // The window's bounds in the normal state (frame position, window size), also while
+    // it is maximized or minimized.
+    QRect normalBounds() const;
+
+    // Loads a file into the document; on failure shows "ファイル %s は開けません" and
+    // changes nothing. Returns whether it was loaded.
+    bool loadFile(const QString& path);
+
+    // The save prompt. Returns false when the command that asked must stop: the prompt
+    // was answered Yes and the save failed, or (untitled) the Save As offered instead was
+    // cancelled or failed.
+    bool ConfirmSave();
+    // The close query: the save prompt, then the closing write. False keeps the window open.
+    bool FormCloseQuery();
+    // The desktop session is ending: the close query; false asks the session to wait.
+    bool sessionEnding();
+    // Files dropped on the window: the first one is opened (after the save prompt).
+    void FormDropFiles(const QStringList& paths);
+
+public slots:
+    void UpdateCaption();
+
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void N14Click();
+    void Exit1Click();
+    void Undo1Click();
+    void Copy1Click();
+    void Cut1Click();
+    void Paste1Click();
+    void Find1Click();
+    void FindNext1Click();
+    void Replace1Click();
+    void N18Click();
+    void N19Click();
+    void N6Click();
+    void N21Click();
+    void N3Click();
+    void C1Click();
+    void T1Click();
+    void N10Click();
+    void N12Click();
+    void N16Click();
+    void N15Click();
+    void N8Click();
+    void O1Click();
+    void N22Click();
+    void N23Click();
+    void SearchforHelpOn1Click();
+    void About1Click();
+
+    void memo2KeyDown();
+    void memo2KeyUp();
+    void memo2MouseDown();
+    void memo2MouseUp();
+    void memo2Change();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenu();
+    void connectMenu();
+    void FormCreate(const QString& commandLineFile);
+
+    // The two sequences of the settings store (settings_io.cpp).
+    void readSettings();   // start-up read, with Style, Pitch and State for afterwards
+    void applyStyle();     // step 3 of FormCreate: style, pitch, state
+    void writeSettings();  // closing write; raises platform::Error on failure
+
+    // Document commands (document_commands.cpp).
+    bool saveTo(const QString& path);  // writes the text; shows the error on failure
+    bool saveAs();
+    void bindTo(const QString& path);  // currentFileName, captionBase, Save1, title
+    void refusedCharacters(const QString& characters);
+
+    void rememberNormalBounds();
+
+    // Values kept from the start-up read until FormCreate applies them.
+    std::uint8_t startStyle_ = 0;
+    std::uint8_t startPitch_ = 0;
+    std::uint8_t startState_ = 0;
+    // The colours as read, so that a system colour (clWindow, ...) is written back by its
+    // name while the control still shows it.
+    settings::ColorValue fontColorRead_ = settings::clBlack;
+    settings::ColorValue backColorRead_ = settings::clWhite;
+
+    QRect normalBounds_;
+    QPoint frameOffset_;  // from the frame's corner to the window's, as last seen in the normal state
+    QList<QAction*> shortcutActions_;  // the menu items that have a shortcut
+    bool saveDialogHasAllFiles_ = false;  // after the first New
+    bool sessionApproved_ = false;        // the session's close query ran and nothing changed since
+
+    dialogs::TForm2* form2_ = nullptr;
+    std::unique_ptr<commands::WritingDirection> direction_;
+    std::unique_ptr<commands::FontCommand> fontCommand_;
+    std::unique_ptr<commands::BackgroundCommand> backgroundCommand_;
+    std::unique_ptr<commands::Transparency> transparency_;
+    std::unique_ptr<commands::WindowFit> windowFit_;
+    std::unique_ptr<commands::EditCommands> editCommands_;
+    std::unique_ptr<commands::FindController> findController_;
+    std::unique_ptr<stamp::DateStamper> dateStamper_;
+    std::unique_ptr<preview::PrintPreview> printPreview_;
+    std::unique_ptr<commands::CryptCommands> cryptCommands_;
+};
+
+// The file name part of a path: what follows its last "/".
+QString fileNamePart(const QString& path);
+
+// The caret indicator as the title shows it after captionBase: eight spaces, "L:", the
+// line, U+3000, "C:", the column, U+3000 and one space, "(全", the line count, "行)".
+QString caretIndicator(std::size_t line, std::size_t column, std::size_t lines);
+
+}  // namespace verlo::app

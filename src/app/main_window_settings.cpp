@@ -1,0 +1,79 @@
+// The main window's side of the settings file: what the start-up read gives goes to the
+// window, the edit control and the live settings; the closing write gathers it back.
+#include <QFont>
+
+#include "app/main_window.h"
+#include "dialogs/settings_dialog.h"
+#include "edit/edit_control.h"
+#include "platform/error.h"
+#include "settings/settings_store.h"
+#include "settings/stored_settings.h"
+
+namespace verlo::app {
+
+void TForm1::readSettings() {
+    settings::SettingsStore store;
+    const settings::StoredSettings s =
+        settings::readStoredSettings(store, [this](const std::function<void()>& step) { platform::guarded(this, step); });
+    store.close();
+
+    startState_ = s.State;
+    move(s.bounds.topLeft());
+    resize(s.bounds.size());
+    normalBounds_ = s.bounds;
+    startStyle_ = s.Style;
+    startPitch_ = s.Pitch;
+    settings = s.live;
+    setAlphaBlendValue(s.AlphaValue);
+
+    fontColorRead_ = s.FontColor;
+    memo2->setTextColor(settings::toQColor(fontColorRead_, palette().color(QPalette::Text)));
+    QFont font = memo2->textFont();
+    settings::setFontSize(font, s.Size);
+    memo2->setTextFont(font);
+    font.setFamily(s.Name);
+    memo2->setTextFont(font);
+    backColorRead_ = s.BackColor;
+    memo2->setBackgroundColor(settings::toQColor(backColorRead_, palette().color(QPalette::Base)));
+}
+
+void TForm1::applyStyle() {
+    QFont font = memo2->textFont();
+    settings::setFontStyle(font, startStyle_);
+    memo2->setTextFont(font);
+    settings::setFontPitch(font, startPitch_);
+    memo2->setTextFont(font);
+    if (startState_ == 1)
+        setWindowState(Qt::WindowMinimized);
+    else if (startState_ == 2)
+        setWindowState(Qt::WindowMaximized);
+}
+
+void TForm1::writeSettings() {
+    // The stamp's switches and formats as the settings dialog's controls hold them,
+    // whether it was left with OK or with Cancel.
+    if (form2_)
+        form2_->takeStampChoices(settings);
+
+    settings::StoredSettings v;
+    const QFont font = memo2->textFont();
+    v.State = settings::stateNumber(windowState());
+    v.bounds = normalBounds();  // taken before the window is put into the normal state below
+    v.Style = settings::fontStyleOf(font);
+    v.Pitch = settings::fontPitchOf(font);
+    v.live = settings;
+    v.AlphaValue = AlphaBlendValue();
+    v.FontColor = settings::colorToStore(memo2->textColor(), fontColorRead_, palette().color(QPalette::Text));
+    v.Size = settings::fontSizeOf(font);
+    v.Name = font.family();
+    v.BackColor = settings::colorToStore(memo2->backgroundColor(), backColorRead_, palette().color(QPalette::Base));
+    v.ImeMode = memo2->imeMode();
+
+    settings::SettingsStore store;
+    settings::writeStoredSettings(store, v);
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    store.close();
+}
+
+}  // namespace verlo::app

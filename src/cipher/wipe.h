@@ -1,0 +1,14 @@
+// Overwriting key material so that the compiler cannot drop the stores as dead.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace verlo::cipher {
+
+inline void secureFill(void* data, std::size_t size, std::uint8_t value) {
+    volatile std::uint8_t* p = static_cast<volatile std::uint8_t*>(data);
+    for (std::size_t i = 0; i < size; ++i) p[i] = value;
+}
+
+}  // namespace verlo::cipher

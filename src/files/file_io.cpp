@@ -1,0 +1,175 @@
+#include "files/file_io.h"
+
+#include <QFile>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace verlo::files {
+
+namespace {
+
+std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string dirName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string baseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows a chain of symbolic links to the path of the file itself (which may not exist
+// yet, for a dangling link). Nothing for a loop.
+std::optional<std::string> resolveLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0)
+            return std::nullopt;
+        target.resize(static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : dirName(path) + "/" + target;
+    }
+    return std::nullopt;
+}
+
+// The permission bits a new file gets from the process's file-creation mask.
+mode_t newFileMode() {
+    mode_t mask = 022;
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            unsigned value = 0;
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value);
+                break;
+            }
+        }
+        std::fclose(f);
+    }
+    return 0666 & ~mask;
+}
+
+bool mayReplace(const std::string& path, const struct stat& st) {
+    if (::geteuid() == 0)
+        return (st.st_mode & 0222) != 0;
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readAll(int fd, std::string& out) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+std::optional<std::string> readNativeFile(const std::string& path, FileKind kind, int* error) {
+    int failure = 0;
+    std::optional<std::string> result;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        failure = errno;
+    } else {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            failure = errno;
+        } else if (kind == FileKind::Regular && !S_ISREG(st.st_mode)) {
+            failure = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        } else {
+            std::string bytes;
+            if (S_ISREG(st.st_mode))
+                bytes.reserve(static_cast<std::size_t>(st.st_size));
+            if (readAll(fd, bytes))
+                result = std::move(bytes);
+            else
+                failure = errno;
+        }
+        ::close(fd);
+    }
+    if (error)
+        *error = result ? 0 : failure;
+    return result;
+}
+
+std::optional<std::string> readWholeFile(const QString& path) {
+    return readNativeFile(nativePath(path), FileKind::Regular, nullptr);
+}
+
+bool writeFileReplacing(const QString& path, std::string_view bytes) {
+    if (path.isEmpty())
+        return false;
+    const auto resolved = resolveLinks(nativePath(path));
+    if (!resolved)
+        return false;
+    const std::string& target = *resolved;
+
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && (!S_ISREG(old.st_mode) || !mayReplace(target, old)))
+        return false;
+
+    const std::string dir = dirName(target);
+    std::string temp = dir + "/." + baseName(target) + ".verlo-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    if (ok) {
+        ok = ::fchmod(fd, exists ? (old.st_mode & 07777) : newFileMode()) == 0;
+        if (ok && exists && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only the superuser may give a file away: otherwise it stays ours.
+        }
+    }
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here no longer risks the text.
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+}  // namespace verlo::files

@@ -1,0 +1,37 @@
+// Reading and writing whole files as bytes, with nothing of the window system (the
+// command-line tool uses it too). The callers turn a failure into their own
+// message ("ファイル %s は開けません", "ファイル %s を作成できません").
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace verlo::files {
+
+// Reads fd to its end, appending to out; false with errno set on failure.
+bool readAll(int fd, std::string& out);
+
+enum class FileKind { Regular, Any };
+
+// The bytes of the file at a native path (symbolic links followed). FileKind::Regular
+// refuses anything but a regular file (a folder, a pipe); FileKind::Any reads a pipe or a
+// device to its end too. On failure, nothing, with the errno value in *error when given.
+std::optional<std::string> readNativeFile(const std::string& path, FileKind kind, int* error = nullptr);
+
+// The bytes of a regular file (symbolic links followed); nothing when the file is
+// missing, is not a regular file (a folder, a pipe) or cannot be read.
+std::optional<std::string> readWholeFile(const QString& path);
+
+// Replaces the file at `path` with `bytes` so that a failure never leaves it half written:
+// the bytes go into a temporary file beside the target, which is flushed to disk and then
+// renamed over the target. A symbolic link is written through to the file it points at
+// (the link stays); an existing file keeps its permission bits (and, where allowed, its
+// owner and group); a new file gets the usual permissions for new files. A file without
+// write permission is not replaced, also for the superuser when no write bit is set at
+// all. On failure the old file is left as it was, the temporary file is removed, and the
+// result is false.
+bool writeFileReplacing(const QString& path, std::string_view bytes);
+
+}  // namespace verlo::files

@@ -1,0 +1,20 @@
+// The program-wide settings that live in memory for the whole run, named after their
+// stored values. The window bounds, the opacity value, the font and the background colour
+// live in the window and the edit control themselves; the store (settings_store.h) moves
+// them between the store and those homes.
+#pragma once
+
+#include <cstdint>
+
+namespace verlo::settings {
+
+struct Settings {
+    std::int32_t VerHor = 0;   // 1 vertical writing; any other value horizontal
+    std::int32_t Gyou = 40;    // characters per line, for fitting the width
+    std::int32_t Retsu = 20;   // characters per column, for fitting the height
+    std::uint8_t DayTime = 5;  // stamp switches: 1 date, 2 weekday, 4 time, 8 seconds
+    std::uint8_t FormDay = 0;  // date format index
+    std::uint8_t FormTime = 0; // time format index
+};
+
+}  // namespace verlo::settings

@@ -1,0 +1,84 @@
+// Everything the settings file holds, with its defaults, and the two sequences that move it:
+// the start-up read and the closing write, each in its fixed order.
+//
+//   section  name        type          default        home while the program runs
+//   Window   State       8 bits        0              the window's state (1 minimised, 2 maximised)
+//   Window   Left, Top   32 bits       0, 0           the window's normal bounds
+//   Window   Height      32 bits       300
+//   Window   Width       32 bits       385
+//   Font     Style       8 bits        0              the edit font (1 bold, 2 italic, 4 underline, 8 strike-out)
+//   Font     Pitch       8 bits        0              the edit font (0 default, 1 variable, 2 fixed)
+//   Window   VerHor      32 bits       0              Settings
+//   Window   Gyou        32 bits       40             Settings
+//   Window   Retsu       32 bits       20             Settings
+//   Window   DayTime     8 bits        5              Settings (the settings dialog's check boxes)
+//   Window   FormDay     8 bits        0              Settings (the settings dialog's date formats)
+//   Window   FormTime    8 bits        0              Settings (the settings dialog's time formats)
+//   Window   AlphaValue  8 bits        128            the window's opacity value
+//   Font     Color       colour text   clBlack        the edit control's text colour
+//   Font     Size        32 bits       14             the edit font (points; negative: pixels)
+//   Font     Name        text          ＭＳ ゴシック  the edit font's family
+//   Window   Color       colour text   clWhite        the edit control's background
+//   Window   ImeMode     32 bits       (written only) the edit control's input-method mode
+//
+// The read takes the values in the order of this table; the write takes them in the order
+// State, Left, Top, Height, Width, AlphaValue, Style, Pitch, Window Color, Font Color,
+// Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay. An 8-bit value is
+// taken modulo 256.
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "settings/colors.h"
+#include "settings/settings.h"
+
+namespace verlo::settings {
+
+class SettingsStore;
+
+struct StoredSettings {
+    std::uint8_t State = 0;
+    QRect bounds{0, 0, 385, 300};  // Left, Top, Width, Height
+    std::uint8_t Style = 0;
+    std::uint8_t Pitch = 0;
+    Settings live;  // VerHor, Gyou, Retsu, DayTime, FormDay, FormTime
+    std::uint8_t AlphaValue = 128;
+    ColorValue FontColor = clBlack;
+    std::int32_t Size = 14;
+    QString Name = QStringLiteral("ＭＳ ゴシック");
+    ColorValue BackColor = clWhite;
+    std::int32_t ImeMode = 0;
+};
+
+// Runs one step of a sequence; a failing step (it raises platform::Error) is reported by
+// the caller's guard, and the sequence goes on.
+using Guard = std::function<void(const std::function<void()>& step)>;
+
+// The start-up read. A value of the wrong type, or a colour text that is no colour, goes
+// to `guard` and keeps its default; the values after it are still read, so that the
+// closing write does not replace the user's other settings with defaults.
+StoredSettings readStoredSettings(SettingsStore& store, const Guard& guard);
+
+// The closing write (the store is closed by the caller, which raises its failures).
+void writeStoredSettings(SettingsStore& store, const StoredSettings& values);
+
+// The edit font as the file keeps it.
+std::uint8_t fontStyleOf(const QFont& font);
+void setFontStyle(QFont& font, std::uint8_t bits);
+std::uint8_t fontPitchOf(const QFont& font);  // 0 when the font leaves its pitch unasked
+void setFontPitch(QFont& font, std::uint8_t pitch);
+std::int32_t fontSizeOf(const QFont& font);
+void setFontSize(QFont& font, std::int32_t size);  // 0 leaves the size alone
+
+// The window state as the file keeps it.
+std::uint8_t stateNumber(Qt::WindowStates state);
+
+// The colour value to store: the value read at start while the control still shows it
+// (so that clWindow stays clWindow), else the colour now shown.
+ColorValue colorToStore(const QColor& shown, ColorValue read, const QColor& fallback);
+
+}  // namespace verlo::settings
