@@ -1,6 +1,8 @@
 // The main window TForm1: the document's edit control memo2 filling the client area, the
-// hidden scratch control Memo1, the whole menu, the title with the caret indicator, the
-// start-up read and the closing write of the settings, and the document commands.
+// hidden scratch control Memo1, the whole menu, the title with the caret indicator, and the
+// document commands (main_window_documents.cpp). It applies the settings read at start and
+// gathers them for the closing write (main_window_settings.cpp); the file's own sequences
+// live in settings/.
 //
 // The subsystems act through objects of their own (writing direction, appearance, window
 // fitting, edit commands, find and replace, stamp, preview, settings dialog); the window
@@ -60,52 +62,52 @@ public:
     edit::EditControl* Memo1;  // hidden scratch space, never shown
 
     // ---- the menu, by the names of the window layout
-    QMenu* File1;
-    QAction* New1;
-    QAction* Open1;
-    QAction* Save1;
-    QAction* SaveAs1;
+    QMenu* File1;  // ファイル
+    QAction* New1;  // 新規作成
+    QAction* Open1;  // 開く
+    QAction* Save1;  // 上書き保存
+    QAction* SaveAs1;  // 名前を付けて保存
     QAction* N1;  // separator
-    QAction* N14;
+    QAction* N14;  // IEで印刷プレビュー
     QAction* N7;  // separator
-    QAction* Exit1;
-    QMenu* Edit1;
-    QAction* Undo1;
+    QAction* Exit1;  // 終了
+    QMenu* Edit1;  // 編集
+    QAction* Undo1;  // 元に戻す
     QAction* N2;  // separator
-    QAction* Copy1;
-    QAction* Cut1;
-    QAction* Paste1;
+    QAction* Copy1;  // コピー
+    QAction* Cut1;  // 切り取り
+    QAction* Paste1;  // 貼り付け
     QAction* N4;  // separator
-    QAction* Find1;
-    QAction* FindNext1;
-    QAction* Replace1;
+    QAction* Find1;  // 検索
+    QAction* FindNext1;  // 次を検索
+    QAction* Replace1;  // 置換
     QAction* N17;  // separator
-    QAction* N18;
-    QAction* N19;
+    QAction* N18;  // 前ページ
+    QAction* N19;  // 次ページ
     QAction* N5;  // separator
-    QAction* N6;
+    QAction* N6;  // 全て選択
     QAction* N20;  // separator
-    QAction* N21;
-    QMenu* Show1;
-    QAction* N3;
-    QMenu* V1;
-    QAction* C1;
-    QAction* T1;
-    QMenu* N11;
-    QAction* N10;
-    QAction* N12;
-    QMenu* N13;
-    QAction* N16;
-    QAction* N15;
-    QAction* N9;
-    QMenu* ool1;
-    QAction* N8;
-    QAction* O1;
-    QAction* N22;
-    QAction* N23;
-    QMenu* Help1;
-    QAction* SearchforHelpOn1;
-    QAction* About1;
+    QAction* N21;  // 時間と日付
+    QMenu* Show1;  // 表示
+    QAction* N3;  // フォント
+    QMenu* V1;  // 見栄え
+    QAction* C1;  // 背景色
+    QAction* T1;  // 透過
+    QMenu* N11;  // 表示サイズ
+    QAction* N10;  // 行を調節
+    QAction* N12;  // 列を調節
+    QMenu* N13;  // 表記法
+    QAction* N16;  // 横書き
+    QAction* N15;  // 縦書き
+    QAction* N9;  // 行列番号表示
+    QMenu* ool1;  // ツール
+    QAction* N8;  // 文字カウント
+    QAction* O1;  // オプション設定
+    QAction* N22;  // 暗号化
+    QAction* N23;  // 復号化
+    QMenu* Help1;  // ヘルプ
+    QAction* SearchforHelpOn1;  // トピックの検索
+    QAction* About1;  // バージョン情報
 
     // ---- state
     QString currentFileName;  // the path as given; empty while untitled
@@ -149,36 +151,36 @@ public:
 public slots:
     void UpdateCaption();
 
-    void New1Click();
-    void Open1Click();
-    void Save1Click();
-    void SaveAs1Click();
-    void N14Click();
-    void Exit1Click();
-    void Undo1Click();
-    void Copy1Click();
-    void Cut1Click();
-    void Paste1Click();
-    void Find1Click();
-    void FindNext1Click();
-    void Replace1Click();
-    void N18Click();
-    void N19Click();
-    void N6Click();
-    void N21Click();
-    void N3Click();
-    void C1Click();
-    void T1Click();
-    void N10Click();
-    void N12Click();
-    void N16Click();
-    void N15Click();
-    void N8Click();
-    void O1Click();
-    void N22Click();
-    void N23Click();
-    void SearchforHelpOn1Click();
-    void About1Click();
+    void New1Click();  // 新規作成
+    void Open1Click();  // 開く
+    void Save1Click();  // 上書き保存
+    void SaveAs1Click();  // 名前を付けて保存
+    void N14Click();  // IEで印刷プレビュー
+    void Exit1Click();  // 終了
+    void Undo1Click();  // 元に戻す
+    void Copy1Click();  // コピー
+    void Cut1Click();  // 切り取り
+    void Paste1Click();  // 貼り付け
+    void Find1Click();  // 検索
+    void FindNext1Click();  // 次を検索
+    void Replace1Click();  // 置換
+    void N18Click();  // 前ページ
+    void N19Click();  // 次ページ
+    void N6Click();  // 全て選択
+    void N21Click();  // 時間と日付
+    void N3Click();  // フォント
+    void C1Click();  // 背景色
+    void T1Click();  // 透過
+    void N10Click();  // 行を調節
+    void N12Click();  // 列を調節
+    void N16Click();  // 横書き
+    void N15Click();  // 縦書き
+    void N8Click();  // 文字カウント
+    void O1Click();  // オプション設定
+    void N22Click();  // 暗号化
+    void N23Click();  // 復号化
+    void SearchforHelpOn1Click();  // トピックの検索
+    void About1Click();  // バージョン情報
 
     void memo2KeyDown();
     void memo2KeyUp();
@@ -199,12 +201,12 @@ private:
     void connectMenu();
     void FormCreate(const QString& commandLineFile);
 
-    // The two sequences of the settings store (settings_io.cpp).
+    // The settings file's start-up read and closing write, applied and gathered (main_window_settings.cpp).
     void readSettings();   // start-up read, with Style, Pitch and State for afterwards
     void applyStyle();     // step 3 of FormCreate: style, pitch, state
     void writeSettings();  // closing write; raises platform::Error on failure
 
-    // Document commands (document_commands.cpp).
+    // Document commands (main_window_documents.cpp).
     bool saveTo(const QString& path);  // writes the text; shows the error on failure
     bool saveAs();
     void bindTo(const QString& path);  // currentFileName, captionBase, Save1, title

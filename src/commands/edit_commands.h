@@ -1,5 +1,5 @@
-// The Edit menu's clipboard, selection and paging commands and the character count (Tools menu),
-// on the document's control memo2. Undo, cut, paste and select all are the control's own;
+// The Edit menu's clipboard, selection and paging commands and the character count (Tools
+// menu), on the document's control memo2. Undo, cut, paste and select all are the control's own;
 // copy goes through the hidden scratch control Memo1 so that the clipboard holds the
 // selected text as plain text only; the count shows its box through the answerer.
 #pragma once

@@ -1,7 +1,8 @@
 // The program-wide settings that live in memory for the whole run, named after their
-// stored values. The window bounds, the opacity value, the font and the background colour
-// live in the window and the edit control themselves; the store (settings_store.h) moves
-// them between the store and those homes.
+// stored values; the main window owns them. The window bounds, the opacity value, the font
+// and the background colour live in the window and the edit control themselves. The start-up
+// read and the closing write (stored_settings.h) move all of them between the settings file
+// (settings_store.h) and those homes.
 #pragma once
 
 #include <cstdint>

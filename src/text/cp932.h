@@ -33,7 +33,7 @@ std::size_t snapBack(std::string_view s, std::size_t pos);
 std::size_t countChars(std::string_view s);
 
 // ---- The same rules on any byte sequence, read through at(i) for i < size (the
-// document's gap buffer uses these). They never look at more bytes than they need:
+// document's block storage uses these, without making the bytes contiguous). They never look at more bytes than they need:
 // the byte after a byte that is not lead-class always starts a character, so walking
 // back stops at the first such byte (or at `floor`, a position known to be a character
 // start).

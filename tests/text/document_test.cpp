@@ -123,10 +123,10 @@ TEST(DocumentLines, ListenerSeesTheChangeRecordedAndIndexed) {
     EXPECT_EQ(doc.text(), "xa\r\nb");
 }
 
-TEST(DocumentText, SlicesAndViewsAcrossTheGap) {
+TEST(DocumentText, SlicesAndViewsAcrossAnEdit) {
     Document doc;
     doc.setText("0123456789");
-    doc.replace(5, 0, "ab", EditKind::Edit);  // the gap now sits after "01234ab"
+    doc.replace(5, 0, "ab", EditKind::Edit);  // the block's gap now sits after "01234ab"
     EXPECT_EQ(doc.text(), "01234ab56789");
     EXPECT_EQ(doc.slice(3, 6), "34ab56");
     EXPECT_EQ(doc.slice(10, 100), "89");
@@ -144,7 +144,7 @@ TEST(DocumentText, SlicesAndViewsAcrossTheGap) {
 }
 
 TEST(DocumentText, LargeTextThroughManyPlaces) {
-    // Growing the buffer and moving the gap back and forth keeps every byte.
+    // Growing the blocks, splitting them and moving their gaps back and forth keeps every byte.
     Document doc;
     std::string model;
     for (int i = 0; i < 2000; ++i) {
