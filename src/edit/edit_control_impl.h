@@ -13,6 +13,7 @@
 #include <string>
 
 #include "edit/edit_control.h"
+#include "edit/key_map.h"
 #include "edit/layout.h"
 #include "edit/selection.h"
 #include "text/document.h"
@@ -128,6 +129,10 @@ struct EditControl::Impl : text::DocumentListener {
 
     // ---- input (edit_control_input.cpp)
     bool handleKey(QKeyEvent* e);
+    bool perform(KeyCommand command);  // false when the key is not the control's
+    // The caret lines back or on at the goal column; scroll takes the view along as far.
+    void moveLines(std::ptrdiff_t lines, bool extend, bool scroll);
+    void deleteStep(bool forward);  // the selection, or the character before or after the caret
     void moveTo(std::size_t pos, bool extend, bool up = false, bool keepGoal = false);
     std::size_t lineMove(std::ptrdiff_t lines, bool* up);
     std::size_t hitTest(QPointF viewportPoint, bool* up);

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "edit/edit_control_impl.h"
+#include "edit/key_map.h"
 #include "edit/preedit_layout.h"
 #include "text/codec.h"
 
@@ -49,117 +50,68 @@ std::size_t EditControl::Impl::lineMove(std::ptrdiff_t lines, bool* up) {
 // ---------------------------------------------------------------- keys
 
 bool EditControl::Impl::handleKey(QKeyEvent* e) {
-    const Qt::KeyboardModifiers mods = e->modifiers();
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & (Qt::AltModifier | Qt::MetaModifier);
-    const bool hasSel = !sel.empty();
-    int key = e->key();
-    if (alt) return false;
-
-    // In vertical writing the arrows turn with the text: up and down run along the
-    // column, left goes on to the next column and right back to the previous one.
-    if (vertical) {
-        switch (key) {
-        case Qt::Key_Up: key = Qt::Key_Left; break;
-        case Qt::Key_Down: key = Qt::Key_Right; break;
-        case Qt::Key_Left: key = Qt::Key_Down; break;
-        case Qt::Key_Right: key = Qt::Key_Up; break;
-        default: break;
-        }
-    }
-
-    bool up = false;
-    switch (key) {
-    case Qt::Key_Left:
-        moveTo(sel.stepTarget(false, ctrl, shift), shift);
-        return true;
-    case Qt::Key_Right:
-        moveTo(sel.stepTarget(true, ctrl, shift), shift);
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        if (ctrl) {
-            scrollBy(key == Qt::Key_Up ? -1 : 1);
-            return true;
-        }
-        const std::size_t pos = lineMove(key == Qt::Key_Up ? -1 : 1, &up);
-        moveTo(pos, shift, up, true);
-        return true;
-    }
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        const std::ptrdiff_t page = geo.linesPerPage();
-        const std::ptrdiff_t lines = key == Qt::Key_PageUp ? -page : page;
-        const std::size_t pos = lineMove(lines, &up);
-        scrollBy(lines);
-        moveTo(pos, shift, up, true);
-        return true;
-    }
-    case Qt::Key_Home:
-        if (ctrl) moveTo(0, shift);
-        else moveTo(layout.lineStart(caretLine()), shift);
-        return true;
-    case Qt::Key_End:
-        if (ctrl) {
-            moveTo(doc.length(), shift);
-        } else {
-            Layout::Line l = layout.line(caretLine());
-            moveTo(l.endPos(), shift, !l.lastOfParagraph);
-        }
-        return true;
-    case Qt::Key_Backspace:
-        if (ctrl) return false;
-        doc.breakTyping();
-        if (hasSel) replaceSelected({}, text::EditKind::Edit);
-        else if (sel.caret() > 0) {
-            const std::size_t prev = doc.prevCaretPos(sel.caret());
-            replace(prev, sel.caret() - prev, {}, text::EditKind::Edit);
-        }
-        return true;
-    case Qt::Key_Delete:
-        if (ctrl) return false;
-        if (shift) {
-            q->cut();
-            return true;
-        }
-        doc.breakTyping();
-        if (hasSel) replaceSelected({}, text::EditKind::Edit);
-        else if (sel.caret() < doc.length()) replace(sel.caret(), doc.nextCaretPos(sel.caret()) - sel.caret(), {}, text::EditKind::Edit);
-        return true;
-    case Qt::Key_Insert:
-        if (shift && !ctrl) q->paste();
-        else if (ctrl && !shift) q->copy();
-        else return false;
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (ctrl) return false;
-        insertTyped("\r\n");
-        return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        if (ctrl) return false;
-        insertTyped("\t");
-        return true;
-    default:
-        break;
-    }
-    if (ctrl) {
-        switch (key) {
-        case Qt::Key_A: q->selectAll(); return true;
-        case Qt::Key_C: q->copy(); return true;
-        case Qt::Key_X: q->cut(); return true;
-        case Qt::Key_V: q->paste(); return true;
-        case Qt::Key_Z: q->undo(); return true;
-        default: return false;
-        }
-    }
+    const KeyCommand command = keyCommand(e->key(), e->modifiers(), vertical);
+    if (command.action != KeyAction::Text) return perform(command);
     const QString t = e->text();
     if (t.isEmpty() || !std::all_of(t.begin(), t.end(), isTextChar)) return false;
     std::string bytes;
     if (encode(t, &bytes)) insertTyped(bytes);
     return true;
+}
+
+bool EditControl::Impl::perform(KeyCommand command) {
+    const bool extend = command.extend;
+    switch (command.action) {
+    case KeyAction::None:
+    case KeyAction::Text: return false;
+    case KeyAction::StepBack: moveTo(sel.stepTarget(false, false, extend), extend); break;
+    case KeyAction::StepOn: moveTo(sel.stepTarget(true, false, extend), extend); break;
+    case KeyAction::WordBack: moveTo(sel.stepTarget(false, true, extend), extend); break;
+    case KeyAction::WordOn: moveTo(sel.stepTarget(true, true, extend), extend); break;
+    case KeyAction::LineBack: moveLines(-1, extend, false); break;
+    case KeyAction::LineOn: moveLines(1, extend, false); break;
+    case KeyAction::ScrollBack: scrollBy(-1); break;
+    case KeyAction::ScrollOn: scrollBy(1); break;
+    case KeyAction::PageBack: moveLines(-geo.linesPerPage(), extend, true); break;
+    case KeyAction::PageOn: moveLines(geo.linesPerPage(), extend, true); break;
+    case KeyAction::LineStart: moveTo(layout.lineStart(caretLine()), extend); break;
+    case KeyAction::LineEnd: {
+        const Layout::Line l = layout.line(caretLine());
+        moveTo(l.endPos(), extend, !l.lastOfParagraph);
+        break;
+    }
+    case KeyAction::TextStart: moveTo(0, extend); break;
+    case KeyAction::TextEnd: moveTo(doc.length(), extend); break;
+    case KeyAction::DeleteBack: deleteStep(false); break;
+    case KeyAction::DeleteOn: deleteStep(true); break;
+    case KeyAction::NewLine: insertTyped("\r\n"); break;
+    case KeyAction::Tab: insertTyped("\t"); break;
+    case KeyAction::Cut: q->cut(); break;
+    case KeyAction::Copy: q->copy(); break;
+    case KeyAction::Paste: q->paste(); break;
+    case KeyAction::SelectAll: q->selectAll(); break;
+    case KeyAction::Undo: q->undo(); break;
+    }
+    return true;
+}
+
+void EditControl::Impl::moveLines(std::ptrdiff_t lines, bool extend, bool scroll) {
+    bool up = false;
+    const std::size_t pos = lineMove(lines, &up);
+    if (scroll) scrollBy(lines);
+    moveTo(pos, extend, up, true);
+}
+
+void EditControl::Impl::deleteStep(bool forward) {
+    doc.breakTyping();
+    if (!sel.empty()) {
+        replaceSelected({}, text::EditKind::Edit);
+        return;
+    }
+    const std::size_t to = sel.stepTarget(forward, false, true);
+    const std::size_t from = std::min(to, sel.caret());
+    const std::size_t end = std::max(to, sel.caret());
+    if (end > from) replace(from, end - from, {}, text::EditKind::Edit);
 }
 
 void EditControl::keyPressEvent(QKeyEvent* e) {
