@@ -1,7 +1,7 @@
 // The edit control: its contract (selection, text, lines, find, undo, modified flag,
 // direction, colours, font), the document listener, and the view's geometry and scrolling.
 // Painting is in edit_control_paint.cpp, keys, mouse, input method and clipboard in
-// edit_control_input.cpp.
+// edit_control_input.cpp, the caret rules in selection.cpp.
 #include "edit/edit_control.h"
 
 #include <QApplication>

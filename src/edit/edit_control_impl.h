@@ -1,4 +1,6 @@
-// The private state of EditControl, shared by its source files (the view and the input).
+// The private state of EditControl, shared by its source files (the contract and the
+// geometry, painting, input). The caret and the selection are a Selection of their own
+// (selection.h); what is here is the widget's: view, font, pre-edit, mouse and timers.
 #pragma once
 
 #include <QColor>

@@ -1,5 +1,6 @@
 // Input to the edit control: keys, mouse and wheel, the input method, and the clipboard.
-// Moves are expressed along the axes, so that vertical writing only maps the arrow keys.
+// A key becomes an action through the table in key_map.h, which reads it along the axes,
+// so that vertical writing only turns the arrow keys; perform() then does the action.
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
