@@ -91,7 +91,8 @@ std::size_t wordStep(text::Document& doc, std::size_t pos, bool forward) {
     if (forward) {
         if (pos >= length) return length;
         wordAround(doc, pos, &from, &to);
-        pos = to;
+        // At the end of a line the word is the one before: go on over the line break.
+        pos = to > pos ? to : doc.nextCaretPos(pos);
         while (pos < length && isBlank(doc, pos)) pos = doc.nextCaretPos(pos);
         return pos;
     }

@@ -61,8 +61,8 @@ private:
 // Words, for double-click selection and the word moves: a run of characters of one class
 // (word_class.h) within a paragraph. wordAround gives [*from, *to) of the word holding the
 // character at pos (at the end of a line, the word before it). wordStep goes on to the end
-// of the word at pos and over the blanks after it, or back over blanks to the start of the
-// word before.
+// of the word at pos (at the end of a line, over the line break) and over the blanks after
+// it, or back over blanks to the start of the word before.
 void wordAround(text::Document& doc, std::size_t pos, std::size_t* from, std::size_t* to);
 std::size_t wordStep(text::Document& doc, std::size_t pos, bool forward);
 

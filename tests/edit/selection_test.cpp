@@ -75,6 +75,9 @@ TEST(Selection, StepsOverCharactersWordsAndSelections) {
         {jp, 6, 6, true, true, false, 12},         // Word and the ideographic space
         {jp, 16, 16, false, true, false, 12},
         {jp, 12, 12, false, true, false, 6},
+        {"ab\r\n  cd", 2, 2, true, true, false, 6},  // at a line end: over the break
+        {"\r\n\r\n", 2, 2, true, true, false, 4},
+        {"ab\r\ncd", 4, 4, false, true, false, 0},  // back from a line start: the word before
     };
     for (const Case& c : cases) {
         Fixture f(c.text);
