@@ -1,7 +1,7 @@
 // The edit control: its contract (selection, text, lines, find, undo, modified flag,
 // direction, colours, font), the document listener, and the view's geometry and scrolling.
 // Painting is in edit_control_paint.cpp, keys, mouse, input method and clipboard in
-// edit_control_input.cpp.
+// edit_control_input.cpp, the caret rules in selection.cpp.
 #include "edit/edit_control.h"
 
 #include <QApplication>
@@ -70,17 +70,7 @@ EditScope::~EditScope() {
 
 void EditControl::Impl::documentChanged(const text::Change& c) {
     layout.documentChanged(c);
-    // Ends kept where they were in the text: a position inside what was replaced goes
-    // after the new text, one after it moves with the text.
-    auto map = [&](std::size_t p) {
-        if (p < c.pos) return p;
-        if (p <= c.pos + c.removed) return c.pos + c.inserted;
-        return p - c.removed + c.inserted;
-    };
-    anchor = doc.snapCaretPos(std::min(map(anchor), doc.length()));
-    caret = doc.snapCaretPos(std::min(map(caret), doc.length()));
-    upstream = false;
-    goal = -1;
+    sel.documentChanged(c);
     updateScrollBars();
     q->viewport()->update();
     if (editDepth > 0) {
@@ -153,7 +143,7 @@ void EditControl::Impl::updateScrollBars() {
     }
 }
 
-std::size_t EditControl::Impl::caretLine() { return layout.lineFromChar(caret, upstream); }
+std::size_t EditControl::Impl::caretLine() { return layout.lineFromChar(sel.caret(), sel.upstream()); }
 
 QRectF EditControl::Impl::caretRect() {
     const std::size_t line = caretLine();
@@ -161,7 +151,7 @@ QRectF EditControl::Impl::caretRect() {
     if (line < first || line > first + static_cast<std::size_t>(geo.linesPerPage())) return QRectF();
     Layout::Line l = layout.line(line);
     const double rel = static_cast<double>(line - first);
-    const double u = l.inlineOf(caret);
+    const double u = l.inlineOf(sel.caret());
     return geo.box(rel, u - 1, u + 1);
 }
 
@@ -192,10 +182,7 @@ void EditControl::Impl::caretMoved() {
 }
 
 void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool up) {
-    const std::size_t length = doc.length();
-    anchor = doc.snapCaretPos(std::min(newAnchor, length));
-    caret = doc.snapCaretPos(std::min(newCaret, length));
-    upstream = up;
+    sel.select(newAnchor, newCaret, up);
     doc.breakTyping();
     caretMoved();
 }
@@ -203,10 +190,7 @@ void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool
 void EditControl::Impl::replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind) {
     EditScope scope(this);
     doc.replace(pos, len, bytes, kind);
-    const std::size_t after = doc.snapCaretPos(std::min(pos + bytes.size(), doc.length()));
-    anchor = caret = after;
-    upstream = false;
-    goal = -1;
+    sel.collapse(pos + bytes.size());
     ensureCaretVisible();
     caretMoved();
 }
@@ -224,8 +208,8 @@ bool EditControl::Impl::encode(const QString& text, std::string* bytes) {
 
 void EditControl::Impl::insertTyped(std::string_view bytes) {
     if (bytes.empty()) return;
-    if (anchor != caret) doc.breakTyping();  // typing over a selection starts a step of its own
-    replace(selStart(), selEnd() - selStart(), bytes, text::EditKind::Typing);
+    if (!sel.empty()) doc.breakTyping();  // typing over a selection starts a step of its own
+    replaceSelected(bytes, text::EditKind::Typing);
 }
 
 // ---------------------------------------------------------------- EditControl
@@ -253,15 +237,15 @@ EditControl::~EditControl() = default;
 text::Document& EditControl::document() { return d->doc; }
 const text::Document& EditControl::document() const { return d->doc; }
 
-std::size_t EditControl::selStart() const { return d->selStart(); }
-std::size_t EditControl::selLength() const { return d->selEnd() - d->selStart(); }
-std::size_t EditControl::caretPos() const { return d->caret; }
-std::size_t EditControl::anchorPos() const { return d->anchor; }
+std::size_t EditControl::selStart() const { return d->sel.start(); }
+std::size_t EditControl::selLength() const { return d->sel.end() - d->sel.start(); }
+std::size_t EditControl::caretPos() const { return d->sel.caret(); }
+std::size_t EditControl::anchorPos() const { return d->sel.anchor(); }
 
 void EditControl::setSelStart(std::size_t pos) { d->select(pos, pos); }
 
 void EditControl::setSelLength(std::size_t len) {
-    const std::size_t start = d->selStart();
+    const std::size_t start = d->sel.start();
     const std::size_t end = start + std::min(len, d->doc.length() - start);
     d->select(start, end);
     d->ensureCaretVisible();
@@ -274,17 +258,15 @@ void EditControl::setSelection(std::size_t anchor, std::size_t caret) {
 
 void EditControl::selectAll() { d->select(0, d->doc.length()); }
 
-std::string EditControl::selectedText() const { return d->doc.slice(d->selStart(), d->selEnd() - d->selStart()); }
+std::string EditControl::selectedText() const { return d->doc.slice(d->sel.start(), d->sel.end() - d->sel.start()); }
 
 void EditControl::replaceSelection(std::string_view bytes, bool canUndo) {
     d->doc.breakTyping();
-    const std::size_t start = d->selStart();
-    const std::size_t len = d->selEnd() - start;
-    if (len == 0 && bytes.empty()) {  // the text stays as it is: no change to report
+    if (d->sel.empty() && bytes.empty()) {  // the text stays as it is: no change to report
         if (!canUndo) d->doc.emptyUndo();
         return;
     }
-    d->replace(start, len, bytes, canUndo ? text::EditKind::Edit : text::EditKind::NotUndoable);
+    d->replaceSelected(bytes, canUndo ? text::EditKind::Edit : text::EditKind::NotUndoable);
 }
 
 std::string EditControl::text() const { return d->doc.text(); }
@@ -294,9 +276,7 @@ void EditControl::setText(std::string_view bytes) {
     EditScope scope(d.get());
     d->restoreTop = false;
     d->doc.setText(bytes);
-    d->anchor = d->caret = 0;
-    d->upstream = false;
-    d->goal = -1;
+    d->sel.collapse(0);
     d->changePending = true;  // even when the text was already empty
     d->updateScrollBars();
     d->setFirstLine(0);

@@ -1,4 +1,6 @@
-// The private state of EditControl, shared by its source files (the view and the input).
+// The private state of EditControl, shared by its source files (the contract and the
+// geometry, painting, input). The caret and the selection are a Selection of their own
+// (selection.h); what is here is the widget's: view, font, pre-edit, mouse and timers.
 #pragma once
 
 #include <QColor>
@@ -13,7 +15,9 @@
 #include <string>
 
 #include "edit/edit_control.h"
+#include "edit/key_map.h"
 #include "edit/layout.h"
+#include "edit/selection.h"
 #include "text/document.h"
 
 namespace verlo::edit {
@@ -54,13 +58,7 @@ struct EditControl::Impl : text::DocumentListener {
     text::Document doc;
     Layout layout{doc};
 
-    // Selection: anchor and caret (the moving end), byte positions at caret places.
-    std::size_t anchor = 0;
-    std::size_t caret = 0;
-    // The caret stands at the end of a wrapped line rather than the start of the next.
-    bool upstream = false;
-    // Inline offset kept while moving from line to line (negative: none).
-    float goal = -1;
+    Selection sel{doc};
 
     QFont font;
     QColor textColor{Qt::black};
@@ -120,24 +118,28 @@ struct EditControl::Impl : text::DocumentListener {
     void paintPreedit(QPainter& p);
 
     // ---- selection and editing (edit_control.cpp)
-    std::size_t selStart() const { return std::min(anchor, caret); }
-    std::size_t selEnd() const { return std::max(anchor, caret); }
+    // Selection changes as the user sees them: the typing step ends, the caret repaints.
     void select(std::size_t newAnchor, std::size_t newCaret, bool up = false);
     // Replaces [pos, pos + len) and puts the caret after the new text.
     void replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind);
+    void replaceSelected(std::string_view bytes, text::EditKind kind) {
+        replace(sel.start(), sel.end() - sel.start(), bytes, kind);
+    }
     // Encodes text; on characters the code page lacks emits refusedCharacters and returns false.
     bool encode(const QString& text, std::string* bytes);
     void insertTyped(std::string_view bytes);
 
     // ---- input (edit_control_input.cpp)
     bool handleKey(QKeyEvent* e);
+    bool perform(KeyCommand command);  // false when the key is not the control's
+    // The caret lines back or on at the goal column; scroll takes the view along as far.
+    void moveLines(std::ptrdiff_t lines, bool extend, bool scroll);
+    void deleteStep(bool forward);  // the selection, or the character before or after the caret
     void moveTo(std::size_t pos, bool extend, bool up = false, bool keepGoal = false);
     std::size_t lineMove(std::ptrdiff_t lines, bool* up);
     std::size_t hitTest(QPointF viewportPoint, bool* up);
     // The laid-out line under a viewport point (the nearest one), and the point's inline offset.
     Layout::Line lineAt(QPointF viewportPoint, float* u);
-    void wordAt(std::size_t pos, std::size_t* from, std::size_t* to);
-    std::size_t wordMove(std::size_t pos, bool forward);
     void dragTo(QPointF viewportPoint);
     void scrollBy(std::ptrdiff_t lines);
     QVariant query(Qt::InputMethodQuery query);

@@ -1,5 +1,6 @@
 // Input to the edit control: keys, mouse and wheel, the input method, and the clipboard.
-// Moves are expressed along the axes, so that vertical writing only maps the arrow keys.
+// A key becomes an action through the table in key_map.h, which reads it along the axes,
+// so that vertical writing only turns the arrow keys; perform() then does the action.
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,9 +14,8 @@
 #include <cmath>
 
 #include "edit/edit_control_impl.h"
+#include "edit/key_map.h"
 #include "edit/preedit_layout.h"
-#include "edit/word_class.h"
-#include "text/cp932.h"
 #include "text/codec.h"
 
 namespace verlo::edit {
@@ -32,200 +32,87 @@ bool isTextChar(QChar c) { return c.isPrint() || c == QLatin1Char('\t'); }
 // ---------------------------------------------------------------- moving
 
 void EditControl::Impl::moveTo(std::size_t pos, bool extend, bool up, bool keepGoal) {
-    if (!keepGoal) goal = -1;
-    select(extend ? anchor : pos, pos, up);
+    sel.moveTo(pos, extend, up, keepGoal);
+    doc.breakTyping();
+    caretMoved();
     ensureCaretVisible();
 }
 
 std::size_t EditControl::Impl::lineMove(std::ptrdiff_t lines, bool* up) {
     const std::size_t line = caretLine();
-    if (goal < 0) goal = layout.line(line).inlineOf(caret);
+    if (!sel.hasGoal()) sel.setGoal(layout.line(line).inlineOf(sel.caret()));
     const std::size_t count = layout.lineCount();
     std::ptrdiff_t target = static_cast<std::ptrdiff_t>(line) + lines;
     target = std::clamp<std::ptrdiff_t>(target, 0, static_cast<std::ptrdiff_t>(count) - 1);
     Layout::Line l = layout.line(static_cast<std::size_t>(target));
-    return l.hit(goal, up);
-}
-
-std::size_t EditControl::Impl::wordMove(std::size_t pos, bool forward) {
-    const std::size_t length = doc.length();
-    if (forward) {
-        if (pos >= length) return length;
-        std::size_t from = 0;
-        std::size_t to = 0;
-        wordAt(pos, &from, &to);
-        pos = to;
-        // and over the blanks after the word
-        while (pos < length) {
-            std::size_t n = 0;
-            const char32_t c = text::codec::decodeChar(doc.view(pos, std::min<std::size_t>(2, length - pos)), 0, &n);
-            if (c != U' ' && c != U'\t' && c != U'\u3000') break;
-            pos = doc.nextCaretPos(pos);
-        }
-        return pos;
-    }
-    if (pos == 0) return 0;
-    std::size_t p = doc.prevCaretPos(pos);
-    while (p > 0) {
-        std::size_t n = 0;
-        const char32_t c = text::codec::decodeChar(doc.view(p, std::min<std::size_t>(2, length - p)), 0, &n);
-        if (c != U' ' && c != U'\t' && c != U'\u3000') break;
-        p = doc.prevCaretPos(p);
-    }
-    std::size_t from = 0;
-    std::size_t to = 0;
-    wordAt(p, &from, &to);
-    return from;
-}
-
-void EditControl::Impl::wordAt(std::size_t pos, std::size_t* from, std::size_t* to) {
-    // Characters of one class around pos, within its paragraph.
-    const std::size_t paragraph = doc.lineOfPos(pos);
-    const std::size_t start = doc.lineStart(paragraph);
-    const std::size_t end = doc.lineEnd(paragraph);
-    if (pos >= end) {
-        *from = *to = pos;
-        if (pos == end && end > start) {  // at the end of a line: the word before
-            wordAt(doc.prevCaretPos(pos), from, to);
-        }
-        return;
-    }
-    const std::string_view text = doc.view(start, end - start);
-    std::size_t n = 0;
-    const WordClass cls = wordClassOf(text::codec::decodeChar(text, pos - start, &n));
-    // The prolonged sound mark ー goes with hiragana as well as with katakana (すごーい).
-    auto same = [&](std::size_t at) {
-        const char32_t c = text::codec::decodeChar(text, at, &n);
-        return cls != WordClass::Other && (wordClassOf(c) == cls || (c == U'\u30FC' && cls == WordClass::Hiragana));
-    };
-    std::size_t b = pos - start;
-    while (b > 0) {
-        const std::size_t prev = text::cp932::prevBoundary(text, b);
-        if (!same(prev)) break;
-        b = prev;
-    }
-    std::size_t e = text::cp932::nextBoundary(text, pos - start);
-    while (e < text.size() && same(e)) e = text::cp932::nextBoundary(text, e);
-    *from = start + b;
-    *to = start + e;
+    return l.hit(sel.goal(), up);
 }
 
 // ---------------------------------------------------------------- keys
 
 bool EditControl::Impl::handleKey(QKeyEvent* e) {
-    const Qt::KeyboardModifiers mods = e->modifiers();
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & (Qt::AltModifier | Qt::MetaModifier);
-    const bool hasSel = anchor != caret;
-    int key = e->key();
-    if (alt) return false;
-
-    // In vertical writing the arrows turn with the text: up and down run along the
-    // column, left goes on to the next column and right back to the previous one.
-    if (vertical) {
-        switch (key) {
-        case Qt::Key_Up: key = Qt::Key_Left; break;
-        case Qt::Key_Down: key = Qt::Key_Right; break;
-        case Qt::Key_Left: key = Qt::Key_Down; break;
-        case Qt::Key_Right: key = Qt::Key_Up; break;
-        default: break;
-        }
-    }
-
-    bool up = false;
-    switch (key) {
-    case Qt::Key_Left:
-        if (hasSel && !shift) moveTo(selStart(), false);
-        else moveTo(ctrl ? wordMove(caret, false) : doc.prevCaretPos(caret), shift);
-        return true;
-    case Qt::Key_Right:
-        if (hasSel && !shift) moveTo(selEnd(), false);
-        else moveTo(ctrl ? wordMove(caret, true) : doc.nextCaretPos(caret), shift);
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        if (ctrl) {
-            scrollBy(key == Qt::Key_Up ? -1 : 1);
-            return true;
-        }
-        const std::size_t pos = lineMove(key == Qt::Key_Up ? -1 : 1, &up);
-        moveTo(pos, shift, up, true);
-        return true;
-    }
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        const std::ptrdiff_t page = geo.linesPerPage();
-        const std::ptrdiff_t lines = key == Qt::Key_PageUp ? -page : page;
-        const std::size_t pos = lineMove(lines, &up);
-        scrollBy(lines);
-        moveTo(pos, shift, up, true);
-        return true;
-    }
-    case Qt::Key_Home:
-        if (ctrl) moveTo(0, shift);
-        else moveTo(layout.lineStart(caretLine()), shift);
-        return true;
-    case Qt::Key_End:
-        if (ctrl) {
-            moveTo(doc.length(), shift);
-        } else {
-            Layout::Line l = layout.line(caretLine());
-            moveTo(l.endPos(), shift, !l.lastOfParagraph);
-        }
-        return true;
-    case Qt::Key_Backspace:
-        if (ctrl) return false;
-        doc.breakTyping();
-        if (hasSel) replace(selStart(), selEnd() - selStart(), {}, text::EditKind::Edit);
-        else if (caret > 0) {
-            const std::size_t prev = doc.prevCaretPos(caret);
-            replace(prev, caret - prev, {}, text::EditKind::Edit);
-        }
-        return true;
-    case Qt::Key_Delete:
-        if (ctrl) return false;
-        if (shift) {
-            q->cut();
-            return true;
-        }
-        doc.breakTyping();
-        if (hasSel) replace(selStart(), selEnd() - selStart(), {}, text::EditKind::Edit);
-        else if (caret < doc.length()) replace(caret, doc.nextCaretPos(caret) - caret, {}, text::EditKind::Edit);
-        return true;
-    case Qt::Key_Insert:
-        if (shift && !ctrl) q->paste();
-        else if (ctrl && !shift) q->copy();
-        else return false;
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (ctrl) return false;
-        insertTyped("\r\n");
-        return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        if (ctrl) return false;
-        insertTyped("\t");
-        return true;
-    default:
-        break;
-    }
-    if (ctrl) {
-        switch (key) {
-        case Qt::Key_A: q->selectAll(); return true;
-        case Qt::Key_C: q->copy(); return true;
-        case Qt::Key_X: q->cut(); return true;
-        case Qt::Key_V: q->paste(); return true;
-        case Qt::Key_Z: q->undo(); return true;
-        default: return false;
-        }
-    }
+    const KeyCommand command = keyCommand(e->key(), e->modifiers(), vertical);
+    if (command.action != KeyAction::Text) return perform(command);
     const QString t = e->text();
     if (t.isEmpty() || !std::all_of(t.begin(), t.end(), isTextChar)) return false;
     std::string bytes;
     if (encode(t, &bytes)) insertTyped(bytes);
     return true;
+}
+
+bool EditControl::Impl::perform(KeyCommand command) {
+    const bool extend = command.extend;
+    switch (command.action) {
+    case KeyAction::None:
+    case KeyAction::Text: return false;
+    case KeyAction::StepBack: moveTo(sel.stepTarget(false, false, extend), extend); break;
+    case KeyAction::StepOn: moveTo(sel.stepTarget(true, false, extend), extend); break;
+    case KeyAction::WordBack: moveTo(sel.stepTarget(false, true, extend), extend); break;
+    case KeyAction::WordOn: moveTo(sel.stepTarget(true, true, extend), extend); break;
+    case KeyAction::LineBack: moveLines(-1, extend, false); break;
+    case KeyAction::LineOn: moveLines(1, extend, false); break;
+    case KeyAction::ScrollBack: scrollBy(-1); break;
+    case KeyAction::ScrollOn: scrollBy(1); break;
+    case KeyAction::PageBack: moveLines(-geo.linesPerPage(), extend, true); break;
+    case KeyAction::PageOn: moveLines(geo.linesPerPage(), extend, true); break;
+    case KeyAction::LineStart: moveTo(layout.lineStart(caretLine()), extend); break;
+    case KeyAction::LineEnd: {
+        const Layout::Line l = layout.line(caretLine());
+        moveTo(l.endPos(), extend, !l.lastOfParagraph);
+        break;
+    }
+    case KeyAction::TextStart: moveTo(0, extend); break;
+    case KeyAction::TextEnd: moveTo(doc.length(), extend); break;
+    case KeyAction::DeleteBack: deleteStep(false); break;
+    case KeyAction::DeleteOn: deleteStep(true); break;
+    case KeyAction::NewLine: insertTyped("\r\n"); break;
+    case KeyAction::Tab: insertTyped("\t"); break;
+    case KeyAction::Cut: q->cut(); break;
+    case KeyAction::Copy: q->copy(); break;
+    case KeyAction::Paste: q->paste(); break;
+    case KeyAction::SelectAll: q->selectAll(); break;
+    case KeyAction::Undo: q->undo(); break;
+    }
+    return true;
+}
+
+void EditControl::Impl::moveLines(std::ptrdiff_t lines, bool extend, bool scroll) {
+    bool up = false;
+    const std::size_t pos = lineMove(lines, &up);
+    if (scroll) scrollBy(lines);
+    moveTo(pos, extend, up, true);
+}
+
+void EditControl::Impl::deleteStep(bool forward) {
+    doc.breakTyping();
+    if (!sel.empty()) {
+        replaceSelected({}, text::EditKind::Edit);
+        return;
+    }
+    const std::size_t to = sel.stepTarget(forward, false, true);
+    const std::size_t from = std::min(to, sel.caret());
+    const std::size_t end = std::max(to, sel.caret());
+    if (end > from) replace(from, end - from, {}, text::EditKind::Edit);
 }
 
 void EditControl::keyPressEvent(QKeyEvent* e) {
@@ -276,9 +163,9 @@ void EditControl::Impl::dragTo(QPointF point) {
     else autoScroll.stop();
     bool up = false;
     const std::size_t pos = hitTest(point, &up);
-    if (pos != caret || up != upstream) {
-        goal = -1;
-        select(anchor, pos, up);
+    if (pos != sel.caret() || up != sel.upstream()) {
+        sel.setGoal(-1);
+        select(sel.anchor(), pos, up);
     }
 }
 
@@ -293,8 +180,8 @@ void EditControl::mousePressEvent(QMouseEvent* e) {
         bool up = false;
         const std::size_t pos = d->hitTest(e->position(), &up);
         const bool extend = e->modifiers() & Qt::ShiftModifier;
-        d->goal = -1;
-        d->select(extend ? d->anchor : pos, pos, up);
+        d->sel.setGoal(-1);
+        d->select(extend ? d->sel.anchor() : pos, pos, up);
         d->dragging = true;
         d->dragPoint = e->position();
     }
@@ -320,8 +207,8 @@ void EditControl::mouseDoubleClickEvent(QMouseEvent* e) {
         const std::size_t pos = d->lineAt(e->position(), &u).charAt(u);
         std::size_t from = 0;
         std::size_t to = 0;
-        d->wordAt(pos, &from, &to);
-        d->goal = -1;
+        wordAround(d->doc, pos, &from, &to);
+        d->sel.setGoal(-1);
         d->select(from, to);
         d->dragging = false;
     }
@@ -344,6 +231,7 @@ void EditControl::wheelEvent(QWheelEvent* e) {
 // ---------------------------------------------------------------- input method
 
 void EditControl::Impl::surrounding(std::size_t* from, std::size_t* to) {
+    const std::size_t caret = sel.caret();
     const std::size_t paragraph = doc.lineOfPos(caret);
     const std::size_t start = doc.lineStart(paragraph);
     const std::size_t end = doc.lineEnd(paragraph);
@@ -377,7 +265,7 @@ QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
         const std::size_t line = caretLine();
         const std::size_t first = firstLine();
         const double rel = static_cast<double>(line) - static_cast<double>(first);
-        double u = layout.line(line).inlineOf(caret);
+        double u = layout.line(line).inlineOf(sel.caret());
         double r = rel;
         if (!preedit.isEmpty()) {
             PreeditLayout pl(preedit, layout.typesetter(), font);
@@ -409,11 +297,11 @@ QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
         std::size_t from = 0;
         std::size_t to = 0;
         surrounding(&from, &to);
-        const std::size_t pos = std::clamp(what == Qt::ImCursorPosition ? caret : anchor, from, to);
+        const std::size_t pos = std::clamp(what == Qt::ImCursorPosition ? sel.caret() : sel.anchor(), from, to);
         return static_cast<int>(utf16Length(from, pos));
     }
     case Qt::ImCurrentSelection: {
-        const std::u16string s = text::codec::decodeUtf16(doc.slice(selStart(), selEnd() - selStart()));
+        const std::u16string s = text::codec::decodeUtf16(doc.slice(sel.start(), sel.end() - sel.start()));
         return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
     }
     case Qt::ImTextBeforeCursor:
@@ -421,6 +309,7 @@ QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
         std::size_t from = 0;
         std::size_t to = 0;
         surrounding(&from, &to);
+        const std::size_t caret = sel.caret();
         const std::u16string s = what == Qt::ImTextBeforeCursor ? text::codec::decodeUtf16(doc.slice(from, caret - from))
                                                                : text::codec::decodeUtf16(doc.slice(caret, to - caret));
         return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
@@ -435,14 +324,14 @@ void EditControl::Impl::inputMethod(QInputMethodEvent* e) {
     if (!commit.isEmpty() || e->replacementLength() > 0) {
         std::string bytes;
         if (encode(commit, &bytes)) {
-            std::size_t from = selStart();
-            std::size_t to = selEnd();
+            std::size_t from = sel.start();
+            std::size_t to = sel.end();
             if (e->replacementLength() > 0 || e->replacementStart() != 0) {
                 // Replaces text around the caret, given in UTF-16 units from it.
                 std::size_t lo = 0;
                 std::size_t hi = 0;
                 surrounding(&lo, &hi);
-                const auto cursor = static_cast<std::ptrdiff_t>(utf16Length(lo, caret));
+                const auto cursor = static_cast<std::ptrdiff_t>(utf16Length(lo, sel.caret()));
                 const std::ptrdiff_t start = std::max<std::ptrdiff_t>(0, cursor + e->replacementStart());
                 from = posFromUtf16(lo, hi, start);
                 to = posFromUtf16(lo, hi, start + e->replacementLength());
@@ -480,7 +369,7 @@ QVariant EditControl::inputMethodQuery(Qt::InputMethodQuery query) const { retur
 // ---------------------------------------------------------------- clipboard
 
 void EditControl::copy() {
-    if (d->anchor == d->caret) return;
+    if (d->sel.empty()) return;
     const std::u16string s = text::codec::decodeUtf16(selectedText());
     auto* mime = new QMimeData;
     mime->setText(QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())));
@@ -488,10 +377,10 @@ void EditControl::copy() {
 }
 
 void EditControl::cut() {
-    if (d->anchor == d->caret) return;
+    if (d->sel.empty()) return;
     copy();
     d->doc.breakTyping();
-    d->replace(d->selStart(), d->selEnd() - d->selStart(), {}, text::EditKind::Edit);
+    d->replaceSelected({}, text::EditKind::Edit);
 }
 
 void EditControl::paste() {
@@ -502,7 +391,7 @@ void EditControl::paste() {
     std::string bytes;
     if (!d->encode(t, &bytes)) return;
     d->doc.breakTyping();
-    d->replace(d->selStart(), d->selEnd() - d->selStart(), text::toCrLf(bytes), text::EditKind::Edit);
+    d->replaceSelected(text::toCrLf(bytes), text::EditKind::Edit);
 }
 
 }  // namespace verlo::edit

@@ -49,8 +49,8 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
     const std::vector<Cell>& cells = *l.cells;
     const std::size_t lineStart = l.startPos();
     const std::size_t lineEnd = l.endPos();
-    const std::size_t s = selStart();
-    const std::size_t e = selEnd();
+    const std::size_t s = sel.start();
+    const std::size_t e = sel.end();
     const bool focused = q->hasFocus();
     const QPalette& pal = q->palette();
     const QColor highlight = focused ? pal.color(QPalette::Active, QPalette::Highlight)
@@ -92,7 +92,7 @@ void EditControl::Impl::paintPreedit(QPainter& p) {
     const std::size_t first = firstLine();
     if (line < first) return;
     PreeditLayout pl(preedit, layout.typesetter(), font);
-    const double startU = layout.line(line).inlineOf(caret);
+    const double startU = layout.line(line).inlineOf(sel.caret());
     pl.place(static_cast<double>(line - first), startU, geo.wrap);
 
     // Background of the whole pre-edit, then the formats' own backgrounds.

@@ -82,6 +82,30 @@ struct Typesetter::Impl {
     };
     std::vector<MarkAt> pendingMarks;
 
+    // Where a line is painted: its baseline (horizontal writing), the centre of its
+    // column (vertical writing), and the corner the inline axis starts from.
+    struct Frame {
+        float baseline;
+        float centre;
+        float top;
+        float left;
+    };
+    Frame frameAt(QPointF lineOrigin) const;
+    // The steps of painting one line: its glyphs placed into the runs (and the marks noted)
+    // with the pen's end returned, the runs drawn, the marks drawn, underline and
+    // strike-out along the pen's way.
+    float place(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first, std::size_t last,
+                const Frame& at);
+    void placeDigits(const std::uint8_t* c, const Cell& cell, float pen, const Frame& at);
+    void drawRuns(QPainter& painter, const Frame& at);
+    void drawMarks(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells, const Frame& at,
+                   const QColor& color);
+    void decorate(QPainter& painter, const Frame& at, float pen, const QColor& color) const;
+
+    Run& runOf(std::vector<Run>& runs, std::size_t face) {
+        if (runs.size() <= face) runs.resize(face + 1);
+        return runs[face];
+    }
     void draw(QPainter& painter, std::size_t face, Run& run) {
         if (run.glyphs.empty()) return;
         QGlyphRun glyphRun;
@@ -137,42 +161,42 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
     last = std::min(last, cells.size());
     if (first >= last) return;
     Impl& m = *d;
-    GlyphCache& cache = m.cache;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(paragraph.data());
-    const bool vertical = m.writing == Writing::Vertical;
+    const Impl::Frame at = m.frameAt(lineOrigin);
+    const float pen = m.place(paragraph, cells, first, last, at);
+    painter.save();
+    painter.setPen(color);
+    m.drawRuns(painter, at);
+    m.drawMarks(painter, paragraph, cells, at, color);
+    m.decorate(painter, at, pen, color);
+    painter.restore();
+}
 
+Typesetter::Impl::Frame Typesetter::Impl::frameAt(QPointF lineOrigin) const {
+    Frame at{};
     // Horizontal: the baseline, with the leading split above and below the text.
-    const float baseline = static_cast<float>(lineOrigin.y()) + static_cast<float>((m.linePitch - m.metrics.height()) / 2) +
-                           static_cast<float>(m.metrics.ascent());
+    at.baseline = static_cast<float>(lineOrigin.y()) + static_cast<float>((linePitch - metrics.height()) / 2) +
+                  static_cast<float>(metrics.ascent());
     // Vertical: the column's centre.
-    const float centre = static_cast<float>(lineOrigin.x()) - static_cast<float>(m.linePitch / 2);
-    const float top = static_cast<float>(lineOrigin.y());
-    const float left = static_cast<float>(lineOrigin.x());
+    at.centre = static_cast<float>(lineOrigin.x()) - static_cast<float>(linePitch / 2);
+    at.top = static_cast<float>(lineOrigin.y());
+    at.left = static_cast<float>(lineOrigin.x());
+    return at;
+}
 
-    for (auto& r : m.upright) r.clear();
-    for (auto& r : m.turned) r.clear();
-    m.pendingMarks.clear();
-    auto runOf = [&](std::vector<Impl::Run>& runs, std::size_t face) -> Impl::Run& {
-        if (runs.size() <= face) runs.resize(face + 1);
-        return runs[face];
-    };
-
+float Typesetter::Impl::place(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
+                              std::size_t last, const Frame& at) {
+    for (auto& r : upright) r.clear();
+    for (auto& r : turned) r.clear();
+    pendingMarks.clear();
+    const auto* p = reinterpret_cast<const std::uint8_t*>(paragraph.data());
+    const bool vertical = writing == Writing::Vertical;
     float pen = 0;
     for (std::size_t k = first; k < last; ++k) {
         const Cell& cell = cells[k];
         const std::uint8_t* c = p + cell.offset;
         if (vertical && isDigit(c[0]) &&
             standsUpright(paragraph, k > 0 ? cells[k - 1].offset : kNone, cell.offset, cell.offset + cell.length)) {
-            // One or two digits side by side, upright and centred in the cell.
-            float width = 0;
-            for (std::uint32_t j = 0; j < cell.length; ++j) width += cache.digit(c[j] - '0').advance;
-            float x = centre - width / 2;
-            for (std::uint32_t j = 0; j < cell.length; ++j) {
-                const GlyphCache::Digit& digit = cache.digit(c[j] - '0');
-                const float y = top + pen + cell.advance / 2 + cache.fonts().face(digit.face).emCentre;
-                runOf(m.upright, digit.face).add(digit.glyph, QPointF(std::round(x), std::round(y)));
-                x += digit.advance;
-            }
+            placeDigits(c, cell, pen, at);
             pen += cell.advance;
             continue;
         }
@@ -180,15 +204,15 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
         switch (e.kind) {
             case GlyphKind::Upright:
                 if (vertical)
-                    runOf(m.upright, e.face).add(e.glyph, QPointF(centre + e.dx, top + pen + e.dy));
+                    runOf(upright, e.face).add(e.glyph, QPointF(at.centre + e.dx, at.top + pen + e.dy));
                 else
-                    runOf(m.upright, e.face).add(e.glyph, QPointF(left + pen + e.dx, baseline + e.dy));
+                    runOf(upright, e.face).add(e.glyph, QPointF(at.left + pen + e.dx, at.baseline + e.dy));
                 break;
             case GlyphKind::Turned:
-                runOf(m.turned, e.face).add(e.glyph, QPointF(pen + e.dx, e.dy));
+                runOf(turned, e.face).add(e.glyph, QPointF(pen + e.dx, e.dy));
                 break;
             case GlyphKind::Mark:
-                m.pendingMarks.push_back({k, pen});
+                pendingMarks.push_back({k, pen});
                 break;
             case GlyphKind::Blank:
             case GlyphKind::Unfilled:
@@ -196,52 +220,70 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
         }
         pen += cell.advance;
     }
+    return pen;
+}
 
-    painter.save();
-    painter.setPen(color);
-    for (std::size_t f = 0; f < m.upright.size(); ++f) m.draw(painter, f, m.upright[f]);
-    bool anyTurned = false;
-    for (const auto& r : m.turned) anyTurned = anyTurned || !r.glyphs.empty();
-    if (anyTurned) {
-        // The turned frame: x runs down the column, y = 0 on its centre.
-        painter.save();
-        painter.translate(centre, top);
-        painter.rotate(90);
-        for (std::size_t f = 0; f < m.turned.size(); ++f) m.draw(painter, f, m.turned[f]);
-        painter.restore();
+void Typesetter::Impl::placeDigits(const std::uint8_t* c, const Cell& cell, float pen, const Frame& at) {
+    // One or two digits side by side, upright and centred in the cell.
+    float width = 0;
+    for (std::uint32_t j = 0; j < cell.length; ++j) width += cache.digit(c[j] - '0').advance;
+    float x = at.centre - width / 2;
+    for (std::uint32_t j = 0; j < cell.length; ++j) {
+        const GlyphCache::Digit& digit = cache.digit(c[j] - '0');
+        const float y = at.top + pen + cell.advance / 2 + cache.fonts().face(digit.face).emCentre;
+        runOf(upright, digit.face).add(digit.glyph, QPointF(std::round(x), std::round(y)));
+        x += digit.advance;
     }
-    for (const Impl::MarkAt& mark : m.pendingMarks) {
+}
+
+void Typesetter::Impl::drawRuns(QPainter& painter, const Frame& at) {
+    for (std::size_t f = 0; f < upright.size(); ++f) draw(painter, f, upright[f]);
+    bool anyTurned = false;
+    for (const auto& r : turned) anyTurned = anyTurned || !r.glyphs.empty();
+    if (!anyTurned) return;
+    // The turned frame: x runs down the column, y = 0 on its centre.
+    painter.save();
+    painter.translate(at.centre, at.top);
+    painter.rotate(90);
+    for (std::size_t f = 0; f < turned.size(); ++f) draw(painter, f, turned[f]);
+    painter.restore();
+}
+
+void Typesetter::Impl::drawMarks(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells,
+                                 const Frame& at, const QColor& color) {
+    for (const MarkAt& mark : pendingMarks) {
         const Cell& cell = cells[mark.cell];
         const std::string_view bytes = paragraph.substr(cell.offset, cell.length);
         QRectF box;
-        if (vertical)
-            box = QRectF(centre - m.em / 2.0, top + mark.pen, m.em, cell.advance);
+        if (writing == Writing::Vertical)
+            box = QRectF(at.centre - em / 2.0, at.top + mark.pen, em, cell.advance);
         else
-            box = QRectF(left + mark.pen, baseline - m.metrics.ascent(), cell.advance, m.metrics.height());
-        m.marks.paint(painter, bytes, box, color);
+            box = QRectF(at.left + mark.pen, at.baseline - metrics.ascent(), cell.advance, metrics.height());
+        marks.paint(painter, bytes, box, color);
     }
+}
+
+void Typesetter::Impl::decorate(QPainter& painter, const Frame& at, float pen, const QColor& color) const {
     // Underline and strike-out along the line (in vertical writing on the right of the
     // column, and through its centre).
-    if (m.font.underline() || m.font.strikeOut()) {
-        QPen line(color);
-        line.setWidthF(std::max(1.0, static_cast<double>(m.metrics.lineWidth())));
-        painter.setPen(line);
-        if (vertical) {
-            const float x = centre + m.em / 2.0f + 1;
-            if (m.font.underline()) painter.drawLine(QPointF(x, top), QPointF(x, top + pen));
-            if (m.font.strikeOut()) painter.drawLine(QPointF(centre, top), QPointF(centre, top + pen));
-        } else {
-            if (m.font.underline()) {
-                const float y = baseline + m.metrics.underlinePos();
-                painter.drawLine(QPointF(left, y), QPointF(left + pen, y));
-            }
-            if (m.font.strikeOut()) {
-                const float y = baseline - m.metrics.strikeOutPos();
-                painter.drawLine(QPointF(left, y), QPointF(left + pen, y));
-            }
-        }
+    if (!font.underline() && !font.strikeOut()) return;
+    QPen line(color);
+    line.setWidthF(std::max(1.0, static_cast<double>(metrics.lineWidth())));
+    painter.setPen(line);
+    if (writing == Writing::Vertical) {
+        const float x = at.centre + em / 2.0f + 1;
+        if (font.underline()) painter.drawLine(QPointF(x, at.top), QPointF(x, at.top + pen));
+        if (font.strikeOut()) painter.drawLine(QPointF(at.centre, at.top), QPointF(at.centre, at.top + pen));
+        return;
     }
-    painter.restore();
+    if (font.underline()) {
+        const float y = at.baseline + metrics.underlinePos();
+        painter.drawLine(QPointF(at.left, y), QPointF(at.left + pen, y));
+    }
+    if (font.strikeOut()) {
+        const float y = at.baseline - metrics.strikeOutPos();
+        painter.drawLine(QPointF(at.left, y), QPointF(at.left + pen, y));
+    }
 }
 
 }  // namespace verlo::edit
