@@ -4,6 +4,7 @@
 function(verlo_add_test name)
   cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   if(T_QT)
     target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/qt_main.cpp)
     target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Widgets Qt6::Test GTest::gtest)

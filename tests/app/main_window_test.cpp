@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 
 #include "app_fixture.h"
+#include "support/test_text.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/key_dialog.h"
 #include "commands/crypt_commands.h"
@@ -251,7 +252,7 @@ TEST_F(AppTest, TheSettingsDialogsControlsAreStoredAtClose) {
 // ---- the title
 
 TEST_F(AppTest, TitleOfALoadedFile) {
-    const QString file = QString::fromUtf8(VERLO_TEST_DATA_DIR) + "/neko.txt";
+    const QString file = QString::fromStdString(verlo::test::samplePath().string());
     auto form = start(file);
     EXPECT_TRUE(answers.asked.empty());
     EXPECT_EQ(form->currentFileName, file);

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_text.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -41,16 +43,8 @@ struct Result {
     std::string err;
 };
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using verlo::test::readBytes;
+using verlo::test::writeBytes;
 
 // The environment without a display, and with a platform that would need one.
 std::vector<std::string> headlessEnvironment() {
@@ -87,7 +81,7 @@ protected:
 
     fs::path file(const std::string& name, const std::string& bytes) {
         const fs::path path = dir_ / name;
-        writeFile(path, bytes);
+        writeBytes(path, bytes);
         return path;
     }
 
@@ -119,8 +113,8 @@ protected:
         int status = 0;
         waitpid(pid, &status, 0);
         r.status = exitStatus(status);
-        r.out = readFile(out);
-        r.err = readFile(err);
+        r.out = readBytes(out);
+        r.err = readBytes(err);
         return r;
     }
 
@@ -163,7 +157,7 @@ protected:
         int status = 0;
         waitpid(pid, &status, 0);
         r.status = exitStatus(status);
-        r.out = readFile(out);
+        r.out = readBytes(out);
         return r;
     }
 

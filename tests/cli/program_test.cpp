@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/test_text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,12 +24,7 @@ struct Result {
     std::string err;
 };
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using verlo::test::readBytes;
 
 // Runs verlo with the arguments (already shell-quoted) and no display: a program that tried
 // to open one would fail here.
@@ -39,8 +36,8 @@ Result runHeadless(const std::string& args) {
     const int raw = std::system(command.c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    r.out = slurp(dir / "out");
-    r.err = slurp(dir / "err");
+    r.out = readBytes(dir / "out");
+    r.err = readBytes(dir / "err");
     fs::remove_all(dir);
     return r;
 }

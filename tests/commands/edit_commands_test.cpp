@@ -14,6 +14,7 @@
 #include "commands/direction.h"
 #include "commands/edit_commands.h"
 #include "commands/command_window.h"
+#include "support/qt_helpers.h"
 
 using verlo::edit::EditControl;
 using verlo::commands::EditCommands;
@@ -23,7 +24,7 @@ namespace commands = verlo::commands;
 
 namespace {
 
-QString fromCp932(const std::string& bytes) { return QString::fromStdU16String(verlo::text::codec::decodeUtf16(bytes)); }
+using verlo::test::fromCp932;
 
 // What a word processor puts on the clipboard: rich text beside the plain text.
 void putRichText(const QString& plain) {

@@ -15,13 +15,14 @@
 #include "text/codec.h"
 #include "commands/find_controller.h"
 #include "dialogs/find_dialogs.h"
+#include "support/qt_helpers.h"
 
 using verlo::edit::EditControl;
 using verlo::commands::FindController;
 
 namespace {
 
-QString fromCp932(const std::string& bytes) { return QString::fromStdU16String(verlo::text::codec::decodeUtf16(bytes)); }
+using verlo::test::fromCp932;
 
 class FindControllerTest : public testing::Test {
 protected:

@@ -15,17 +15,13 @@
 #include <QTextCharFormat>
 
 #include "text/codec.h"
+#include "support/test_text.h"
 
 using verlo::edit::EditControl;
 using verlo::edit::OptionOp;
 
 namespace {
 
-std::string neko() {
-    QFile file(QStringLiteral(VERLO_TEST_DATA_DIR "/neko.txt"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll().toStdString();
-}
 
 QVariant im(const QWidget& w, Qt::InputMethodQuery query) { return w.inputMethodQuery(query); }
 
@@ -59,7 +55,7 @@ void look(bool vertical, const char* name) {
     if (vertical) control.setVerticalOption(OptionOp::Or);
     control.resize(control.fitCharacterWidth() * 30 + 25, control.fitCharacterHeight() * 22 + 25);
     control.setBackgroundColor(QColor(0xFF, 0xFC, 0xF2));
-    control.setText(neko());
+    control.setText(verlo::test::sampleText());
     control.show();
     control.activateWindow();
     control.setFocus();

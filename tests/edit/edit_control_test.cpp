@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "text/codec.h"
+#include "support/qt_helpers.h"
+#include "support/test_text.h"
 
 using verlo::edit::EditControl;
 using verlo::edit::OptionOp;
@@ -23,23 +25,10 @@ namespace codec = verlo::text::codec;
 
 namespace {
 
-std::string sjis(std::u16string_view text) {
-    codec::EncodeResult r = codec::encode(text);
-    EXPECT_TRUE(r.ok());
-    return r.bytes;
-}
+using verlo::test::repeat;
+using verlo::test::sjis;
 
-std::string repeat(std::string_view s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
-
-QFont ipaGothic(int pixelSize) {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
+using verlo::test::ipaGothic;
 
 // What the input method asks (public on QWidget).
 QVariant im(const QWidget& w, Qt::InputMethodQuery query) { return w.inputMethodQuery(query); }

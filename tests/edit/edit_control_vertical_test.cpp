@@ -11,6 +11,7 @@
 #include <string>
 
 #include "text/codec.h"
+#include "support/test_text.h"
 
 using verlo::edit::EditControl;
 using verlo::edit::OptionOp;
@@ -18,13 +19,8 @@ namespace codec = verlo::text::codec;
 
 namespace {
 
-std::string sjis(std::u16string_view text) { return codec::encode(text).bytes; }
-
-std::string repeat(std::string_view s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
+using verlo::test::repeat;
+using verlo::test::sjis;
 
 QFont font(const char* family, int pixelSize) {
     QFont f(QString::fromLatin1(family));

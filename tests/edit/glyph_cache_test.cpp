@@ -6,6 +6,7 @@
 #include <string>
 
 #include "text/codec.h"
+#include "support/test_text.h"
 
 using verlo::edit::GlyphCache;
 using verlo::edit::GlyphEntry;
@@ -14,7 +15,7 @@ using verlo::edit::Writing;
 
 namespace {
 
-std::string sjis(std::u16string_view text) { return verlo::text::codec::encode(text).bytes; }
+using verlo::test::sjis;
 
 QFont fontOf(const char* family, int pixelSize = 16) {
     QFont font(QString::fromUtf8(family));

@@ -12,6 +12,8 @@
 
 #include "edit/typesetter.h"
 #include "text/codec.h"
+#include "support/qt_helpers.h"
+#include "support/test_text.h"
 
 using verlo::edit::Cell;
 using verlo::edit::Typesetter;
@@ -19,13 +21,9 @@ using verlo::edit::Writing;
 
 namespace {
 
-std::string sjis(std::u16string_view text) { return verlo::text::codec::encode(text).bytes; }
+using verlo::test::sjis;
 
-QFont ipaGothic(int pixelSize) {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
+using verlo::test::ipaGothic;
 
 // One line painted alone: black on white, the line's box starting at the image's edge
 // (top-left in horizontal writing, top-right in vertical writing).
@@ -189,9 +187,7 @@ TEST(GlyphPaint, JapaneseComesFromAFallbackWhenTheFontLacksIt) {
 // ink of every line stays inside its own line box (so nothing spills into the next line
 // or column). The pictures are kept in the build folder for looking at.
 TEST(GlyphPaint, EveryLineOfNekoStaysInItsBox) {
-    QFile file(QStringLiteral(VERLO_TEST_DATA_DIR "/neko.txt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string text = file.readAll().toStdString();
+    const std::string text = verlo::test::sampleText();
     for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
         Typesetter t(ipaGothic(20), w);
         const bool vertical = w == Writing::Vertical;

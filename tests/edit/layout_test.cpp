@@ -9,6 +9,7 @@
 
 #include "text/codec.h"
 #include "text/document.h"
+#include "support/qt_helpers.h"
 
 using verlo::edit::Layout;
 using verlo::edit::Writing;
@@ -17,11 +18,7 @@ using verlo::text::EditKind;
 
 namespace {
 
-QFont ipaGothic(int pixelSize) {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
+using verlo::test::ipaGothic;
 
 void expectSameLines(Layout& kept, Document& doc, Writing writing, float width) {
     bool upstream = false;

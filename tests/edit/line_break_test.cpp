@@ -9,6 +9,7 @@
 
 #include "text/codec.h"
 #include "text/cp932.h"
+#include "support/test_text.h"
 
 using verlo::edit::Cell;
 namespace lb = verlo::edit::line_break;
@@ -17,11 +18,7 @@ namespace cp932 = verlo::text::cp932;
 
 namespace {
 
-std::string sjis(std::u16string_view text) {
-    auto r = codec::encode(text);
-    EXPECT_TRUE(r.ok());
-    return r.bytes;
-}
+using verlo::test::sjis;
 
 std::vector<Cell> cellsOf(const std::string& p) {
     std::vector<Cell> cells;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "text/codec.h"
+#include "support/test_text.h"
 
 using verlo::edit::Selection;
 using verlo::text::Change;
@@ -16,7 +17,7 @@ using verlo::text::EditKind;
 
 namespace {
 
-std::string sjis(std::u16string_view text) { return verlo::text::codec::encode(text).bytes; }
+using verlo::test::sjis;
 
 // A document whose changes reach a selection, as the control's listener passes them on.
 struct Fixture : DocumentListener {

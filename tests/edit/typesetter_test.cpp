@@ -13,6 +13,8 @@
 
 #include "text/codec.h"
 #include "text/cp932.h"
+#include "support/qt_helpers.h"
+#include "support/test_text.h"
 
 using verlo::edit::Cell;
 using verlo::edit::Typesetter;
@@ -21,13 +23,9 @@ namespace codec = verlo::text::codec;
 
 namespace {
 
-std::string sjis(std::u16string_view text) { return codec::encode(text).bytes; }
+using verlo::test::sjis;
 
-QFont ipaGothic(int pixelSize) {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
+using verlo::test::ipaGothic;
 
 std::vector<Cell> cellsOf(const Typesetter& t, const std::string& p) {
     std::vector<Cell> cells;
@@ -35,11 +33,6 @@ std::vector<Cell> cellsOf(const Typesetter& t, const std::string& p) {
     return cells;
 }
 
-std::string neko() {
-    QFile file(QStringLiteral(VERLO_TEST_DATA_DIR "/neko.txt"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll().toStdString();
-}
 
 std::vector<std::string> paragraphsOf(const std::string& text) {
     std::vector<std::string> out;
@@ -98,7 +91,7 @@ TEST(Typesetter, FullWidthAdvanceIsWhatTheScreenMeasures) {
 }
 
 TEST(Typesetter, AdvancesAreWholePixels) {
-    const std::string text = neko();
+    const std::string text = verlo::test::sampleText();
     for (int px : {13, 15}) {
         for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
             Typesetter t(ipaGothic(px), w);
@@ -204,7 +197,7 @@ TEST(Typesetter, LatinTurnsInVerticalWritingWithItsOwnAdvance) {
 }
 
 TEST(Typesetter, PaintsEveryNekoLineWithInk) {
-    const std::string text = neko();
+    const std::string text = verlo::test::sampleText();
     for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
         Typesetter t(ipaGothic(16), w);
         for (const std::string& p : paragraphsOf(text)) {

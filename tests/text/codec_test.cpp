@@ -8,6 +8,7 @@
 #include <string>
 
 #include "text/cp932.h"
+#include "support/test_text.h"
 
 namespace codec = verlo::text::codec;
 namespace cp932 = verlo::text::cp932;
@@ -227,12 +228,7 @@ TEST(Codec, RandomBytesRoundTripOneCodePointPerCharacter) {
 
 TEST(Codec, DecodesTheSampleText) {
     // The sample decodes without one invalid mark and comes back byte for byte.
-    FILE* f = std::fopen(VERLO_TEST_DATA_DIR "/neko.txt", "rb");
-    ASSERT_NE(f, nullptr);
-    std::string bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-    std::fclose(f);
+    const std::string bytes = verlo::test::sampleText();
     ASSERT_FALSE(bytes.empty());
     const auto text = codec::decodeUtf32(bytes);
     for (char32_t c : text) ASSERT_FALSE(codec::isInvalidByteMark(c));
