@@ -36,7 +36,7 @@ int WindowFit::lineMeasure(const QFont& font) {
 }
 
 int WindowFit::columnMeasure(const QFont& font) {
-    return QFontMetrics(font).height();
+    return QFontMetrics(font).horizontalAdvance(QStringLiteral("０"));
 }
 
 void WindowFit::fitWidth() { fit(Qt::Horizontal); }

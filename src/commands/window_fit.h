@@ -1,10 +1,9 @@
 // Fitting the main window to a number of full-width characters.
 //
 // "行を調節" (F7) sets the client width to the advance of "１" × Gyou + 25 pixels, "列を調節"
-// (F8) the client height to the font's line height (the height of one row of text, which
-// the edit control also gives each character down a column) × Retsu + 25 pixels, both
+// (F8) the client height to the extent of "０" down a column × Retsu + 25 pixels, both
 // measured in the edit control's font as the screen draws it, whatever the writing
-// direction. The 25 pixels
+// direction. Japanese is set solid, so that extent is one em, the advance of "０". The 25 pixels
 // are the control's frame, scroll bar and margins, once; the control lays its text out so
 // that such a client holds exactly that many full-width characters per line (or column).
 // The client area is the part of the window below the menu bar that the control fills.
@@ -43,7 +42,7 @@ public:
     static int clientExtent(int measure, std::int32_t count);
 
     // The extent of one full-width character in a font as the screen draws it: the
-    // advance of "１" along a line, the font's line height along a column.
+    // advance of "１" along a line, of "０" down a column (one em each).
     static int lineMeasure(const QFont& font);
     static int columnMeasure(const QFont& font);
 

@@ -3,7 +3,6 @@
 #include <unicode/uchar.h>
 
 #include <QFontInfo>
-#include <QFontMetrics>
 
 #include <algorithm>
 #include <cmath>
@@ -30,13 +29,12 @@ GlyphCache::GlyphCache(const QFont& font, Writing writing)
       writing_(writing),
       emPixels_(fonts_.face(0).raw.isValid() ? static_cast<float>(fonts_.face(0).raw.pixelSize())
                                              : static_cast<float>(QFontInfo(font).pixelSize())) {
-    if (writing_ == Writing::Horizontal) {
-        int face = fonts_.faceFor(U'\uFF11');
-        if (face < 0) face = 0;
-        fullWidthAdvance_ = std::max(1, roundToInt(fonts_.horizontalAdvance(face, fonts_.glyphIndex(face, U'\uFF11'))));
-        return;
-    }
-    fullWidthAdvance_ = std::max(1, QFontMetrics(font).height());
+    // Japanese is set solid: a full-width character takes one em along a line and down a
+    // column alike, the advance of "１" in whole pixels.
+    int face = fonts_.faceFor(U'\uFF11');
+    if (face < 0) face = 0;
+    fullWidthAdvance_ = std::max(1, roundToInt(fonts_.horizontalAdvance(face, fonts_.glyphIndex(face, U'\uFF11'))));
+    if (writing_ == Writing::Horizontal) return;
     for (int d = 0; d < 10; ++d) {
         const char32_t c = U'0' + static_cast<char32_t>(d);
         int face = fonts_.faceFor(c);

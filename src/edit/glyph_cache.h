@@ -45,7 +45,7 @@ public:
     GlyphCache(const QFont& font, Writing writing);
 
     // The cell of a full-width character along the inline axis, whole pixels: the advance
-    // of "１" as it is drawn in horizontal writing, the font's height in vertical writing.
+    // of "１" as it is drawn, in both directions (one em, set solid).
     int fullWidthAdvance() const { return fullWidthAdvance_; }
     // A tab's cell: two full-width cells (four half-width spaces in a Japanese fixed-pitch face).
     int tabAdvance() const { return 2 * fullWidthAdvance_; }

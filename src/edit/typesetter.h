@@ -45,8 +45,8 @@ public:
     // Pitch from one line to the next along the block axis (line height in horizontal
     // writing, column width in vertical writing), whole pixels.
     int linePitch() const;
-    // Inline advance of a full-width character (the cell of "１" in horizontal writing,
-    // of "０" in vertical writing), whole pixels: what the window-fitting commands measure.
+    // Inline advance of a full-width character, whole pixels: the advance of "１", one em
+    // in both directions (Japanese is set solid). What the window-fitting commands measure.
     int fullWidthAdvance() const;
 
     // The cells of a paragraph (its bytes without the line break), appended to out after

@@ -64,18 +64,21 @@ TEST(Typesetter, CellsFollowCharacterBoundaries) {
     EXPECT_TRUE(cellsOf(t, "").empty());
 }
 
-TEST(Typesetter, FullWidthAdvanceIsWhatTheScreenMeasures) {
-    for (int px : {13, 16, 21}) {
-        const QFont font = ipaGothic(px);
+// Set solid: one em per full-width character along a line and down a column alike.
+TEST(Typesetter, FullWidthAdvanceIsOneEmInBothDirections) {
+    for (const QFont& font : {ipaGothic(13), ipaGothic(16), ipaGothic(21), verlo::test::ipaMincho(24),
+                              verlo::test::ipaMincho(40)}) {
         const QFontMetrics metrics(font);
         Typesetter h(font, Writing::Horizontal);
         Typesetter v(font, Writing::Vertical);
-        EXPECT_EQ(h.fullWidthAdvance(), metrics.horizontalAdvance(QString::fromUtf8("１")));
-        EXPECT_EQ(v.fullWidthAdvance(), metrics.height());
+        const std::string what = font.family().toStdString() + " " + std::to_string(font.pixelSize());
+        EXPECT_EQ(h.fullWidthAdvance(), font.pixelSize()) << what;
+        EXPECT_EQ(h.fullWidthAdvance(), metrics.horizontalAdvance(QString::fromUtf8("１"))) << what;
+        EXPECT_EQ(v.fullWidthAdvance(), h.fullWidthAdvance()) << what;
         // Every full-width character takes exactly that cell, in both directions.
         for (Typesetter* t : {&h, &v}) {
-            for (const Cell& c : cellsOf(*t, sjis(u"１０あ漢「」、。ー　ぁ")))
-                EXPECT_EQ(c.advance, static_cast<float>(t->fullWidthAdvance())) << px << " " << c.offset;
+            for (const Cell& c : cellsOf(*t, sjis(u"１０あ漢「」、。ー　ぁ―…")))
+                EXPECT_EQ(c.advance, static_cast<float>(t->fullWidthAdvance())) << what << " " << c.offset;
         }
         EXPECT_GT(h.linePitch(), metrics.height());
         EXPECT_GT(v.linePitch(), metrics.height());

@@ -19,4 +19,11 @@ inline QFont ipaGothic(int pixelSize) {
     return font;
 }
 
+// IPA Mincho at a pixel size, for what must hold in more than one face.
+inline QFont ipaMincho(int pixelSize) {
+    QFont font(QStringLiteral("IPAMincho"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
 }  // namespace verlo::test
