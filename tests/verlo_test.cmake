@@ -1,3 +1,10 @@
+# What the sanitizers are told in every test (and in the programs a test starts, which inherit
+# it): leaks are reported, except the ones tests/lsan.supp names, which are not in our code.
+set(VERLO_SANITIZER_ENVIRONMENT
+  "ASAN_OPTIONS=detect_leaks=1"
+  "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+  "UBSAN_OPTIONS=print_stacktrace=1")
+
 # verlo_add_test(<name> [QT] SOURCES <files...> LIBS <targets...>)
 # One test executable per class or module; ctest runs it whole.
 # QT: the test gets a QApplication (offscreen platform) before the first test runs.
@@ -19,5 +26,5 @@ function(verlo_add_test name)
     VERLO_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${VERLO_SANITIZER_ENVIRONMENT}")
 endfunction()

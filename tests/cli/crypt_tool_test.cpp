@@ -70,7 +70,7 @@ int exitStatus(int waitStatus) { return WIFEXITED(waitStatus) ? WEXITSTATUS(wait
 class CryptCommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(kVerlo)) GTEST_SKIP() << kVerlo << " is not built yet";
+        ASSERT_TRUE(fs::exists(kVerlo)) << kVerlo << " is missing: the build makes it before this test";
         char pattern[] = "/tmp/verlo-cli-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
