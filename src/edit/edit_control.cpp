@@ -73,6 +73,7 @@ void EditControl::Impl::documentChanged(const text::Change& c) {
     sel.documentChanged(c);
     updateScrollBars();
     q->viewport()->update();
+    access.changed(c);
     if (editDepth > 0) {
         changePending = true;
     } else {
@@ -157,7 +158,10 @@ QRectF EditControl::Impl::caretRect() {
 
 void EditControl::Impl::ensureCaretVisible() {
     updateScrollBars();
-    const std::size_t line = caretLine();
+    scrollToLine(caretLine());
+}
+
+void EditControl::Impl::scrollToLine(std::size_t line) {
     const std::size_t first = firstLine();
     const std::size_t page = static_cast<std::size_t>(geo.linesPerPage());
     if (line < first)
@@ -179,6 +183,7 @@ void EditControl::Impl::caretMoved() {
     restartBlink();
     q->viewport()->update();
     if (q->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    access.caretMoved();
 }
 
 void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool up) {
@@ -230,6 +235,7 @@ EditControl::EditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std::
     d->autoScroll.setInterval(50);
     d->autoScroll.callOnTimeout(this, [this] { d->dragTo(d->dragPoint); });
     d->updateScrollBars();
+    installAccessibleEditFactory();
 }
 
 EditControl::~EditControl() = default;

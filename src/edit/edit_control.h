@@ -141,6 +141,7 @@ public:
     struct Impl;
 
 private:
+    friend class AccessibleEdit;
     std::unique_ptr<Impl> d;
 };
 

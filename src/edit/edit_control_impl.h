@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <string>
 
+#include "edit/accessible_edit.h"
 #include "edit/edit_control.h"
 #include "edit/key_map.h"
 #include "edit/layout.h"
@@ -91,6 +92,7 @@ struct EditControl::Impl : text::DocumentListener {
 
     // ---- document listener
     void documentChanged(const text::Change& change) override;
+    void documentWillChange(std::size_t pos, std::size_t len) override { access.willChange(pos, len); }
 
     // Full-width advances measured in the direction not shown.
     struct Measured {
@@ -111,6 +113,7 @@ struct EditControl::Impl : text::DocumentListener {
     std::size_t caretLine();
     QRectF caretRect();        // viewport coordinates; empty when the caret is off view
     void ensureCaretVisible();
+    void scrollToLine(std::size_t line);  // the least scrolling that shows the laid-out line
     void caretMoved();         // repaint, restart the blink, tell the input method
     void restartBlink();
     void paint(QPainter& p, const QRect& exposed);
@@ -148,6 +151,12 @@ struct EditControl::Impl : text::DocumentListener {
     void surrounding(std::size_t* from, std::size_t* to);
     std::size_t utf16Length(std::size_t from, std::size_t to) const;
     std::size_t posFromUtf16(std::size_t from, std::size_t to, std::ptrdiff_t units) const;
+
+    // ---- assistive technology (accessible_edit.cpp)
+    EditAccess access{*this};
+    // The box of the character at pos (a line break's narrow box; an empty one at the end of
+    // the text), viewport coordinates, also when it is off view.
+    QRectF charBox(std::size_t pos);
 };
 
 // Counts the edit's nesting; the outermost end emits the pending changed().

@@ -45,6 +45,7 @@ struct Document::Impl {
         std::size_t first = pos == 0 ? 1 : lines.upperBound(pos - 1);
         const std::size_t past = lines.upperBound(pos + len);
         const bool startedAtPos = first < past && lines.start(first) == pos;
+        if (listener) listener->documentWillChange(pos, len);
 
         if (pos == 0 && len == bytes.size()) {
             bytes.assign(in.data(), in.size());

@@ -35,11 +35,16 @@ struct Change {
 };
 
 // Told of every change after it is applied. It must not change the document from
-// within documentChanged (it may read it).
+// within documentChanged or documentWillChange (it may read it).
 class DocumentListener {
 public:
     virtual ~DocumentListener() = default;
     virtual void documentChanged(const Change& change) = 0;
+    // Told just before the bytes [pos, pos + len) are replaced (the text is still the old one).
+    virtual void documentWillChange(std::size_t pos, std::size_t len) {
+        (void)pos;
+        (void)len;
+    }
 };
 
 // How a change enters the undo history (the full rules are in undo_history.h).
