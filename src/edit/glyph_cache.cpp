@@ -35,13 +35,13 @@ GlyphCache::GlyphCache(const QFont& font, Writing writing)
     if (face < 0) face = 0;
     fullWidthAdvance_ = std::max(1, roundToInt(fonts_.horizontalAdvance(face, fonts_.glyphIndex(face, U'\uFF11'))));
     if (writing_ == Writing::Horizontal) return;
-    for (int d = 0; d < 10; ++d) {
-        const char32_t c = U'0' + static_cast<char32_t>(d);
-        int face = fonts_.faceFor(c);
-        if (face < 0) face = 0;
-        const std::uint32_t glyph = fonts_.glyphIndex(face, c);
-        digits_[static_cast<std::size_t>(d)] = {static_cast<std::uint16_t>(glyph), static_cast<std::uint8_t>(face),
-                                                fonts_.horizontalAdvance(face, glyph)};
+    for (std::size_t i = 0; i < kNarrow.size(); ++i) {
+        const auto c = static_cast<char32_t>(kNarrow[i]);
+        int narrowFace = fonts_.faceFor(c);
+        if (narrowFace < 0) narrowFace = 0;
+        const std::uint32_t glyph = fonts_.glyphIndex(narrowFace, c);
+        narrow_[i] = {static_cast<std::uint16_t>(glyph), static_cast<std::uint8_t>(narrowFace),
+                      fonts_.horizontalAdvance(narrowFace, glyph)};
     }
 }
 

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "edit/glyph_fonts.h"
 #include "edit/typesetter.h"
@@ -66,14 +67,15 @@ public:
         return e;
     }
 
-    // The ASCII digits drawn side by side in one upright cell (vertical writing): their
-    // horizontal glyphs and advances.
-    struct Digit {
+    // The narrow characters drawn side by side in one upright cell in vertical writing
+    // (digits, and the ! and ? that stand for a pair of ！ and ？): their horizontal glyphs
+    // and advances. c is one of 0-9 ! ?.
+    struct Narrow {
         std::uint16_t glyph = 0;
         std::uint8_t face = 0;
         float advance = 0;
     };
-    const Digit& digit(int d) const { return digits_[static_cast<std::size_t>(d)]; }
+    const Narrow& narrow(char c) const { return narrow_[narrowIndex(c)]; }
 
     GlyphFonts& fonts() { return fonts_; }
     Writing writing() const { return writing_; }
@@ -89,7 +91,9 @@ private:
     int fullWidthAdvance_ = 1;
     float emPixels_;
     std::array<std::unique_ptr<Page>, 256> pages_;
-    std::array<Digit, 10> digits_{};
+    static constexpr std::string_view kNarrow = "0123456789!?";
+    static std::size_t narrowIndex(char c) { return c == '!' ? 10 : c == '?' ? 11 : static_cast<std::size_t>(c - '0'); }
+    std::array<Narrow, kNarrow.size()> narrow_{};
 };
 
 }  // namespace verlo::edit

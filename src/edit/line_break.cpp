@@ -72,13 +72,24 @@ const Table& table() {
 
 std::uint8_t propertiesOf(const char* p, std::size_t length) {
     const auto b0 = static_cast<std::uint8_t>(p[0]);
-    if (length == 2) {
-        const auto b1 = static_cast<std::uint8_t>(p[1]);
+    if (length >= 2) {
         // Two ASCII digits standing side by side in one vertical cell are one word piece.
         if (b0 < 0x80) return kWord;
-        return table()[b0 << 8 | b1];
+        return table()[b0 << 8 | static_cast<std::uint8_t>(p[1])];
     }
     return table()[b0];
+}
+
+std::uint8_t propertiesOf(std::string_view paragraph, const Cell& cell) {
+    return propertiesOf(paragraph.data() + cell.offset, cell.length);
+}
+
+std::uint8_t beforeBreak(std::string_view paragraph, const Cell& before, std::uint8_t beforeProps,
+                         const Cell& after, std::uint8_t afterProps) {
+    if (!(beforeProps & afterProps & kInseparable)) return beforeProps;
+    const bool same = before.length == after.length &&
+                      paragraph.substr(before.offset, before.length) == paragraph.substr(after.offset, after.length);
+    return same ? beforeProps : static_cast<std::uint8_t>(beforeProps & ~kInseparable);
 }
 
 void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float width,
@@ -87,13 +98,7 @@ void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float widt
     lineStarts.push_back(0);
     const std::size_t n = cells.size();
     if (n == 0) return;
-    const Table& props = table();
-    auto propsAt = [&](std::size_t i) -> std::uint8_t {
-        const Cell& c = cells[i];
-        const auto* p = reinterpret_cast<const std::uint8_t*>(paragraph.data()) + c.offset;
-        if (c.length == 2) return p[0] < 0x80 ? std::uint8_t(kWord) : props[p[0] << 8 | p[1]];
-        return props[p[0]];
-    };
+    auto propsAt = [&](std::size_t i) -> std::uint8_t { return propertiesOf(paragraph, cells[i]); };
 
     std::size_t start = 0;  // first cell of the line being filled
     float extent = 0;       // advances of cells [start, i)
@@ -120,7 +125,7 @@ void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float widt
             std::uint8_t after = pi;
             for (std::size_t j = i; j > start; --j) {
                 const std::uint8_t before = propsAt(j - 1);
-                if (allowed(before, after)) return j;
+                if (allowed(beforeBreak(paragraph, cells[j - 1], before, cells[j], after), after)) return j;
                 after = before;
             }
             return 0;

@@ -19,7 +19,8 @@ enum Property : std::uint8_t {
     kNoEnd = 2,        // may not end a line: 「『（ ...
     kWord = 4,         // part of a Latin word (non-space ASCII): no break between two of them
     kSpace = 8,        // an ASCII space: attaches to what precedes it and may hang past the end
-    kInseparable = 16, // ―…‥: no break between two of them
+    kInseparable = 16, // ―—…‥: no break inside a run of the same one (――, ……), though
+                       // between two different ones (…‥) a line may break
     kLooseStart = 32   // with kNoStart: small kana, ー and the iteration marks, which the looser
                        // rules let begin a line when nothing else would keep a word whole
 };
@@ -27,13 +28,18 @@ enum Property : std::uint8_t {
 // The break properties of the character whose bytes start at p[0] (length 1 or 2).
 std::uint8_t propertiesOf(const char* p, std::size_t length);
 
-// Properties of a cell of a paragraph (a cell of two digits counts as one word character).
-inline std::uint8_t propertiesOf(std::string_view paragraph, const Cell& cell) {
-    return propertiesOf(paragraph.data() + cell.offset, cell.length);
-}
+// Properties of a cell of a paragraph: a cell of two digits counts as one word character,
+// a cell of two characters standing side by side (！？) as its first.
+std::uint8_t propertiesOf(std::string_view paragraph, const Cell& cell);
+
+// The properties of the cell before a possible break, as the rules below compare them with
+// those of the cell after it: a dash or ellipsis holds on to the next cell only when that
+// is the same character.
+std::uint8_t beforeBreak(std::string_view paragraph, const Cell& before, std::uint8_t beforeProps,
+                         const Cell& after, std::uint8_t afterProps);
 
 // True when a line may end between a character with properties `before` and one with
-// `after`, under the full rules.
+// `after`, under the full rules (`before` as beforeBreak gives it).
 constexpr bool mayBreak(std::uint8_t before, std::uint8_t after) {
     if (after & kNoStart) return false;
     if (before & kNoEnd) return false;

@@ -41,6 +41,19 @@ bool standsUpright(std::string_view p, std::size_t prevStart, std::size_t start,
     return true;
 }
 
+// ！ or ？ (CP932 81 49, 81 48) at p, with `available` bytes left.
+bool isExclamationOrQuestion(const std::uint8_t* p, std::size_t available) {
+    return available >= 2 && p[0] == 0x81 && (p[1] == 0x49 || p[1] == 0x48);
+}
+
+// True when the character at i is the first of exactly two of ！？ in a row (！！ ！？ ？！ ？？),
+// which stand upright side by side in one vertical cell; a longer run is set one by one.
+bool startsPair(const std::uint8_t* p, std::size_t n, std::size_t prevStart, std::size_t i) {
+    return isExclamationOrQuestion(p + i, n - i) && i + 4 <= n && isExclamationOrQuestion(p + i + 2, n - i - 2) &&
+           !isExclamationOrQuestion(p + i + 4, n - i - 4) &&
+           (prevStart == kNone || !isExclamationOrQuestion(p + prevStart, n - prevStart));
+}
+
 }  // namespace
 
 struct Typesetter::Impl {
@@ -96,7 +109,8 @@ struct Typesetter::Impl {
     // strike-out along the pen's way.
     float place(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first, std::size_t last,
                 const Frame& at);
-    void placeDigits(const std::uint8_t* c, const Cell& cell, float pen, const Frame& at);
+    // Narrow characters (digits, ! and ?) upright side by side, centred in one vertical cell.
+    void placeSideBySide(std::string_view narrow, const Cell& cell, float pen, const Frame& at);
     void drawRuns(QPainter& painter, const Frame& at);
     void drawMarks(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells, const Frame& at,
                    const QColor& color);
@@ -133,6 +147,12 @@ void Typesetter::cells(std::string_view paragraph, std::vector<Cell>& out) const
     std::size_t prevStart = kNone;
     std::size_t i = 0;
     while (i < n) {
+        if (vertical && startsPair(p, n, prevStart, i)) {
+            out.push_back({static_cast<std::uint32_t>(i), 4, static_cast<float>(d->fullWidth)});
+            prevStart = i;
+            i += 4;
+            continue;
+        }
         if (vertical && isDigit(p[i])) {
             std::size_t end = i + 1;
             while (end < n && end - i < 3 && isDigit(p[end])) ++end;
@@ -194,9 +214,15 @@ float Typesetter::Impl::place(std::string_view paragraph, const std::vector<Cell
     for (std::size_t k = first; k < last; ++k) {
         const Cell& cell = cells[k];
         const std::uint8_t* c = p + cell.offset;
+        if (vertical && cell.length == 4) {  // a pair of ！？
+            const char pair[2] = {c[1] == 0x49 ? '!' : '?', c[3] == 0x49 ? '!' : '?'};
+            placeSideBySide(std::string_view(pair, 2), cell, pen, at);
+            pen += cell.advance;
+            continue;
+        }
         if (vertical && isDigit(c[0]) &&
             standsUpright(paragraph, k > 0 ? cells[k - 1].offset : kNone, cell.offset, cell.offset + cell.length)) {
-            placeDigits(c, cell, pen, at);
+            placeSideBySide(paragraph.substr(cell.offset, cell.length), cell, pen, at);
             pen += cell.advance;
             continue;
         }
@@ -223,16 +249,15 @@ float Typesetter::Impl::place(std::string_view paragraph, const std::vector<Cell
     return pen;
 }
 
-void Typesetter::Impl::placeDigits(const std::uint8_t* c, const Cell& cell, float pen, const Frame& at) {
-    // One or two digits side by side, upright and centred in the cell.
+void Typesetter::Impl::placeSideBySide(std::string_view narrow, const Cell& cell, float pen, const Frame& at) {
     float width = 0;
-    for (std::uint32_t j = 0; j < cell.length; ++j) width += cache.digit(c[j] - '0').advance;
+    for (char c : narrow) width += cache.narrow(c).advance;
     float x = at.centre - width / 2;
-    for (std::uint32_t j = 0; j < cell.length; ++j) {
-        const GlyphCache::Digit& digit = cache.digit(c[j] - '0');
-        const float y = at.top + pen + cell.advance / 2 + cache.fonts().face(digit.face).emCentre;
-        runOf(upright, digit.face).add(digit.glyph, QPointF(std::round(x), std::round(y)));
-        x += digit.advance;
+    for (char c : narrow) {
+        const GlyphCache::Narrow& glyph = cache.narrow(c);
+        const float y = at.top + pen + cell.advance / 2 + cache.fonts().face(glyph.face).emCentre;
+        runOf(upright, glyph.face).add(glyph.glyph, QPointF(std::round(x), std::round(y)));
+        x += glyph.advance;
     }
 }
 

@@ -1,8 +1,8 @@
 // Setting one paragraph of CP932 text in one font, in horizontal or vertical writing.
 //
 // The code page holds no combining marks and no complex scripts, so a paragraph is a row
-// of cells, one per character (or one per pair of ASCII digits standing side by side in a
-// vertical column), each with an advance along the inline axis taken from a per-font glyph
+// of cells, one per character (or one per pair of ASCII digits, or of ！ and ？, standing
+// side by side in a vertical column), each with an advance along the inline axis taken from a per-font glyph
 // cache filled once per distinct character. Wrapping reads only advances; shaping never
 // runs per keystroke.
 //
@@ -28,7 +28,7 @@ enum class Writing { Horizontal, Vertical };
 
 struct Cell {
     std::uint32_t offset = 0;  // byte offset of the cell's first character in the paragraph
-    std::uint32_t length = 0;  // bytes covered (1 to 4: a character, or two digits in one cell)
+    std::uint32_t length = 0;  // bytes covered (1 to 4: a character, or two digits or ！？ in one cell)
     float advance = 0;         // extent along the inline axis, pixels
 };
 

@@ -135,25 +135,29 @@ TEST(GlyphPaint, OpeningBracketTurnsInVerticalWriting) {
     EXPECT_LT(close.left(), v.pitch / 2);
 }
 
-TEST(GlyphPaint, PairedDigitsStandUprightSideBySide) {
-    const Painted v = paint(Writing::Vertical, sjis(u"月12日"));
-    const QRect cell = v.cellBox(1);
-    const QRect ink = v.ink(cell);
-    ASSERT_FALSE(ink.isNull());
-    // Upright digits are taller than wide each, two of them side by side about square,
-    // centred on the column.
-    EXPECT_GT(ink.width(), ink.height() / 2);
-    EXPECT_NEAR(ink.center().x(), v.pitch / 2, 3);
-    // Two separate ink runs across the cell's middle row.
-    int runs = 0;
-    bool inInk = false;
-    const int y = ink.center().y();
-    for (int x = 0; x < v.pitch; ++x) {
-        const bool dark = qGray(v.image.pixel(x, y)) < 140;
-        if (dark && !inInk) ++runs;
-        inInk = dark;
+TEST(GlyphPaint, PairedDigitsAndExclamationsStandUprightSideBySide) {
+    for (std::u16string_view text : {u"月12日", u"な！？と", u"な！！と", u"な？？と"}) {
+        const std::string what(text.begin(), text.end());
+        const Painted v = paint(Writing::Vertical, sjis(text));
+        ASSERT_EQ(v.cells.size(), 3u) << what.size();
+        const QRect cell = v.cellBox(1);
+        const QRect ink = v.ink(cell);
+        ASSERT_FALSE(ink.isNull());
+        // Upright, each taller than wide; two of them side by side no narrower than half
+        // their height, centred on the column.
+        EXPECT_GT(ink.width(), ink.height() / 2) << what.size();
+        EXPECT_NEAR(ink.center().x(), v.pitch / 2, 3) << what.size();
+        // Two separate ink runs across the cell, a little below its middle row.
+        int runs = 0;
+        bool inInk = false;
+        const int y = ink.center().y() + ink.height() / 8;
+        for (int x = 0; x < v.pitch; ++x) {
+            const bool dark = qGray(v.image.pixel(x, y)) < 140;
+            if (dark && !inInk) ++runs;
+            inInk = dark;
+        }
+        EXPECT_GE(runs, 2) << what.size();
     }
-    EXPECT_GE(runs, 2);
 }
 
 TEST(GlyphPaint, InvalidBytesShowAMark) {

@@ -121,9 +121,20 @@ TEST(LineBreak, LooserRulesKeepALatinWordWholeBeforeARunOfSmallKana) {
     EXPECT_EQ(wrap(sjis(u"あいうぁえ"), 30), (Starts{0, 2}));
 }
 
-TEST(LineBreak, DashesAndEllipsesStayTogether) {
-    EXPECT_EQ(wrap(sjis(u"あいう……"), 40), (Starts{0, 3}));
-    EXPECT_EQ(wrap(sjis(u"あいう――え"), 40), (Starts{0, 3}));
+// A run of the same dash or ellipsis is never split; between two different ones a line may end.
+TEST(LineBreak, DashesAndEllipsesStayTogetherWithTheirOwnKind) {
+    const struct {
+        std::u16string_view text;
+        Starts starts;
+    } cases[] = {
+        {u"あいう……", {0, 3}},        // …… at a line end goes down whole
+        {u"あいう――え", {0, 3}},      // ―― is not split across lines
+        {u"あいう‥‥", {0, 3}},
+        {u"あいう…‥え", {0, 4}},      // …‥ may be parted
+        {u"あいう―…", {0, 4}},
+        {u"あ――――――", {0, 1, 5}},  // a run longer than a line still breaks
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(wrap(sjis(cases[i].text), 40), cases[i].starts) << i;
 }
 
 TEST(LineBreak, ACellWiderThanTheLineStandsAlone) {

@@ -166,6 +166,34 @@ TEST(Typesetter, TwoDigitsStandSideBySideInVerticalWriting) {
     EXPECT_EQ(cellsOf(h, "12").size(), 2u);
 }
 
+// Two of ！？ in a row share one upright cell in vertical writing; one alone or three stay
+// one to a cell, and the pair, like ！ itself, never begins a column.
+TEST(Typesetter, ExclamationAndQuestionPairsShareACellInVerticalWriting) {
+    Typesetter v(ipaGothic(16), Writing::Vertical);
+    Typesetter h(ipaGothic(16), Writing::Horizontal);
+    const struct {
+        std::u16string_view text;
+        std::size_t vertical;  // cells
+    } cases[] = {{u"な！！", 2}, {u"な！？", 2}, {u"な？！", 2}, {u"な？？", 2}, {u"な！", 2},
+                 {u"な！！！", 4}, {u"！？な！", 3}, {u"!?", 2}, {u"！？！？", 4}};
+    for (const auto& c : cases) {
+        const std::string p = sjis(c.text);
+        const std::string what = std::to_string(c.vertical) + " of " + std::to_string(p.size());
+        const std::vector<Cell> cells = cellsOf(v, p);
+        EXPECT_EQ(cells.size(), c.vertical) << what;
+        for (const Cell& cell : cells) {
+            if (cell.length > 1) {
+                EXPECT_EQ(cell.advance, static_cast<float>(v.fullWidthAdvance())) << what;
+            }
+        }
+        EXPECT_EQ(cellsOf(h, p).size(), verlo::text::cp932::countChars(p)) << what;
+    }
+    const std::string p = sjis(u"あいうえ！？");
+    std::vector<std::uint32_t> starts;
+    v.wrap(p, cellsOf(v, p), static_cast<float>(v.fullWidthAdvance() * 4), starts);
+    EXPECT_EQ(starts, (std::vector<std::uint32_t>{0, 3}));
+}
+
 TEST(Typesetter, BytesThatAreNotTextTakeOneCellEach) {
     for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
         Typesetter t(ipaGothic(16), w);
