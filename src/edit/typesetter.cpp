@@ -5,6 +5,7 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QString>
+#include <QTransform>
 #include <cmath>
 
 #include "edit/glyph_cache.h"
@@ -54,6 +55,12 @@ bool startsPair(const std::uint8_t* p, std::size_t n, std::size_t prevStart, std
            (prevStart == kNone || !isExclamationOrQuestion(p + prevStart, n - prevStart));
 }
 
+// A horizontal bar ― or a box-drawing line ─ (CP932 81 5C, 84 9F): a run of the same one is
+// drawn as one continuous rule, without the gaps the font leaves at the ends of each glyph.
+bool isRule(const std::uint8_t* c, std::uint32_t length) {
+    return length == 2 && ((c[0] == 0x81 && c[1] == 0x5C) || (c[0] == 0x84 && c[1] == 0x9F));
+}
+
 }  // namespace
 
 struct Typesetter::Impl {
@@ -94,6 +101,17 @@ struct Typesetter::Impl {
         float pen;
     };
     std::vector<MarkAt> pendingMarks;
+    // Runs of the same rule character in the line: the union of their glyphs' ink, on the screen.
+    struct Rule {
+        std::uint8_t trail = 0;  // which rule (the second byte tells them apart)
+        std::size_t lastCell = 0;
+        std::size_t count = 0;
+        QRectF ink;
+    };
+    std::vector<Rule> rules;
+    void noteRule(const std::uint8_t* c, std::size_t cell, const GlyphEntry& e, const QTransform& toScreen,
+                  QPointF origin);
+    void drawRules(QPainter& painter, const QColor& color) const;
 
     // Where a line is painted: its baseline (horizontal writing), the centre of its
     // column (vertical writing), and the corner the inline axis starts from.
@@ -112,6 +130,10 @@ struct Typesetter::Impl {
     // Narrow characters (digits, ! and ?) upright side by side, centred in one vertical cell.
     void placeSideBySide(std::string_view narrow, const Cell& cell, float pen, const Frame& at);
     void drawRuns(QPainter& painter, const Frame& at);
+    // The frame turned glyphs are placed in: x runs down the column, y = 0 on its centre.
+    static QTransform turnedFrame(const Frame& at) {
+        return QTransform().translate(at.centre, at.top).rotate(90);
+    }
     void drawMarks(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells, const Frame& at,
                    const QColor& color);
     void decorate(QPainter& painter, const Frame& at, float pen, const QColor& color) const;
@@ -186,6 +208,7 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
     painter.save();
     painter.setPen(color);
     m.drawRuns(painter, at);
+    m.drawRules(painter, color);
     m.drawMarks(painter, paragraph, cells, at, color);
     m.decorate(painter, at, pen, color);
     painter.restore();
@@ -208,6 +231,7 @@ float Typesetter::Impl::place(std::string_view paragraph, const std::vector<Cell
     for (auto& r : upright) r.clear();
     for (auto& r : turned) r.clear();
     pendingMarks.clear();
+    rules.clear();
     const auto* p = reinterpret_cast<const std::uint8_t*>(paragraph.data());
     const bool vertical = writing == Writing::Vertical;
     float pen = 0;
@@ -228,15 +252,19 @@ float Typesetter::Impl::place(std::string_view paragraph, const std::vector<Cell
         }
         const GlyphEntry& e = cache.at(c, paragraph.size() - cell.offset);
         switch (e.kind) {
-            case GlyphKind::Upright:
-                if (vertical)
-                    runOf(upright, e.face).add(e.glyph, QPointF(at.centre + e.dx, at.top + pen + e.dy));
-                else
-                    runOf(upright, e.face).add(e.glyph, QPointF(at.left + pen + e.dx, at.baseline + e.dy));
+            case GlyphKind::Upright: {
+                const QPointF origin = vertical ? QPointF(at.centre + e.dx, at.top + pen + e.dy)
+                                                : QPointF(at.left + pen + e.dx, at.baseline + e.dy);
+                runOf(upright, e.face).add(e.glyph, origin);
+                if (isRule(c, cell.length)) noteRule(c, k, e, QTransform(), origin);
                 break;
-            case GlyphKind::Turned:
-                runOf(turned, e.face).add(e.glyph, QPointF(pen + e.dx, e.dy));
+            }
+            case GlyphKind::Turned: {
+                const QPointF origin(pen + e.dx, e.dy);
+                runOf(turned, e.face).add(e.glyph, origin);
+                if (isRule(c, cell.length)) noteRule(c, k, e, turnedFrame(at), origin);
                 break;
+            }
             case GlyphKind::Mark:
                 pendingMarks.push_back({k, pen});
                 break;
@@ -266,12 +294,34 @@ void Typesetter::Impl::drawRuns(QPainter& painter, const Frame& at) {
     bool anyTurned = false;
     for (const auto& r : turned) anyTurned = anyTurned || !r.glyphs.empty();
     if (!anyTurned) return;
-    // The turned frame: x runs down the column, y = 0 on its centre.
     painter.save();
-    painter.translate(at.centre, at.top);
-    painter.rotate(90);
+    painter.setTransform(turnedFrame(at), true);
     for (std::size_t f = 0; f < turned.size(); ++f) draw(painter, f, turned[f]);
     painter.restore();
+}
+
+void Typesetter::Impl::noteRule(const std::uint8_t* c, std::size_t cell, const GlyphEntry& e,
+                                const QTransform& toScreen, QPointF origin) {
+    const QRectF ink = toScreen.mapRect(cache.fonts().face(e.face).raw.boundingRect(e.glyph).translated(origin));
+    if (!rules.empty() && rules.back().trail == c[1] && rules.back().lastCell + 1 == cell) {
+        Rule& rule = rules.back();
+        rule.ink |= ink;
+        rule.lastCell = cell;
+        ++rule.count;
+        return;
+    }
+    rules.push_back({c[1], cell, 1, ink});
+}
+
+void Typesetter::Impl::drawRules(QPainter& painter, const QColor& color) const {
+    // Over the glyphs, filling the gaps between them: one rule from the first one's ink to the last one's.
+    for (const Rule& rule : rules) {
+        if (rule.count < 2 || rule.ink.isEmpty()) continue;
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(rule.ink, color);
+        painter.restore();
+    }
 }
 
 void Typesetter::Impl::drawMarks(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells,

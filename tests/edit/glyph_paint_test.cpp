@@ -103,6 +103,35 @@ TEST(GlyphPaint, ProlongedSoundMarkAndDashesRunAlongTheColumn) {
     EXPECT_GT(ink.width(), 2 * ink.height());
 }
 
+// ―― and ── are one continuous rule from the first one's ink to the last one's, in both
+// directions; the ends keep the font's margins.
+TEST(GlyphPaint, RunsOfDashesAreOneContinuousRule) {
+    for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        for (std::u16string_view text : {u"あ――い", u"あ───い"}) {
+            const Painted line = paint(w, sjis(text), 40);
+            const std::size_t last = line.cells.size() - 2;
+            const QRect first = line.ink(line.cellBox(1));
+            const QRect end = line.ink(line.cellBox(last));
+            ASSERT_FALSE(first.isNull());
+            ASSERT_FALSE(end.isNull());
+            const bool vertical = line.vertical;
+            // Along the middle of the rule, from its start to its end, every pixel is ink.
+            const int across = vertical ? first.center().x() : first.center().y();
+            const int from = vertical ? first.top() : first.left();
+            const int to = vertical ? end.bottom() : end.right();
+            int gaps = 0;
+            for (int along = from; along <= to; ++along) {
+                const QRgb pixel = vertical ? line.image.pixel(across, along) : line.image.pixel(along, across);
+                if (qGray(pixel) >= 140) ++gaps;
+            }
+            EXPECT_EQ(gaps, 0) << (vertical ? "vertical " : "horizontal ") << text.size();
+            if (text[1] == u'―') {
+                EXPECT_GT(vertical ? first.top() : first.left(), vertical ? line.cellBox(1).top() : line.cellBox(1).left());
+            }
+        }
+    }
+}
+
 TEST(GlyphPaint, LatinTurnsClockwiseCentredOnTheColumn) {
     // "l" is tall and thin: turned, it lies across... along the column, and its top faces right.
     const Painted v = paint(Writing::Vertical, sjis(u"あlい"));
