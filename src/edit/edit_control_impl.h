@@ -146,6 +146,9 @@ struct EditControl::Impl : text::DocumentListener {
     void dragTo(QPointF viewportPoint);
     void scrollBy(std::ptrdiff_t lines);
     QVariant query(Qt::InputMethodQuery query);
+    // Where the input method is to open its window: below the caret in horizontal writing,
+    // beside a vertical pre-edit on its left, covering none of it (viewport coordinates).
+    QRectF inputRectangle();
     void inputMethod(QInputMethodEvent* e);
     // The paragraph around the caret that the input method sees: [*from, *to).
     void surrounding(std::size_t* from, std::size_t* to);

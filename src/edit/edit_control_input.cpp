@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "edit/edit_control_impl.h"
 #include "edit/key_map.h"
@@ -24,6 +25,9 @@ namespace {
 
 // Bytes of surrounding text offered to the input method on each side of the caret.
 constexpr std::size_t kSurroundingReach = 4096;
+// How far left of a vertical pre-edit the input method's window is asked to open, in ems:
+// about the width of a candidate list.
+constexpr int kCandidateReach = 8;
 
 bool isTextChar(QChar c) { return c.isPrint() || c == QLatin1Char('\t'); }
 
@@ -255,35 +259,44 @@ std::size_t EditControl::Impl::posFromUtf16(std::size_t from, std::size_t to, st
     return from + pos;
 }
 
+QRectF EditControl::Impl::inputRectangle() {
+    syncGeometry();
+    const std::size_t line = caretLine();
+    const double rel = static_cast<double>(line) - static_cast<double>(firstLine());
+    const double u = layout.line(line).inlineOf(sel.caret());
+    std::optional<PreeditLayout> pl;
+    if (!preedit.isEmpty()) {
+        pl.emplace(preedit, layout.typesetter(), font);
+        pl->place(rel, u, geo.wrap);
+    }
+    if (!geo.vertical) {
+        // The caret (in the pre-edit, its cursor): the candidates open below the line.
+        const PreeditLayout::Spot spot = pl ? pl->spotOf(preeditCursor) : PreeditLayout::Spot{rel, u};
+        QRectF box = geo.box(spot.rel, spot.u, spot.u);
+        box.setWidth(1);
+        return box;
+    }
+    // Vertical writing: input methods open their window below the rectangle (above it when
+    // there is no room below), reaching right from its left edge. The rectangle spans the
+    // pre-edit's cells (or the caret's cell) down the columns and lies left of them, on the
+    // side not yet written: the window opens beside the pre-edit on that side and, reaching
+    // past it or not, never over it.
+    const int em = layout.typesetter().fullWidthAdvance();
+    QRectF covered = geo.box(rel, u, u + em);
+    if (pl) {
+        covered = QRectF();
+        for (const PreeditLayout::Segment& seg : pl->segments()) covered |= geo.box(seg.rel, seg.u0, seg.u1);
+    }
+    const double reach = kCandidateReach * em;
+    return QRectF(covered.left() - reach, covered.top(), reach, covered.height());
+}
+
 QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
     switch (what) {
     case Qt::ImEnabled: return true;
     case Qt::ImHints: return static_cast<int>(Qt::ImhMultiLine);
     case Qt::ImFont: return font;
-    case Qt::ImCursorRectangle: {
-        syncGeometry();
-        const std::size_t line = caretLine();
-        const std::size_t first = firstLine();
-        const double rel = static_cast<double>(line) - static_cast<double>(first);
-        double u = layout.line(line).inlineOf(sel.caret());
-        double r = rel;
-        if (!preedit.isEmpty()) {
-            PreeditLayout pl(preedit, layout.typesetter(), font);
-            pl.place(rel, u, geo.wrap);
-            PreeditLayout::Spot spot = pl.spotOf(preeditCursor);
-            r = spot.rel;
-            u = spot.u;
-        }
-        QRectF box = geo.box(r, u, u);
-        if (!geo.vertical) {
-            box.setWidth(1);  // the caret: the candidates open below the line
-        } else {
-            // Flat, at the column's right edge where the clause begins: the candidates
-            // open beside the clause rather than over it.
-            box = QRectF(box.right(), box.top(), geo.pitch, 1);
-        }
-        return box.toAlignedRect().translated(q->viewport()->pos());
-    }
+    case Qt::ImCursorRectangle: return inputRectangle().toAlignedRect().translated(q->viewport()->pos());
     case Qt::ImAnchorRectangle: return query(Qt::ImCursorRectangle);
     case Qt::ImSurroundingText: {
         std::size_t from = 0;

@@ -116,16 +116,19 @@ void EditControl::Impl::paintPreedit(QPainter& p) {
     }
     pl.paint(p, geo, colors);
 
-    // Underline (a side line on the right of a vertical column).
-    QPen pen(textColor);
-    pen.setWidth(1);
-    p.setPen(pen);
-    for (const PreeditLayout::Segment& seg : pl.segments()) {
-        const QRectF box = geo.box(seg.rel, seg.u0, seg.u1);
+    // Each clause underlined on its own (a side line on the right of a vertical column), the
+    // target clause with a heavier line.
+    const int em = layout.typesetter().fullWidthAdvance();
+    const double thin = std::max(1, em / 24);
+    const double thick = std::max(2, em / 10);
+    const auto clauses = PreeditLayout::clauses(preeditFormats, static_cast<int>(preedit.size()));
+    for (const PreeditLayout::Underline& line : pl.underlines(clauses, std::max(2, em / 8))) {
+        const QRectF box = geo.box(line.rel, line.u0, line.u1);
+        const double width = line.target ? thick : thin;
         if (!geo.vertical)
-            p.drawLine(QPointF(box.left(), box.bottom() - 1.5), QPointF(box.right(), box.bottom() - 1.5));
+            p.fillRect(QRectF(box.left(), box.bottom() - 1 - width, box.width(), width), textColor);
         else
-            p.drawLine(QPointF(box.right() - 1.5, box.top()), QPointF(box.right() - 1.5, box.bottom()));
+            p.fillRect(QRectF(box.right() - 1 - width, box.top(), width, box.height()), textColor);
     }
     if (preeditCursorVisible && q->hasFocus() && caretShown) {
         PreeditLayout::Spot spot = pl.spotOf(preeditCursor);

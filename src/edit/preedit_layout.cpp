@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextCharFormat>
 #include <algorithm>
 
 #include "edit/edit_control_impl.h"
@@ -85,6 +86,52 @@ PreeditLayout::Spot PreeditLayout::spotAfter(int i) const {
     if (i < 0 || i >= static_cast<int>(unitCell_.size())) return spotOf(static_cast<int>(unitCell_.size()));
     const std::size_t c = cellOfUnit(i);
     return Spot{spots_[c].rel, spots_[c].u + advance(c)};
+}
+
+std::vector<PreeditLayout::Clause> PreeditLayout::clauses(const QList<QInputMethodEvent::Attribute>& formats,
+                                                           int length) {
+    std::vector<int> bounds{0, length};
+    for (const QInputMethodEvent::Attribute& a : formats) {
+        if (a.type != QInputMethodEvent::TextFormat || a.length <= 0) continue;
+        bounds.push_back(std::clamp(a.start, 0, length));
+        bounds.push_back(std::clamp(a.start + a.length, 0, length));
+    }
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    std::vector<Clause> out;
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+        Clause clause{bounds[i], bounds[i + 1], false};
+        for (const QInputMethodEvent::Attribute& a : formats) {
+            if (a.type != QInputMethodEvent::TextFormat || a.start > clause.from || a.start + a.length < clause.to)
+                continue;
+            const QTextCharFormat format = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+            clause.target = clause.target || format.background().style() != Qt::NoBrush ||
+                            format.fontWeight() > QFont::Normal;
+        }
+        out.push_back(clause);
+    }
+    return out;
+}
+
+std::vector<PreeditLayout::Underline> PreeditLayout::underlines(const std::vector<Clause>& clauses,
+                                                                double inset) const {
+    std::vector<Underline> out;
+    const int units = static_cast<int>(unitCell_.size());
+    for (const Clause& clause : clauses) {
+        const std::size_t first = out.size();
+        for (int i = std::max(0, clause.from); i < std::min(clause.to, units); ++i) {
+            const Spot from = spotOf(i);
+            const Spot to = spotAfter(i);
+            if (out.size() > first && out.back().rel == from.rel)
+                out.back().u1 = std::max(out.back().u1, to.u);
+            else
+                out.push_back(Underline{from.rel, from.u, to.u, clause.target});
+        }
+        if (out.size() == first) continue;
+        out[first].u0 = std::min(out[first].u0 + inset, out[first].u1);
+        out.back().u1 = std::max(out.back().u1 - inset, out.back().u0);
+    }
+    return out;
 }
 
 void PreeditLayout::paint(QPainter& p, const ViewGeometry& geo, const std::vector<QColor>& colors) const {

@@ -6,6 +6,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QInputMethodEvent>
+#include <QList>
 #include <QString>
 #include <string>
 #include <vector>
@@ -41,6 +43,28 @@ public:
     // and where it ends.
     Spot spotOf(int i) const;
     Spot spotAfter(int i) const;
+
+    // A clause of the pre-edit, in UTF-16 units [from, to); the target is the one being converted.
+    struct Clause {
+        int from = 0;
+        int to = 0;
+        bool target = false;
+    };
+    // The clauses of a pre-edit of `length` units from the input method's text formats: where
+    // formats begin and end, a clause ends; one shown with a background or in bold is the
+    // target. Text that no format covers is a clause too.
+    static std::vector<Clause> clauses(const QList<QInputMethodEvent::Attribute>& formats, int length);
+
+    // The line under each clause (beside it on the right in vertical writing), one piece per
+    // line the clause spans, each clause's line ending `inset` short of its ends so that
+    // neighbouring clauses show apart.
+    struct Underline {
+        double rel = 0;
+        double u0 = 0;
+        double u1 = 0;
+        bool target = false;
+    };
+    std::vector<Underline> underlines(const std::vector<Clause>& clauses, double inset) const;
 
     // colors holds one colour per UTF-16 unit.
     void paint(QPainter& p, const ViewGeometry& geo, const std::vector<QColor>& colors) const;

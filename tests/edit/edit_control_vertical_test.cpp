@@ -6,11 +6,15 @@
 
 #include <QInputMethodEvent>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QTest>
 #include <QWheelEvent>
 #include <string>
+#include <vector>
 
+#include "edit/preedit_layout.h"
 #include "text/codec.h"
+#include "support/qt_helpers.h"
 #include "support/test_text.h"
 
 using verlo::edit::EditControl;
@@ -40,11 +44,17 @@ protected:
         control.show();
         control.setFocus();
     }
-    // A point inside the character that starts at pos (from the caret's box).
-    QPoint pointIn(std::size_t pos) {
+    // The cell after the caret at pos, in the control's coordinates: the input method's
+    // rectangle lies left of its column, as tall as the cell.
+    QRect cellAt(std::size_t pos) {
         control.setSelStart(pos);
-        const QRect flat = im(control, Qt::ImCursorRectangle).toRect();
-        return QPoint(flat.left() - pitch() / 2, flat.top() + 3) - control.viewport()->pos();
+        const QRect r = im(control, Qt::ImCursorRectangle).toRect();
+        return QRect(r.x() + r.width(), r.y(), pitch(), r.height());
+    }
+    // A point inside the character that starts at pos.
+    QPoint pointIn(std::size_t pos) {
+        const QRect cell = cellAt(pos);
+        return QPoint(cell.center().x(), cell.top() + 3) - control.viewport()->pos();
     }
     int pitch() {
         // Two columns' caret boxes lie one pitch apart.
@@ -68,15 +78,13 @@ TEST_F(VerticalTest, ColumnsRunRightToLeftFromTheRightEdge) {
     EXPECT_EQ(control.lineCount(), 3u);  // 5 + 5 + 2
     EXPECT_EQ(control.lineIndex(1), 10u);
     EXPECT_GT(pitch(), 0);  // the second column stands left of the first
-    control.setSelStart(0);
-    const QRect first = im(control, Qt::ImCursorRectangle).toRect();
-    // The first column touches the right margin; the caret box is flat, beside the column.
-    EXPECT_LE(first.height(), 2);
-    EXPECT_GE(first.left(), control.viewport()->width() - 16);
-    EXPECT_LE(first.left(), control.viewport()->width());
+    const QRect first = cellAt(0);
+    // The first column touches the right margin; a character's cell is one em high.
+    EXPECT_EQ(first.height(), control.fitCharacterHeight());
+    EXPECT_GE(first.right(), control.viewport()->width() - 16);
+    EXPECT_LE(first.right(), control.viewport()->width());
     // Down the column, one full-width advance per character.
-    control.setSelStart(4);
-    EXPECT_EQ(im(control, Qt::ImCursorRectangle).toRect().top() - first.top(), 2 * control.fitCharacterHeight());
+    EXPECT_EQ(cellAt(4).top() - first.top(), 2 * control.fitCharacterHeight());
     // The scroll bar is the horizontal one, always shown.
     EXPECT_TRUE(control.horizontalScrollBar()->isVisible());
     EXPECT_FALSE(control.verticalScrollBar()->isVisible());
@@ -125,26 +133,93 @@ TEST_F(VerticalTest, ClicksHitTheCharacterUnderTheMouse) {
     EXPECT_EQ(control.selLength(), 22u);
 }
 
-TEST_F(VerticalTest, CursorRectangleSitsBesideThePreedit) {
-    control.setText(repeat(sjis(u"あ"), 12));
-    control.setSelStart(12);  // second column, second character
-    const QRect caret = im(control, Qt::ImCursorRectangle).toRect();
-    QList<QInputMethodEvent::Attribute> attrs;
-    attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 2, 1, QVariant());
-    QInputMethodEvent e(QStringLiteral("へんかん"), attrs);
-    QCoreApplication::sendEvent(&control, &e);
-    const QRect r = im(control, Qt::ImCursorRectangle).toRect();
-    EXPECT_LE(r.height(), 2);  // flat
-    EXPECT_EQ(r.left(), caret.left());  // at the column's right edge, beside the clause
-    EXPECT_EQ(r.top() - caret.top(), 2 * control.fitCharacterHeight());  // at the pre-edit's cursor
-    EXPECT_EQ(control.textLength(), 24u);
-    // A pre-edit longer than the rest of the column goes on in the next one.
-    attrs.clear();
-    attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 5, 1, QVariant());
-    QInputMethodEvent longer(QStringLiteral("へんかんちゅう"), attrs);
-    QCoreApplication::sendEvent(&control, &longer);
-    const QRect wrapped = im(control, Qt::ImCursorRectangle).toRect();
-    EXPECT_LT(wrapped.left(), caret.left());
+// The input method opens its window below the rectangle it is given (above it when there is
+// no room below), reaching right from its left edge by the window's width. In vertical
+// writing the rectangle lies left of the pre-edit and spans it down the columns, so that such
+// a window of any size covers none of the pre-edit: in the first column, in the last one
+// shown, and when the pre-edit goes on into the next column.
+TEST_F(VerticalTest, InputMethodWindowNeverCoversThePreedit) {
+    const std::string text = repeat(sjis(u"あ"), 40);
+    control.setText(text);
+    control.resize(6 * pitch() + 25, control.height());  // six columns
+    const QString preedit = QStringLiteral("へんかんちゅう");  // 7 characters: always two columns or more
+    const auto n = static_cast<std::size_t>(preedit.size());
+    for (std::size_t caret : {0u, 6u, 8u, 20u, 46u}) {
+        // The pre-edit's cells: where its characters would stand as text.
+        control.setText(text.substr(0, caret) + repeat(sjis(u"へ"), n) + text.substr(caret));
+        std::vector<QRect> cells;
+        for (std::size_t i = 0; i < n; ++i) cells.push_back(cellAt(caret + 2 * i));
+        control.setText(text);
+        control.setSelStart(caret);
+        QList<QInputMethodEvent::Attribute> attrs;
+        attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 3, 1, QVariant());
+        QInputMethodEvent e(preedit, attrs);
+        QCoreApplication::sendEvent(&control, &e);
+        const QRect r = im(control, Qt::ImCursorRectangle).toRect();
+        for (const QRect& cell : cells) {
+            EXPECT_LT(r.right(), cell.left()) << caret;  // on the side not yet written
+            EXPECT_LE(r.top(), cell.top()) << caret;
+            EXPECT_GE(r.bottom(), cell.bottom()) << caret;
+            for (const QSize window : {QSize(40, 40), QSize(400, 300)}) {
+                const QRect below(QPoint(r.left(), r.bottom() + 1), window);
+                const QRect above(QPoint(r.left(), r.top() - window.height()), window);
+                EXPECT_FALSE(below.intersects(cell)) << caret;
+                EXPECT_FALSE(above.intersects(cell)) << caret;
+            }
+        }
+        EXPECT_EQ(control.textLength(), text.size());
+        QInputMethodEvent done;
+        QCoreApplication::sendEvent(&control, &done);
+    }
+}
+
+// The clauses of a conversion, from the text formats of an input method's event: each has
+// its own line beside it, ending short of its ends, and the target a heavier one.
+TEST(PreeditClauses, EachClauseHasItsOwnLine) {
+    using verlo::edit::PreeditLayout;
+    using Attribute = QInputMethodEvent::Attribute;
+    QTextCharFormat dashed;
+    dashed.setUnderlineStyle(QTextCharFormat::DashUnderline);
+    QTextCharFormat target = dashed;
+    target.setBackground(QColor(0x30, 0x50, 0xA0));
+    target.setForeground(Qt::white);
+    const QString text = QStringLiteral("へんかんちゅう");
+    // One format per clause, as fcitx sends them, or one underline over all with the target
+    // marked on top, as others do.
+    const QList<Attribute> perClause{Attribute(QInputMethodEvent::TextFormat, 0, 2, dashed),
+                                     Attribute(QInputMethodEvent::TextFormat, 2, 3, target),
+                                     Attribute(QInputMethodEvent::TextFormat, 5, 2, dashed),
+                                     Attribute(QInputMethodEvent::Cursor, 2, 0, QVariant())};
+    const QList<Attribute> layered{Attribute(QInputMethodEvent::TextFormat, 0, 7, dashed),
+                                   Attribute(QInputMethodEvent::TextFormat, 2, 3, target)};
+    const verlo::edit::Typesetter typesetter(verlo::test::ipaGothic(16), verlo::edit::Writing::Vertical);
+    PreeditLayout pl(text, typesetter, typesetter.font());
+    pl.place(0, 3 * 16, 5 * 16);  // two cells left in the first column, the rest in the next
+    using U = PreeditLayout::Underline;
+    for (const QList<Attribute>& attrs : {perClause, layered}) {
+        QInputMethodEvent e(text, attrs);
+        const auto clauses = PreeditLayout::clauses(e.attributes(), static_cast<int>(text.size()));
+        ASSERT_EQ(clauses.size(), 3u);
+        const std::vector<U> lines = pl.underlines(clauses, 2);
+        const std::vector<U> expected{{0, 50, 78, false}, {1, 2, 46, true}, {1, 50, 78, false}};
+        ASSERT_EQ(lines.size(), expected.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].rel, expected[i].rel) << i;
+            EXPECT_EQ(lines[i].u0, expected[i].u0) << i;
+            EXPECT_EQ(lines[i].u1, expected[i].u1) << i;
+            EXPECT_EQ(lines[i].target, expected[i].target) << i;
+        }
+    }
+    // Without formats the whole pre-edit is one clause; one going on into the next column
+    // has a line in each, shortened only at its own ends.
+    const auto whole = PreeditLayout::clauses({}, static_cast<int>(text.size()));
+    ASSERT_EQ(whole.size(), 1u);
+    const std::vector<U> lines = pl.underlines(whole, 2);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].u0, 50);
+    EXPECT_EQ(lines[0].u1, 80);
+    EXPECT_EQ(lines[1].u0, 0);
+    EXPECT_EQ(lines[1].u1, 78);
 }
 
 TEST_F(VerticalTest, SwitchingKeepsTextSelectionAndCaretInView) {
