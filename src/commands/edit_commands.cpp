@@ -2,7 +2,7 @@
 
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
-#include "commands/char_count.h"
+#include "counts/char_count.h"
 
 namespace verlo::commands {
 
@@ -32,7 +32,7 @@ void EditCommands::paste() { memo2_.paste(); }
 void EditCommands::selectAll() { memo2_.selectAll(); }
 
 std::size_t EditCommands::countChars() {
-    const std::size_t count = countSelectionChars(memo2_.selectedText());
+    const std::size_t count = counts::countSelectionChars(memo2_.selectedText());
     platform::answerer().inform(owner_, QStringLiteral("Verlo"), charCountMessage(count));
     return count;
 }

@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
-#include "commands/char_count.h"
+#include "counts/char_count.h"
 
-using namespace verlo::commands;
+using namespace verlo::counts;
 
 namespace {
 
@@ -50,4 +50,21 @@ TEST(CharCount, CountsCharactersNotBytesAndNotLineBreaks) {
     EXPECT_EQ(countSelectionChars("\x95\x5C\\"), 2u);
     // A lead byte and a trail byte that a removed line break brings together count once.
     EXPECT_EQ(countSelectionChars("\x81\r\n\x41"), 1u);
+}
+
+TEST(CharCount, ATallyFedInPiecesCountsAsTheWholeText) {
+    std::mt19937 rng(11);
+    const char alphabet[] = {'\r', '\n', 'x', '\x82', '\xA0', '\x41'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        for (int n = std::uniform_int_distribution<int>(0, 24)(rng); n > 0; --n)
+            s += alphabet[std::uniform_int_distribution<int>(0, 5)(rng)];
+        CharTally tally;
+        for (std::size_t at = 0; at < s.size();) {
+            const std::size_t piece = std::uniform_int_distribution<std::size_t>(0, 5)(rng);
+            tally.feed(std::string_view(s).substr(at, piece));
+            at += piece;
+        }
+        ASSERT_EQ(tally.count, static_cast<std::int64_t>(countSelectionChars(s))) << round;
+    }
 }
