@@ -1,4 +1,7 @@
 #include "app/main_window.h"
+#include "app/kept_places.h"
+#include "app/recent_files.h"
+#include "app/writing_status.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -61,6 +64,10 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
         return s;
     });
     printPreview_ = std::make_unique<preview::PrintPreview>(*memo2, *Memo1, settings, this);
+    writingStatus_ = std::make_unique<WritingStatus>(*this, *memo2, *StatusBar1);
+    recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
+    connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);
+    keptPlaces_ = std::make_unique<KeptPlaces>();
 
     connectMenu();
     connect(memo2, &edit::EditControl::keyDown, this, &TForm1::memo2KeyDown);

@@ -49,6 +49,10 @@ class PrintPreview;
 
 namespace verlo::app {
 
+class KeptPlaces;
+class RecentFiles;
+class WritingStatus;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -69,6 +73,7 @@ public:
     QAction* SaveAs1;  // 名前を付けて保存
     QAction* N1;  // separator
     QAction* N14;  // IEで印刷プレビュー
+    QMenu* RecentFiles1;  // 最近使ったファイル
     QAction* N7;  // separator
     QAction* Exit1;  // 終了
     QMenu* Edit1;  // 編集
@@ -100,6 +105,7 @@ public:
     QAction* N16;  // 横書き
     QAction* N15;  // 縦書き
     QAction* N9;  // 行列番号表示
+    QAction* StatusBar1;  // ステータスバー
     QMenu* ool1;  // ツール
     QAction* N8;  // 文字カウント
     QAction* O1;  // オプション設定
@@ -147,6 +153,12 @@ public:
     bool sessionEnding();
     // Files dropped on the window: the first one is opened (after the save prompt).
     void FormDropFiles(const QStringList& paths);
+    // A file of 最近使ったファイル: opened after the save prompt; a file that is gone
+    // leaves the list after the message.
+    void openRecent(const QString& path);
+
+    WritingStatus& writingStatus() const { return *writingStatus_; }
+    RecentFiles& recentFiles() const { return *recentFiles_; }
 
 public slots:
     void UpdateCaption();
@@ -211,6 +223,7 @@ private:
     bool saveAs();
     void bindTo(const QString& path);  // currentFileName, captionBase, Save1, title
     void refusedCharacters(const QString& characters);
+    void keepPlace();  // where the writer is in the current file, for its next opening
 
     void rememberNormalBounds();
 
@@ -240,6 +253,9 @@ private:
     std::unique_ptr<stamp::DateStamper> dateStamper_;
     std::unique_ptr<preview::PrintPreview> printPreview_;
     std::unique_ptr<commands::CryptCommands> cryptCommands_;
+    std::unique_ptr<WritingStatus> writingStatus_;
+    std::unique_ptr<RecentFiles> recentFiles_;
+    std::unique_ptr<KeptPlaces> keptPlaces_;
 };
 
 // The file name part of a path: what follows its last "/".

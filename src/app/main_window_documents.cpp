@@ -1,8 +1,12 @@
 // The commands that bind the document to a file or write it out: New, Open, Save,
 // Save As, dropped files, the save prompt and the close query.
 #include <QAction>
+#include <QFileInfo>
+#include <algorithm>
 
 #include "app/main_window.h"
+#include "app/kept_places.h"
+#include "app/recent_files.h"
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
 #include "platform/error.h"
@@ -27,6 +31,7 @@ bool TForm1::loadFile(const QString& path) {
         platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
         return false;
     }
+    keepPlace();
     memo2->setText(*bytes);
     Save1->setEnabled(true);
     memo2->emptyUndoBuffer();
@@ -34,6 +39,11 @@ bool TForm1::loadFile(const QString& path) {
     captionBase = QStringLiteral("Verlo - ") + fileNamePart(path);
     memo2->setModified(false);
     sessionApproved_ = false;
+    if (const std::optional<Place> place = keptPlaces_->find(path)) {
+        memo2->setSelection(std::min(place->anchor, memo2->textLength()), std::min(place->caret, memo2->textLength()));
+        memo2->setTopPosition(place->top);
+    }
+    recentFiles_->add(path);
     UpdateCaption();
     return true;
 }
@@ -51,6 +61,7 @@ bool TForm1::saveTo(const QString& path) {
         platform::showError(this, QStringLiteral("ファイル %1 を作成できません").arg(path));
         return false;
     }
+    recentFiles_->add(path);
     return true;
 }
 
@@ -74,6 +85,7 @@ bool TForm1::ConfirmSave() {
 void TForm1::New1Click() {
     if (!ConfirmSave())
         return;
+    keepPlace();
     memo2->setText({});
     currentFileName.clear();
     memo2->emptyUndoBuffer();
@@ -135,6 +147,18 @@ bool TForm1::FormCloseQuery() {
     if (!sessionApproved_ && !ConfirmSave())
         return false;
     return platform::guarded(this, [this] { writeSettings(); });
+}
+
+void TForm1::openRecent(const QString& path) {
+    if (!ConfirmSave())
+        return;
+    if (!loadFile(path) && !QFileInfo::exists(path))
+        recentFiles_->remove(path);
+}
+
+void TForm1::keepPlace() {
+    if (!currentFileName.isEmpty())
+        keptPlaces_->keep(currentFileName, {memo2->anchorPos(), memo2->caretPos(), memo2->topPosition()});
 }
 
 void TForm1::refusedCharacters(const QString& characters) {

@@ -56,6 +56,7 @@ void TForm1::createMenu() {
     SaveAs1 = item(File1, "SaveAs1", QStringLiteral("名前を付けて保存"));
     N1 = separator(File1, "N1");
     N14 = item(File1, "N14", QStringLiteral("IEで印刷プレビュー"));
+    RecentFiles1 = submenu(File1, "RecentFiles1", QStringLiteral("最近使ったファイル(&R)"));
     N7 = separator(File1, "N7");
     Exit1 = item(File1, "Exit1", QStringLiteral("終了(&X)"));
 
@@ -89,6 +90,7 @@ void TForm1::createMenu() {
     N16 = item(N13, "N16", QStringLiteral("横書き"), plain(Qt::Key_F11));
     N15 = item(N13, "N15", QStringLiteral("縦書き"), plain(Qt::Key_F12));
     N9 = item(Show1, "N9", QStringLiteral("行列番号表示"));
+    StatusBar1 = item(Show1, "StatusBar1", QStringLiteral("ステータスバー(&S)"));
 
     ool1 = menu(bar, "ool1", QStringLiteral("ツール(&T)"));
     N8 = item(ool1, "N8", QStringLiteral("文字カウント"), ctrl(Qt::Key_M));

@@ -3,6 +3,9 @@
 #include <QFont>
 
 #include "app/main_window.h"
+#include "app/kept_places.h"
+#include "app/recent_files.h"
+#include "app/writing_status.h"
 #include "dialogs/settings_dialog.h"
 #include "edit/edit_control.h"
 #include "platform/error.h"
@@ -35,6 +38,9 @@ void TForm1::readSettings() {
     memo2->setTextFont(font);
     backColorRead_ = s.BackColor;
     memo2->setBackgroundColor(settings::toQColor(backColorRead_, palette().color(QPalette::Base)));
+    writingStatus_->setShown(s.StatusBar);
+    recentFiles_->setFiles(s.RecentFiles);
+    keptPlaces_->setEntries(s.Places);
 }
 
 void TForm1::applyStyle() {
@@ -68,6 +74,10 @@ void TForm1::writeSettings() {
     v.Name = font.family();
     v.BackColor = settings::colorToStore(memo2->backgroundColor(), backColorRead_, palette().color(QPalette::Base));
     v.ImeMode = memo2->imeMode();
+    v.StatusBar = writingStatus_->shown();
+    v.RecentFiles = recentFiles_->files();
+    keepPlace();
+    v.Places = keptPlaces_->entries();
 
     settings::SettingsStore store;
     settings::writeStoredSettings(store, v);

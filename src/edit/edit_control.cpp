@@ -71,6 +71,7 @@ EditScope::~EditScope() {
 void EditControl::Impl::documentChanged(const text::Change& c) {
     layout.documentChanged(c);
     sel.documentChanged(c);
+    emit q->edited(c);
     updateScrollBars();
     q->viewport()->update();
     access.changed(c);
@@ -184,6 +185,7 @@ void EditControl::Impl::caretMoved() {
     q->viewport()->update();
     if (q->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     access.caretMoved();
+    emit q->selectionChanged();
 }
 
 void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool up) {
@@ -337,6 +339,18 @@ void EditControl::setVerticalOption(OptionOp op) {
 }
 
 bool EditControl::isVertical() const { return d->vertical; }
+
+std::size_t EditControl::topPosition() const {
+    d->updateScrollBars();
+    const std::size_t pos = d->layout.lineStart(d->firstLine());
+    return pos == text::npos ? 0 : pos;
+}
+
+void EditControl::setTopPosition(std::size_t pos) {
+    d->updateScrollBars();
+    d->restoreTop = false;
+    d->setFirstLine(d->layout.lineFromChar(std::min(pos, d->doc.length())));
+}
 
 void EditControl::pageUp() {
     d->updateScrollBars();

@@ -79,6 +79,10 @@ public:
     bool isVertical() const;
 
     // ---- the view
+    // The text position at the start of the first line shown, and showing the line that
+    // holds a position first (as far as the scroll range allows).
+    std::size_t topPosition() const;
+    void setTopPosition(std::size_t pos);
     void pageUp();    // one view's worth back along the block axis; caret and selection unchanged
     void pageDown();
     void setBackgroundColor(const QColor& color);
@@ -116,6 +120,10 @@ signals:
     void mouseDown();
     void mouseUp();
     void changed();
+    // Each change of the document as it happens, before the caret is placed after it.
+    void edited(const verlo::text::Change& change);
+    // The caret or the selection moved (also by a change of the text).
+    void selectionChanged();
     // Characters typed, committed or pasted that the code page cannot hold; nothing was
     // inserted. The text lists each character once.
     void refusedCharacters(const QString& characters);

@@ -9,6 +9,26 @@ namespace {
 const QString kWindow = QStringLiteral("Window");
 const QString kFont = QStringLiteral("Font");
 
+const QString kRecent = QStringLiteral("Recent");
+const QString kPlacesSection = QStringLiteral("Places");
+
+// A list kept as the texts <prefix>1 to <prefix><size>; empty texts are no entries.
+QStringList readList(SettingsStore& store, const QString& section, const char* prefix, int size, const Guard& guard) {
+    QStringList list;
+    for (int i = 1; i <= size; ++i) {
+        QString value;
+        guard([&] { value = store.readText(section, QString::fromLatin1(prefix) + QString::number(i), QString()); });
+        if (!value.isEmpty()) list << value;
+    }
+    return list;
+}
+
+// Every slot is written, the unused ones empty, so that no entry of a longer list stays.
+void writeList(SettingsStore& store, const QString& section, const char* prefix, int size, const QStringList& list) {
+    for (int i = 1; i <= size; ++i)
+        store.writeText(section, QString::fromLatin1(prefix) + QString::number(i), i <= list.size() ? list[i - 1] : QString());
+}
+
 enum StyleBits : std::uint8_t { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4, StyleStrikeOut = 8 };
 enum Pitch : std::uint8_t { PitchDefault = 0, PitchVariable = 1, PitchFixed = 2 };
 
@@ -48,6 +68,9 @@ StoredSettings readStoredSettings(SettingsStore& store, const Guard& guard) {
     s.Size = integer(kFont, "Size", s.Size);
     guard([&] { s.Name = store.readText(kFont, QStringLiteral("Name"), s.Name); });
     s.BackColor = color(kWindow, "Color", s.BackColor);
+    s.StatusBar = integer(kWindow, "StatusBar", 0) == 1;
+    s.RecentFiles = readList(store, kRecent, "File", kRecentFiles, guard);
+    s.Places = readList(store, kPlacesSection, "Place", settings::kPlaces, guard);
     return s;
 }
 
@@ -71,6 +94,9 @@ void writeStoredSettings(SettingsStore& store, const StoredSettings& v) {
     store.writeInteger(kWindow, QStringLiteral("DayTime"), v.live.DayTime);
     store.writeInteger(kWindow, QStringLiteral("FormTime"), v.live.FormTime);
     store.writeInteger(kWindow, QStringLiteral("FormDay"), v.live.FormDay);
+    store.writeInteger(kWindow, QStringLiteral("StatusBar"), v.StatusBar ? 1 : 0);
+    writeList(store, kRecent, "File", kRecentFiles, v.RecentFiles);
+    writeList(store, kPlacesSection, "Place", settings::kPlaces, v.Places);
 }
 
 std::uint8_t fontStyleOf(const QFont& f) {

@@ -20,16 +20,22 @@
 //   Font     Name        text          ＭＳ ゴシック  the edit font's family
 //   Window   Color       colour text   clWhite        the edit control's background
 //   Window   ImeMode     32 bits       (written only) the edit control's input-method mode
+//   Window   StatusBar   32 bits       0              the status bar (1 shown)
+//   Recent   File1..10   text          (none)         the recent files, newest first (empty: none)
+//   Places   Place1..50  text          (none)         where each of the last files was left:
+//                                                     "anchor caret top path", newest first
 //
 // The read takes the values in the order of this table; the write takes them in the order
 // State, Left, Top, Height, Width, AlphaValue, Style, Pitch, Window Color, Font Color,
-// Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay. An 8-bit value is
-// taken modulo 256.
+// Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay; both end with
+// StatusBar, the recent files and the places. An 8-bit value is taken modulo 256. A file
+// written before the last three existed reads as no status bar and empty lists.
 #pragma once
 
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -52,7 +58,13 @@ struct StoredSettings {
     QString Name = QStringLiteral("ＭＳ ゴシック");
     ColorValue BackColor = clWhite;
     std::int32_t ImeMode = 0;
+    bool StatusBar = false;
+    QStringList RecentFiles;  // at most kRecentFiles
+    QStringList Places;       // at most kPlaces
 };
+
+inline constexpr int kRecentFiles = 10;
+inline constexpr int kPlaces = 50;
 
 // Runs one step of a sequence; a failing step (it raises platform::Error) is reported by
 // the caller's guard, and the sequence goes on.

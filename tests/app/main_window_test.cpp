@@ -27,7 +27,7 @@ const QStringList kAllValues = {
     "Window/State", "Window/Left", "Window/Top", "Window/Height", "Window/Width", "Window/AlphaValue",
     "Font/Style", "Font/Pitch", "Window/Color", "Font/Color", "Font/Size", "Font/Name",
     "Window/ImeMode", "Window/VerHor", "Window/Gyou", "Window/Retsu", "Window/DayTime",
-    "Window/FormTime", "Window/FormDay"};
+    "Window/FormTime", "Window/FormDay", "Window/StatusBar"};
 
 }  // namespace
 
@@ -64,7 +64,7 @@ TEST_F(AppTest, FirstStartWithoutSettings) {
 
     ASSERT_TRUE(form->close());
     const auto ini = iniValues();
-    EXPECT_EQ(QStringList(ini.keys()).filter("Window/").size(), 14);
+    EXPECT_EQ(QStringList(ini.keys()).filter("Window/").size(), 15);
     EXPECT_EQ(QStringList(ini.keys()).filter("Font/").size(), 5);
 }
 
@@ -74,7 +74,11 @@ TEST_F(AppTest, CloseWritesEveryValueAsText) {
     const auto ini = iniValues();
     for (const QString& key : kAllValues)
         EXPECT_TRUE(ini.contains(key)) << key.toStdString();
-    EXPECT_EQ(ini.size(), kAllValues.size());
+    // Besides, the slots of the recent files and the places kept, all empty.
+    EXPECT_EQ(ini.size(), kAllValues.size() + 10 + 50);
+    EXPECT_EQ(ini["Recent/File10"], "");
+    EXPECT_EQ(ini["Places/Place50"], "");
+    EXPECT_EQ(ini["Window/StatusBar"], "0");
     EXPECT_EQ(ini["Window/State"], "0");
     EXPECT_EQ(ini["Window/Left"], "0");
     EXPECT_EQ(ini["Window/Top"], "0");
@@ -429,6 +433,7 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {"SaveAs1", "名前を付けて保存", "", true},
                 {"-N1", "", "", true},
                 {"N14", "IEで印刷プレビュー", "", true},
+                {">RecentFiles1", "最近使ったファイル(&R)", "", false},
                 {"-N7", "", "", true},
                 {"Exit1", "終了(&X)", "", true}});
     expectMenu(form->Edit1, "Edit1", "編集(&E)",
@@ -453,7 +458,8 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {">V1", "見栄え(&V)", "", true},
                 {">N11", "表示サイズ", "", true},
                 {">N13", "表記法", "", true},
-                {"N9", "行列番号表示", "", true}});
+                {"N9", "行列番号表示", "", true},
+                {"StatusBar1", "ステータスバー(&S)", "", true}});
     expectMenu(form->V1, "V1", "見栄え(&V)", {{"C1", "背景色(&C)", "", true}, {"T1", "透過", "Ctrl+T", true}});
     expectMenu(form->N11, "N11", "表示サイズ", {{"N10", "行を調節", "F7", true}, {"N12", "列を調節", "F8", true}});
     expectMenu(form->N13, "N13", "表記法", {{"N16", "横書き", "F11", false}, {"N15", "縦書き", "F12", true}});

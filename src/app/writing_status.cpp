@@ -1,0 +1,108 @@
+#include "app/writing_status.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLocale>
+#include <QMainWindow>
+#include <QStatusBar>
+
+#include "counts/manuscript.h"
+#include "edit/edit_control.h"
+
+namespace verlo::app {
+
+namespace {
+
+QString number(std::size_t n) { return QLocale(QLocale::Japanese).toString(static_cast<qulonglong>(n)); }
+
+}  // namespace
+
+QString charsLabel(std::size_t chars) { return number(chars) + QStringLiteral("字"); }
+
+QString selectionLabel(std::size_t chars) { return QStringLiteral("選択 ") + number(chars) + QStringLiteral("字"); }
+
+QString pagesLabel(std::size_t lines) {
+    const std::size_t tenths = counts::manuscriptPages(lines).tenths;
+    return number(tenths / 10) + u'.' + QString::number(tenths % 10) + QStringLiteral("枚");
+}
+
+QString pagesToolTip(std::size_t lines) {
+    return QStringLiteral("400字詰め原稿用紙換算　最終ページ %1行（全%2行）")
+        .arg(counts::manuscriptPages(lines).linesOnLastPage)
+        .arg(number(lines));
+}
+
+WritingStatus::WritingStatus(QMainWindow& window, edit::EditControl& memo2, QAction& toggle)
+    : window_(window), memo2_(memo2), toggle_(toggle) {
+    toggle_.setCheckable(true);
+    toggle_.setChecked(false);
+    connect(&toggle_, &QAction::toggled, this, &WritingStatus::setShown);
+}
+
+WritingStatus::~WritingStatus() = default;
+
+bool WritingStatus::shown() const { return bar_ && !bar_->isHidden(); }
+
+void WritingStatus::build() {
+    bar_ = new QStatusBar(&window_);
+    bar_->setObjectName(QStringLiteral("StatusBar"));
+    bar_->setSizeGripEnabled(false);
+    auto label = [this](const char* name) {
+        auto* l = new QLabel(bar_);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    chars_ = label("CharCount");
+    selection_ = label("SelectionCount");
+    pages_ = label("ManuscriptPages");
+    encoding_ = label("Encoding");
+    bar_->addWidget(chars_);
+    bar_->addWidget(selection_);
+    bar_->addWidget(pages_);
+    bar_->addPermanentWidget(encoding_);
+    window_.setStatusBar(bar_);
+}
+
+void WritingStatus::setShown(bool shown) {
+    if (toggle_.isChecked() != shown) toggle_.setChecked(shown);  // comes back here once
+    if (shown == this->shown()) return;
+    if (!shown) {
+        for (const auto& c : following_) disconnect(c);
+        following_.clear();
+        bar_->hide();
+        return;
+    }
+    if (!bar_) build();
+    counts_.recount(memo2_.document());
+    following_ << connect(&memo2_, &edit::EditControl::edited, this, [this](const text::Change& change) {
+        counts_.apply(memo2_.document(), change);
+    });
+    following_ << connect(&memo2_, &edit::EditControl::changed, this, &WritingStatus::refresh);
+    following_ << connect(&memo2_, &edit::EditControl::selectionChanged, this, &WritingStatus::refreshSelection);
+    bar_->show();
+    refresh();
+}
+
+void WritingStatus::refresh() {
+    chars_->setText(charsLabel(counts_.chars()));
+    const std::size_t lines = counts_.manuscriptLines(memo2_.document());
+    pages_->setText(pagesLabel(lines));
+    pages_->setToolTip(app::pagesToolTip(lines));
+    encoding_->setText(QStringLiteral("Shift-JIS　CR LF"));
+    refreshSelection();
+}
+
+void WritingStatus::refreshSelection() {
+    const std::size_t from = memo2_.selStart();
+    const std::size_t length = memo2_.selLength();
+    selection_->setVisible(length > 0);
+    if (length > 0) selection_->setText(selectionLabel(counts_.charsIn(memo2_.document(), from, from + length)));
+}
+
+QString WritingStatus::charsText() const { return shown() ? chars_->text() : QString(); }
+QString WritingStatus::selectionText() const { return shown() && !selection_->isHidden() ? selection_->text() : QString(); }
+QString WritingStatus::pagesText() const { return shown() ? pages_->text() : QString(); }
+QString WritingStatus::pagesToolTip() const { return shown() ? pages_->toolTip() : QString(); }
+QString WritingStatus::encodingText() const { return shown() ? encoding_->text() : QString(); }
+
+}  // namespace verlo::app

@@ -1,0 +1,67 @@
+// The status bar of a writer's counts, under the text when 表示 › ステータスバー is checked:
+// the characters of the text (as the count box counts them), those of the selection when
+// there is one, the manuscript pages (400-character sheets) to one decimal with the lines
+// of the last sheet in its tooltip, and the file's encoding and line breaks.
+//
+// While it is shown it follows every change of the text, one paragraph at a time; while it
+// is hidden it counts nothing.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "counts/live_counts.h"
+
+class QAction;
+class QLabel;
+class QMainWindow;
+class QStatusBar;
+
+namespace verlo::edit {
+class EditControl;
+}
+
+namespace verlo::app {
+
+class WritingStatus : public QObject {
+    Q_OBJECT
+public:
+    // toggle is the checkable menu item that shows and hides the bar.
+    WritingStatus(QMainWindow& window, edit::EditControl& memo2, QAction& toggle);
+    ~WritingStatus() override;
+
+    void setShown(bool shown);
+    bool shown() const;
+
+    // What the bar shows (empty while it is hidden; the selection's text is empty without one).
+    QString charsText() const;
+    QString selectionText() const;
+    QString pagesText() const;
+    QString pagesToolTip() const;
+    QString encodingText() const;
+
+private:
+    void build();
+    void refresh();
+    void refreshSelection();
+
+    QMainWindow& window_;
+    edit::EditControl& memo2_;
+    QAction& toggle_;
+    QStatusBar* bar_ = nullptr;
+    QLabel* chars_ = nullptr;
+    QLabel* selection_ = nullptr;
+    QLabel* pages_ = nullptr;
+    QLabel* encoding_ = nullptr;
+    counts::LiveCounts counts_;
+    QList<QMetaObject::Connection> following_;
+};
+
+// The texts of the bar: "12,345字", "選択 56字", "12.3枚", "最終ページ 6行（全246行）".
+QString charsLabel(std::size_t chars);
+QString selectionLabel(std::size_t chars);
+QString pagesLabel(std::size_t manuscriptLines);
+QString pagesToolTip(std::size_t manuscriptLines);
+
+}  // namespace verlo::app
