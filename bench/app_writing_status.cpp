@@ -1,0 +1,98 @@
+// What the status bar's live counts cost on the generated 20 MB novel, off and on in the
+// same run: one character typed in the middle (with the title's three line queries, as in
+// the edit control's benchmark), also with a selection of a few paragraphs being extended,
+// and loading the whole novel. The ratios on/off are what to read.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <memory>
+
+#include "app/writing_status.h"
+#include "edit/edit_control.h"
+#include "support/novel.h"
+
+using verlo::edit::EditControl;
+
+namespace {
+
+struct Window {
+    QMainWindow window;
+    EditControl* control = new EditControl(&window);
+    QAction toggle;
+    verlo::app::WritingStatus status{window, *control, toggle};
+
+    explicit Window(bool on) {
+        QFont font(QStringLiteral("IPAGothic"));
+        font.setPixelSize(16);
+        control->setTextFont(font);
+        window.setCentralWidget(control);
+        window.resize(800, 600);
+        status.setShown(on);
+    }
+};
+
+// Arguments: status bar off (0) or on (1).
+void BM_TypeOneCharacter(benchmark::State& state) {
+    Window w(state.range(0) != 0);
+    const std::string& text = verlo::bench::novelLarge();
+    w.control->setText(text);
+    w.control->setSelStart(text.size() / 2);
+    w.control->setSelStart(w.control->lineIndex(w.control->lineFromChar(w.control->caretPos())) + 4);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    for (auto _ : state) {
+        QCoreApplication::sendEvent(w.control, &press);
+        const std::size_t line = w.control->lineFromChar(w.control->selStart());
+        benchmark::DoNotOptimize(w.control->lineIndex(line));
+        benchmark::DoNotOptimize(w.control->lineCount());
+        state.PauseTiming();
+        QCoreApplication::sendEvent(w.control, &backspace);
+        state.ResumeTiming();
+    }
+}
+
+// Shift+Right at the end of a selection of about 100 KB from the middle of the novel.
+void BM_ExtendSelection(benchmark::State& state) {
+    Window w(state.range(0) != 0);
+    const std::string& text = verlo::bench::novelLarge();
+    w.control->setText(text);
+    const std::size_t from = text.size() / 2;
+    QKeyEvent extend(QEvent::KeyPress, Qt::Key_Right, Qt::ShiftModifier);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.control->setSelection(from, from + 100000);
+        state.ResumeTiming();
+        QCoreApplication::sendEvent(w.control, &extend);
+    }
+}
+
+void BM_LoadNovel(benchmark::State& state) {
+    Window w(state.range(0) != 0);
+    for (auto _ : state) {
+        w.control->setText(verlo::bench::novelLarge());
+        benchmark::DoNotOptimize(w.control->lineCount());
+        state.PauseTiming();
+        w.control->setText("");
+        state.ResumeTiming();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_TypeOneCharacter)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_ExtendSelection)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_LoadNovel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly();
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    verlo::bench::novelLarge();  // generated once, before any timing
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
