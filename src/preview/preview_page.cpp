@@ -11,11 +11,14 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// The font name for a double-quoted attribute: markup characters as entities, the rest in
-// the code page, a character the code page cannot hold as a numeric reference.
+// The font name as a single-quoted CSS string inside a double-quoted attribute, so that no
+// name can add declarations: the string's own quote, the backslash and control characters
+// as CSS hex escapes; markup characters as entities; the rest in the code page, a character
+// the code page cannot hold as a numeric reference.
 void appendFontName(std::string& out, const QString& name) {
-    const std::u32string chars = name.toStdU32String();
-    for (char32_t c : chars) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '\'';
+    for (char32_t c : name.toStdU32String()) {
         switch (c) {
         case U'&': out += "&amp;"; continue;
         case U'<': out += "&lt;"; continue;
@@ -23,12 +26,20 @@ void appendFontName(std::string& out, const QString& name) {
         case U'"': out += "&quot;"; continue;
         default: break;
         }
+        if (c == U'\'' || c == U'\\' || c < 0x20 || c == 0x7F) {
+            out += '\\';
+            if (c >= 0x10) out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+            out += ' ';  // ends the escape
+            continue;
+        }
         const auto encoded = text::codec::encode(std::u32string_view(&c, 1));
         if (encoded.ok())
             out += encoded.bytes;
         else
             out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
     }
+    out += '\'';
 }
 
 // The body: every CR LF pair (scanning from the start, pairs not overlapping) as <BR>, the

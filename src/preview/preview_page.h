@@ -14,7 +14,8 @@ namespace verlo::preview {
 
 // The page for `text` (the document's bytes). verHor 1 adds the vertical-writing
 // declarations with a column height of fontSizePt * retsu points. The text's & < > are
-// written as entities and every CR LF as <BR>; the font name goes in with & < > " as
+// written as entities and every CR LF as <BR>; the font name goes in as a single-quoted CSS
+// string (its quote, backslash and control characters as CSS escapes) with & < > " as
 // entities (and a character the code page cannot hold as a numeric reference).
 std::string PreviewPage(std::string_view text, const QString& fontName, int fontSizePt, std::int32_t verHor,
                         std::int32_t retsu);

@@ -36,6 +36,7 @@ void UndoHistory::record(std::size_t pos, std::string_view removed, std::string_
     if (groupDepth_ > 0) {
         if (open_ == Open::Group) {
             // The group's step is the last one: add to its last action or after it.
+            if (savePoint_ == current_) savePoint_ = kUnreachable;  // it stood inside this step
             UndoAction& last = actions_.back();
             if (removed.empty() && pos == last.pos + last.inserted.size()) last.inserted += inserted;
             else actions_.push_back(UndoAction{pos, std::string(removed), std::string(inserted)});
@@ -94,8 +95,9 @@ void UndoHistory::endGroup() {
 }
 
 void UndoHistory::setModified(bool modified) {
-    // Later changes must not join the step the save point stands after.
-    open_ = Open::None;
+    // Later changes must not join the step the save point stands after (a group goes on:
+    // record() then makes the save point unreachable).
+    if (open_ == Open::Typing) open_ = Open::None;
     savePoint_ = modified ? kUnreachable : current_;
 }
 

@@ -9,7 +9,9 @@
 //    breakTyping(), by any Edit or NotUndoable change, by undo, redo, beginGroup,
 //    endGroup, emptying the history and setting the save point.
 //  - Every change between the outermost beginGroup and endGroup joins one step; a group
-//    without changes leaves no step.
+//    without changes leaves no step. breakTyping() and setting the save point inside a
+//    group do not split it (a save point set inside a group stands inside its step, which
+//    no undo or redo comes back to: a later change of the group makes it unreachable).
 //  - A new step discards the steps that could have been redone.
 //  - A NotUndoable change empties the history; the text then differs from the saved text
 //    with no way back, so it counts as modified until setModified(false).
@@ -53,7 +55,9 @@ public:
     // The step to redo (actions first to last), empty when there is none; counts it done.
     UndoStep takeRedo();
 
-    void breakTyping() { open_ = Open::None; }
+    void breakTyping() {
+        if (open_ == Open::Typing) open_ = Open::None;
+    }
     void beginGroup();
     void endGroup();
 

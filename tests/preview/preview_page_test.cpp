@@ -24,7 +24,7 @@ const std::string kHead = "<HTML>\r\n<BODY>\r\n<DIV style=\"";
 const std::string kTail = "</DIV></Body></html>";
 
 std::string horizontalHead(int size, const std::string& fontBytes) {
-    return kHead + "font-size:" + std::to_string(size) + "pt;font-family:" + fontBytes + ";\">\r\n";
+    return kHead + "font-size:" + std::to_string(size) + "pt;font-family:'" + fontBytes + "';\">\r\n";
 }
 
 // The page after its head.
@@ -36,8 +36,8 @@ std::string body(std::string_view text) {
 
 TEST(PreviewPage, WorkedExampleInBothDirections) {
     EXPECT_EQ(PreviewPage(kTwoLines, kGothic, 12, 1, 20),
-              kHead + "direction:ltr;writing-mode:tb-rl;Height:240pt;font-size:12pt;font-family:" + kGothicBytes +
-                  ";\">\r\n" + "\x82\xA0\x82\xA2\x82\xA4<BR>\x82\xA6\x82\xA8" + kTail);
+              kHead + "direction:ltr;writing-mode:tb-rl;Height:240pt;font-size:12pt;font-family:'" + kGothicBytes +
+                  "';\">\r\n" + "\x82\xA0\x82\xA2\x82\xA4<BR>\x82\xA6\x82\xA8" + kTail);
     EXPECT_EQ(PreviewPage(kTwoLines, kGothic, 12, 0, 20),
               horizontalHead(12, kGothicBytes) + "\x82\xA0\x82\xA2\x82\xA4<BR>\x82\xA6\x82\xA8" + kTail);
     // Only 1 is vertical.
@@ -72,6 +72,20 @@ TEST(PreviewPage, FontNameIsEscapedForItsAttribute) {
     // A character the code page cannot hold is a numeric reference, not a lost or changed byte.
     EXPECT_EQ(PreviewPage("", QString::fromUtf8("Ab\xF0\x9F\x98\x80"), 9, 0, 1),
               horizontalHead(9, "Ab&#128512;") + kTail);
+}
+
+TEST(PreviewPage, FontNameIsOneCssStringThatAddsNoDeclarations) {
+    const struct {
+        const char* name;
+        std::string written;
+    } cases[] = {
+        {"X'; background:url(http://h/x)", "X\\27 ; background:url(http://h/x)"},
+        {"A\\'B", "A\\5C \\27 B"},
+        {"a\nb\tc\x7F", "a\\A b\\9 c\\7F "},
+        {"x\";color:red", "x&quot;;color:red"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PreviewPage("", QString::fromUtf8(c.name), 9, 0, 1), horizontalHead(9, c.written) + kTail) << c.name;
 }
 
 TEST(PreviewPage, ColumnHeightAsComputed) {

@@ -54,7 +54,7 @@ TEST(PrintPreview, WritesTheWorkedExampleAndOpensIt) {
     EXPECT_EQ(w.preview.open(), w.target);
     const std::string expected =
         "<HTML>\r\n<BODY>\r\n<DIV style=\"direction:ltr;writing-mode:tb-rl;Height:240pt;font-size:12pt;"
-        "font-family:" + kGothicBytes + ";\">\r\n\x82\xA0\x82\xA2\x82\xA4<BR>\x82\xA6\x82\xA8</DIV></Body></html>";
+        "font-family:'" + kGothicBytes + "';\">\r\n\x82\xA0\x82\xA2\x82\xA4<BR>\x82\xA6\x82\xA8</DIV></Body></html>";
     EXPECT_EQ(fileBytes(w.target).toStdString(), expected);
     EXPECT_EQ(w.memo1.text(), expected);  // staged in the scratch control
     EXPECT_EQ(w.memo2.text(), kTwoLines);
@@ -65,8 +65,8 @@ TEST(PrintPreview, WritesTheWorkedExampleAndOpensIt) {
     w.memo2.setText("a<b");
     EXPECT_EQ(w.preview.open(), w.target);
     EXPECT_EQ(fileBytes(w.target).toStdString(),
-              "<HTML>\r\n<BODY>\r\n<DIV style=\"font-size:12pt;font-family:" + kGothicBytes +
-                  ";\">\r\na&lt;b</DIV></Body></html>");
+              "<HTML>\r\n<BODY>\r\n<DIV style=\"font-size:12pt;font-family:'" + kGothicBytes +
+                  "';\">\r\na&lt;b</DIV></Body></html>");
     EXPECT_EQ(w.opened.size(), 2);
 }
 

@@ -107,6 +107,36 @@ TEST(UndoGroups, ChangesInAGroupUndoAsOne) {
     EXPECT_EQ(doc.text(), "hello world");
 }
 
+TEST(UndoGroups, BreakingTypingOrSettingTheSavePointInsideAGroupKeepsItWhole) {
+    const struct {
+        const char* name;
+        void (*between)(Document&);
+        bool modifiedAfterUndo;
+    } cases[] = {
+        {"breakTyping", [](Document& d) { d.breakTyping(); }, false},
+        // The text saved in the middle of the group is no state undo or redo comes back to.
+        {"setModified(false)", [](Document& d) { d.setModified(false); }, true},
+        {"setModified(true)", [](Document& d) { d.setModified(true); }, true},
+    };
+    for (const auto& c : cases) {
+        Document doc;
+        doc.setModified(false);
+        doc.beginGroup();
+        type(doc, 0, "a");
+        c.between(doc);
+        type(doc, 1, "b");
+        doc.endGroup();
+        EXPECT_EQ(doc.modified(), true) << c.name;
+        doc.undo();
+        EXPECT_EQ(doc.text(), "") << c.name;
+        EXPECT_FALSE(doc.canUndo()) << c.name;
+        EXPECT_EQ(doc.modified(), c.modifiedAfterUndo) << c.name;
+        doc.redo();
+        EXPECT_EQ(doc.text(), "ab") << c.name;
+        EXPECT_TRUE(doc.modified()) << c.name;
+    }
+}
+
 TEST(UndoHistoryLimits, NotUndoableChangesEmptyTheHistory) {
     Document doc;
     type(doc, 0, "abc");
