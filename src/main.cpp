@@ -1,6 +1,7 @@
 // Program start: the encryption commands without a window; otherwise the editor.
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -46,5 +47,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
     verlo::app::ProgramWindows windows = verlo::app::createProgramWindows(commandLine.file);
     verlo::app::showMainWindow(*windows.form1);
+    // Texts an earlier run left unsaved are offered once the window is up.
+    QTimer::singleShot(0, windows.form1.get(), [&windows] { windows.form1->offerRecovery(); });
     return app.exec();
 }

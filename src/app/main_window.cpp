@@ -14,6 +14,7 @@
 #include <QSessionManager>
 #include <QUrl>
 
+#include "app/document_recovery.h"
 #include "commands/crypt_commands.h"
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
@@ -75,7 +76,10 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     connect(memo2, &edit::EditControl::mouseDown, this, &TForm1::memo2MouseDown);
     connect(memo2, &edit::EditControl::mouseUp, this, &TForm1::memo2MouseUp);
     connect(memo2, &edit::EditControl::changed, this, &TForm1::memo2Change);
+    recovery_ = std::make_unique<DocumentRecovery>(*memo2, [this] { return recoveryDescription(); });
+    connect(memo2, &edit::EditControl::changed, this, [this] { recovery_->changed(); });
     connect(memo2, &edit::EditControl::refusedCharacters, this, &TForm1::refusedCharacters);
+    connect(memo2, &edit::EditControl::refusedJoiningLoneByte, this, &TForm1::refusedJoiningLoneByte);
     // Menu shortcuts come before the control's own use of a key (see eventFilter).
     memo2->installEventFilter(this);
     memo2->viewport()->installEventFilter(this);

@@ -46,12 +46,16 @@ class DateStamper;
 namespace verlo::preview {
 class PrintPreview;
 }
+namespace verlo::recovery {
+struct RecoveryCopy;
+}
 
 namespace verlo::app {
 
 class KeptPlaces;
 class RecentFiles;
 class WritingStatus;
+class DocumentRecovery;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -224,8 +228,19 @@ private:
     void bindTo(const QString& path);  // currentFileName, captionBase, Save1, title
     void refusedCharacters(const QString& characters);
     void keepPlace();  // where the writer is in the current file, for its next opening
+    void refusedJoiningLoneByte();
 
     void rememberNormalBounds();
+
+public:
+    // Crash recovery (document_recovery.h): the program start offers what an earlier run left.
+    DocumentRecovery& recovery() { return *recovery_; }
+    void offerRecovery();
+
+private:
+    // Puts a recovered text into the window, bound to its file, modified (main_window_documents.cpp).
+    void restoreRecovered(const recovery::RecoveryCopy& copy);
+    recovery::RecoveryCopy recoveryDescription() const;  // the copy's file, encoding, breaks, caret
 
     // Values kept from the start-up read until FormCreate applies them.
     std::uint8_t startStyle_ = 0;
@@ -256,6 +271,7 @@ private:
     std::unique_ptr<WritingStatus> writingStatus_;
     std::unique_ptr<RecentFiles> recentFiles_;
     std::unique_ptr<KeptPlaces> keptPlaces_;
+    std::unique_ptr<DocumentRecovery> recovery_;
 };
 
 // The file name part of a path: what follows its last "/".

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QFileInfo>
 #include <algorithm>
+#include <QFile>
 
+#include "app/document_recovery.h"
 #include "app/main_window.h"
 #include "app/kept_places.h"
 #include "app/recent_files.h"
@@ -26,6 +28,7 @@ const QString kDefaultSuffix = QStringLiteral("txt");
 }  // namespace
 
 bool TForm1::loadFile(const QString& path) {
+    files::removeLeftoverTemporaries(path);  // of a save killed on the way
     const std::optional<std::string> bytes = files::readWholeFile(path);
     if (!bytes) {
         platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
@@ -44,6 +47,7 @@ bool TForm1::loadFile(const QString& path) {
         memo2->setTopPosition(place->top);
     }
     recentFiles_->add(path);
+    recovery_->settled();
     UpdateCaption();
     return true;
 }
@@ -57,12 +61,45 @@ void TForm1::bindTo(const QString& path) {
 }
 
 bool TForm1::saveTo(const QString& path) {
-    if (!files::writeFileReplacing(path, memo2->textForSaving())) {
-        platform::showError(this, QStringLiteral("ファイル %1 を作成できません").arg(path));
+    // A file written in place (hard links, a folder we cannot write) gets the text's
+    // recovery copy first, so that a failure on the way loses nothing.
+    files::WriteFailure failure = files::WriteFailure::None;
+    if (!files::writeFileReplacing(path, memo2->textForSaving(), [this] { return recovery_->keepNow(); }, &failure)) {
+        if (failure == files::WriteFailure::PartlyWritten)
+            platform::showError(this, QStringLiteral("ファイル %1 の書き込みが途中で失敗しました。文章の控えは %2 にあります")
+                                          .arg(path, QFile::decodeName(QByteArray::fromStdString(recovery_->copyPath()))));
+        else
+            platform::showError(this, QStringLiteral("ファイル %1 を作成できません").arg(path));
         return false;
     }
     recentFiles_->add(path);
+    recovery_->settled();
     return true;
+}
+
+recovery::RecoveryCopy TForm1::recoveryDescription() const {
+    recovery::RecoveryCopy copy;
+    copy.path = QFile::encodeName(currentFileName).toStdString();
+    copy.encoding = "Shift_JIS";
+    copy.lineBreaks = "CRLF";
+    copy.caret = memo2->caretPos();
+    return copy;
+}
+
+void TForm1::restoreRecovered(const recovery::RecoveryCopy& copy) {
+    memo2->setText(copy.text);
+    memo2->emptyUndoBuffer();
+    memo2->setSelection(copy.caret, copy.caret);
+    currentFileName = QFile::decodeName(QByteArray::fromStdString(copy.path));
+    const bool titled = !currentFileName.isEmpty();
+    captionBase = titled ? QStringLiteral("Verlo - ") + fileNamePart(currentFileName) : QStringLiteral("Verlo");
+    Save1->setEnabled(titled);
+    sessionApproved_ = false;
+    UpdateCaption();  // the text stays modified: the file is not touched until it is saved
+}
+
+void TForm1::offerRecovery() {
+    recovery_->offer(this, [this](const recovery::RecoveryCopy& copy) { restoreRecovered(copy); });
 }
 
 bool TForm1::ConfirmSave() {
@@ -94,6 +131,7 @@ void TForm1::New1Click() {
     captionBase = QStringLiteral("Verlo");
     memo2->setModified(false);
     sessionApproved_ = false;
+    recovery_->settled();
     UpdateCaption();
 }
 
@@ -146,7 +184,10 @@ void TForm1::FormDropFiles(const QStringList& paths) {
 bool TForm1::FormCloseQuery() {
     if (!sessionApproved_ && !ConfirmSave())
         return false;
-    return platform::guarded(this, [this] { writeSettings(); });
+    if (!platform::guarded(this, [this] { writeSettings(); }))
+        return false;
+    recovery_->settled();  // saved, or given up when the prompt was answered No
+    return true;
 }
 
 void TForm1::openRecent(const QString& path) {
@@ -163,6 +204,11 @@ void TForm1::keepPlace() {
 
 void TForm1::refusedCharacters(const QString& characters) {
     platform::showError(this, QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした (%1)").arg(characters));
+}
+
+void TForm1::refusedJoiningLoneByte() {
+    platform::showError(this, QStringLiteral("Shift-JIS として不正なバイト (記号で表示) が隣の文字と組になって別の文字に"
+                                             "変わるため、変更しませんでした。先にその記号を削除してください"));
 }
 
 }  // namespace verlo::app

@@ -1,5 +1,9 @@
 #include "cli/command_line.h"
 
+#include <QFile>
+
+#include "files/state_folder.h"
+
 #ifndef VERLO_BUILD_ID
 #define VERLO_BUILD_ID "unknown"
 #endif
@@ -81,7 +85,10 @@ QString commandLineHelp() {
         "設定: $XDG_CONFIG_HOME/Tarnvel/Verlo.ini (ふつうは ~/.config/Tarnvel/Verlo.ini)\n"
         "印刷プレビューのページ: プログラムのフォルダの print.html、書き込めないときは\n"
         "  $XDG_CACHE_HOME/Verlo/print.html (ふつうは ~/.cache/Verlo/print.html)\n"
-        "\n");
+        "保存していない文章の控え (異常終了のあと、次の起動で復元を尋ねます):\n"
+        "  $XDG_STATE_HOME/Verlo/recovery/ (ふつうは ~/.local/state/Verlo/recovery/)\n"
+        "  いまは %1\n"
+        "\n").arg(QFile::decodeName(QByteArray::fromStdString(files::recoveryFolder())));
 }
 
 QString versionText() { return QStringLiteral("Verlo 1.03 (build " VERLO_BUILD_ID ")\n"); }

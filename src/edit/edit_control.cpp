@@ -16,6 +16,7 @@
 
 #include "edit/edit_control_impl.h"
 #include "text/codec.h"
+#include "text/cp932.h"
 
 namespace verlo::edit {
 
@@ -194,12 +195,19 @@ void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool
     caretMoved();
 }
 
-void EditControl::Impl::replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind) {
+bool EditControl::Impl::replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind) {
+    // The program's own replacements (find and replace, stamp, cipher: not undoable) keep
+    // the byte rules of their commands.
+    if (kind != text::EditKind::NotUndoable && doc.joinsLoneLead(pos, len, bytes)) {
+        emit q->refusedJoiningLoneByte();
+        return false;
+    }
     EditScope scope(this);
     doc.replace(pos, len, bytes, kind);
     sel.collapse(pos + bytes.size());
     ensureCaretVisible();
     caretMoved();
+    return true;
 }
 
 bool EditControl::Impl::encode(const QString& text, std::string* bytes) {
@@ -207,6 +215,11 @@ bool EditControl::Impl::encode(const QString& text, std::string* bytes) {
         text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), text.size()));
     if (!r.ok()) {
         emit q->refusedCharacters(QString::fromUcs4(r.unencodable.data(), static_cast<qsizetype>(r.unencodable.size())));
+        return false;
+    }
+    // Every character encodes alone (one UTF-16 unit each, surrogates were refused above).
+    if (text::cp932::countChars(r.bytes) != static_cast<std::size_t>(text.size())) {
+        emit q->refusedJoiningLoneByte();
         return false;
     }
     *bytes = std::move(r.bytes);

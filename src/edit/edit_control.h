@@ -127,6 +127,10 @@ signals:
     // Characters typed, committed or pasted that the code page cannot hold; nothing was
     // inserted. The text lists each character once.
     void refusedCharacters(const QString& characters);
+    // A change that would pair a lead byte standing alone (shown as a mark) with a byte
+    // next to it, so that bytes nobody touched would read as another character; nothing
+    // was changed.
+    void refusedJoiningLoneByte();
 
 protected:
     bool event(QEvent* e) override;

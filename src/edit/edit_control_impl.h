@@ -124,11 +124,16 @@ struct EditControl::Impl : text::DocumentListener {
     // Selection changes as the user sees them: the typing step ends, the caret repaints.
     void select(std::size_t newAnchor, std::size_t newCaret, bool up = false);
     // Replaces [pos, pos + len) and puts the caret after the new text.
-    void replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind);
-    void replaceSelected(std::string_view bytes, text::EditKind kind) {
-        replace(sel.start(), sel.end() - sel.start(), bytes, kind);
+    // Every change of the text from the control: an undoable one is refused
+    // (refusedJoiningLoneByte, false) when it would pair a lone lead byte with a byte next
+    // to it (text::Document::joinsLoneLead).
+    bool replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind);
+    bool replaceSelected(std::string_view bytes, text::EditKind kind) {
+        return replace(sel.start(), sel.end() - sel.start(), bytes, kind);
     }
-    // Encodes text; on characters the code page lacks emits refusedCharacters and returns false.
+    // Encodes text; on characters the code page lacks emits refusedCharacters and returns false;
+    // when the bytes would read back as other characters (the mark of a lone lead byte
+    // before a byte it would pair with) emits refusedJoiningLoneByte and returns false.
     bool encode(const QString& text, std::string* bytes);
     void insertTyped(std::string_view bytes);
 

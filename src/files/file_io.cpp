@@ -5,7 +5,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +86,86 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+bool pwriteAll(int fd, std::string_view bytes) {
+    off_t at = 0;
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+        at += n;
+    }
+    return true;
+}
+
+// Temporary files of a save are named ".<name>.verlo-<pid>-XXXXXX" beside the target and
+// locked (flock) by their writer while it writes, so a leftover is told from a live one:
+// its writer's process is gone, and nobody holds its lock.
+std::string temporaryPrefix(const std::string& target) { return "." + baseName(target) + ".verlo-"; }
+
+bool processRuns(long pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+
+void removeLeftovers(const std::string& target) {
+    const std::string dir = dirName(target);
+    const std::string prefix = temporaryPrefix(target);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+        if (end == name.c_str() + prefix.size() || *end != '-' || std::string_view(end + 1).size() != 6)
+            continue;
+        // Another process's file just made may not be locked yet: it stays while that process runs.
+        if (pid != static_cast<long>(::getpid()) && processRuns(pid))
+            continue;
+        const std::string path = dir + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
+// Writes bytes over the file itself (its inode, its links and its folder entry stay).
+bool writeInPlace(const std::string& target, std::string_view bytes, const BeforeWritingInPlace& beforeInPlace,
+                  WriteFailure* failure) {
+    if (beforeInPlace && !beforeInPlace())
+        return false;
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    // Reserve the blocks beyond the old end without changing the file; a file system that
+    // cannot reserve gets the bytes anyway.
+    if (ok && static_cast<off_t>(bytes.size()) > st.st_size &&
+        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        ok = false;
+    if (!ok) {
+        ::close(fd);
+        return false;
+    }
+    if (failure)
+        *failure = WriteFailure::PartlyWritten;
+    ok = pwriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && failure)
+        *failure = WriteFailure::None;
+    return ok;
+}
+
 }  // namespace
 
 bool readAll(int fd, std::string& out) {
@@ -130,7 +214,15 @@ std::optional<std::string> readWholeFile(const QString& path) {
     return readNativeFile(nativePath(path), FileKind::Regular, nullptr);
 }
 
-bool writeFileReplacing(const QString& path, std::string_view bytes) {
+void removeLeftoverTemporaries(const QString& path) {
+    if (const auto resolved = resolveLinks(nativePath(path)))
+        removeLeftovers(*resolved);
+}
+
+bool writeFileReplacing(const QString& path, std::string_view bytes, const BeforeWritingInPlace& beforeInPlace,
+                        WriteFailure* failure) {
+    if (failure)
+        *failure = WriteFailure::NotWritten;
     if (path.isEmpty())
         return false;
     const auto resolved = resolveLinks(nativePath(path));
@@ -142,12 +234,19 @@ bool writeFileReplacing(const QString& path, std::string_view bytes) {
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && (!S_ISREG(old.st_mode) || !mayReplace(target, old)))
         return false;
+    removeLeftovers(target);
+    if (exists && old.st_nlink > 1)
+        return writeInPlace(target, bytes, beforeInPlace, failure);
 
     const std::string dir = dirName(target);
-    std::string temp = dir + "/." + baseName(target) + ".verlo-XXXXXX";
+    std::string temp = dir + "/" + temporaryPrefix(target) + std::to_string(::getpid()) + "-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        if (exists && (errno == EACCES || errno == EPERM))
+            return writeInPlace(target, bytes, beforeInPlace, failure);
         return false;
+    }
+    ::flock(fd, LOCK_EX);  // held while writing: see removeLeftovers
 
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     if (ok) {
@@ -157,12 +256,16 @@ bool writeFileReplacing(const QString& path, std::string_view bytes) {
         }
     }
     ok = (::close(fd) == 0) && ok;
+    // From here to the rename the file is unlocked; our process still runs, which keeps
+    // another process's removeLeftovers away from it.
     if (ok)
         ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
     }
+    if (failure)
+        *failure = WriteFailure::None;
     // Make the rename itself durable; a failure here no longer risks the text.
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,18 @@ std::optional<std::string> readNativeFile(const std::string& path, FileKind kind
 // missing, is not a regular file (a folder, a pipe) or cannot be read.
 std::optional<std::string> readWholeFile(const QString& path);
 
+// Called before a file is written in place (below); it keeps the new text elsewhere
+// (a recovery copy) and answers false when it could not, which stops the save before the
+// file is touched.
+using BeforeWritingInPlace = std::function<bool()>;
+
+// What went wrong, for the caller's message.
+enum class WriteFailure {
+    None,
+    NotWritten,     // the file is as it was
+    PartlyWritten,  // written in place and failed on the way: the file may hold a mixture
+};
+
 // Replaces the file at `path` with `bytes` so that a failure never leaves it half written:
 // the bytes go into a temporary file beside the target, which is flushed to disk and then
 // renamed over the target. A symbolic link is written through to the file it points at
@@ -32,6 +45,22 @@ std::optional<std::string> readWholeFile(const QString& path);
 // write permission is not replaced, also for the superuser when no write bit is set at
 // all. On failure the old file is left as it was, the temporary file is removed, and the
 // result is false.
-bool writeFileReplacing(const QString& path, std::string_view bytes);
+//
+// Where a rename cannot serve, the file is written in place instead, after
+// beforeInPlace() kept the text elsewhere: a file with other hard links (a rename would
+// part it from them) and a writable file in a folder where no temporary file can be
+// made. Space for a longer text is reserved first where the file system allows, so a full
+// disk usually stops the save before the file is touched. Without beforeInPlace such a
+// file is written in place all the same (for files the program can write again).
+//
+// Temporary files that a killed save left beside the target are removed first (those of
+// a save still running in another process stay).
+bool writeFileReplacing(const QString& path, std::string_view bytes, const BeforeWritingInPlace& beforeInPlace = {},
+                        WriteFailure* failure = nullptr);
+
+// Removes the temporary files a killed save of `path` left beside it: those whose writer
+// has ended. Nothing happens to the temporary file of a save still running (in this or
+// another process).
+void removeLeftoverTemporaries(const QString& path);
 
 }  // namespace verlo::files

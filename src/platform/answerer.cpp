@@ -82,6 +82,21 @@ public:
         return box.clickedButton() == yes;
     }
 
+    int choose(QWidget* owner, const QString& title, const QString& message, const QStringList& buttons) override {
+        QMessageBox box(QMessageBox::Question, title, message, QMessageBox::NoButton, owner);
+        QList<QPushButton*> pushed;
+        for (const QString& caption : buttons)
+            pushed << box.addButton(caption, QMessageBox::ActionRole);
+        if (!pushed.isEmpty()) {
+            box.setDefaultButton(pushed.first());
+            box.setEscapeButton(pushed.last());
+        }
+        keepTitleReadable(box);
+        box.exec();
+        const qsizetype chosen = pushed.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+        return chosen < 0 ? static_cast<int>(buttons.size()) - 1 : static_cast<int>(chosen);
+    }
+
     void inform(QWidget* owner, const QString& title, const QString& message) override {
         QMessageBox box(QMessageBox::NoIcon, title, message, QMessageBox::NoButton, owner);
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

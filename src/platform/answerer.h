@@ -38,6 +38,9 @@ public:
     // "確認" box with a question icon and the buttons "はい(&Y)" / "いいえ(&N)";
     // true for Yes. Enter answers Yes, Esc answers No.
     virtual bool confirm(QWidget* owner, const QString& title, const QString& message) = 0;
+    // A question box titled `title` with one button per caption (in order; the first is the
+    // default, Esc presses the last): the index of the button pressed.
+    virtual int choose(QWidget* owner, const QString& title, const QString& message, const QStringList& buttons) = 0;
     // A box without an icon titled `title` with one "OK" button (Enter and Esc press it).
     virtual void inform(QWidget* owner, const QString& title, const QString& message) = 0;
     // The About box: title, program name and further lines, with the program's icon.

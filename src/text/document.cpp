@@ -120,6 +120,24 @@ void Document::replace(std::size_t pos, std::size_t len, std::string_view bytes,
     d->apply(pos, len, bytes);
 }
 
+bool Document::joinsLoneLead(std::size_t pos, std::size_t len, std::string_view bytes) const {
+    using cp932::isLeadByte;
+    using cp932::isTrailByte;
+    pos = std::min(pos, length());
+    const std::size_t after = pos + std::min(len, length() - pos);
+    if (after == pos && bytes.empty()) return false;
+    const auto lone = [](std::uint8_t b, std::size_t charLen) { return charLen == 1 && isLeadByte(b); };
+    if (!bytes.empty() && after < length() && isTrailByte(d->at(after))) {
+        const std::size_t last = cp932::prevBoundary(bytes, bytes.size());
+        if (lone(static_cast<std::uint8_t>(bytes[last]), bytes.size() - last)) return true;
+    }
+    if (pos == 0) return false;
+    if (bytes.empty() && after == length()) return false;  // nothing follows the change
+    const std::uint8_t next = bytes.empty() ? d->at(after) : static_cast<std::uint8_t>(bytes[0]);
+    const std::size_t prev = prevCaretPos(pos);
+    return lone(d->at(prev), charLength(prev)) && isTrailByte(next);
+}
+
 // ---- character rules
 
 std::size_t Document::charLength(std::size_t pos) const {

@@ -104,6 +104,13 @@ public:
     // one still empties the history, like emptyUndo()).
     void replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind);
 
+    // True when replacing [pos, pos + len) by bytes (pos and len at character boundaries)
+    // would pair a lead byte that stands alone with a byte it does not pair with now: a
+    // lone lead byte just before pos with the first byte after the change, or a lone lead
+    // byte ending bytes with the byte at pos + len. Such a change would turn bytes nobody
+    // touched into another character; the editor refuses it.
+    bool joinsLoneLead(std::size_t pos, std::size_t len, std::string_view bytes) const;
+
     // ---- character rules on the document's bytes (see cp932.h)
     std::size_t charLength(std::size_t pos) const;
     // Next/previous position where a caret may stand: a character boundary that is not

@@ -1,6 +1,6 @@
 // Shared by the main-window tests: each test starts the real main window (and the hidden
-// settings dialog) with its own empty settings folder (XDG_CONFIG_HOME pointed at a
-// temporary folder) and the scripted answerer in place of the boxes and dialogs.
+// settings dialog) with its own empty settings and state folders (XDG_CONFIG_HOME and
+// XDG_STATE_HOME pointed at temporary folders) and the scripted answerer in place of the boxes and dialogs.
 #pragma once
 
 #include <QDir>
@@ -23,6 +23,7 @@ class AppTest : public ::testing::Test {
 protected:
     QTemporaryDir config;
     QTemporaryDir files;
+    QTemporaryDir state;  // recovery copies
     verlo::test::ScriptedAnswerer answers;
     dialogs::TForm2* form2 = nullptr;
 
@@ -31,7 +32,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(config.isValid());
         ASSERT_TRUE(files.isValid());
+        ASSERT_TRUE(state.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     }
 
     // Program start up to the point where the window would be shown.

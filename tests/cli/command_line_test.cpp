@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 
 using verlo::cli::CommandLine;
+using verlo::cli::commandLineHelp;
 using verlo::cli::parseCommandLine;
 
 TEST(CommandLine, FirstNonOptionArgumentIsTheFile) {
@@ -20,6 +21,14 @@ TEST(CommandLine, DoubleDashEndsOptions) {
     EXPECT_EQ(parseCommandLine({"--", "-x.txt"}).file, "-x.txt");
     EXPECT_EQ(parseCommandLine({"--", "--help"}).file, "--help");
     EXPECT_EQ(parseCommandLine({"--", "--help"}).action, CommandLine::Action::Run);
+}
+
+TEST(CommandLine, HelpSaysWhereTheRecoveryCopiesLive) {
+    qputenv("XDG_STATE_HOME", "/tmp/state-here");
+    EXPECT_TRUE(commandLineHelp().contains(QStringLiteral("いまは /tmp/state-here/Verlo/recovery")));
+    qputenv("XDG_STATE_HOME", "relative/is/ignored");
+    qputenv("HOME", "/home/writer");
+    EXPECT_TRUE(commandLineHelp().contains(QStringLiteral("いまは /home/writer/.local/state/Verlo/recovery")));
 }
 
 TEST(CommandLine, HelpVersionAndUnknownOptions) {

@@ -152,6 +152,60 @@ TEST_F(EditControlTest, UncodableCharactersAreRefused) {
     EXPECT_EQ(control.text(), "abc");
 }
 
+TEST_F(EditControlTest, NoChangePairsALoneLeadByteWithItsNeighbour) {
+    const QString mark = QString(QChar(0xF780 + 0x82));  // how a lone 82 reads
+    const struct {
+        const char* name;
+        const char* text;
+        std::size_t anchor, caret;
+        void (*act)(EditControl&);
+    } cases[] = {
+        {"typed", "abc\x82", 4, 4, [](EditControl& c) { QTest::keyClicks(&c, QStringLiteral("x")); }},
+        {"committed", "abc\x82", 4, 4, [](EditControl& c) { commit(c, QStringLiteral("あ")); }},
+        {"pasted", "abc\x82", 4, 4,
+         [](EditControl& c) {
+             QApplication::clipboard()->setText(QStringLiteral("xyz"));
+             c.paste();
+         }},
+        {"typed over a selection", "\x82 x", 1, 2, [](EditControl& c) { QTest::keyClicks(&c, QStringLiteral("y")); }},
+        {"deleted backwards", "\x82 x", 2, 2, [](EditControl& c) { QTest::keyClick(&c, Qt::Key_Backspace); }},
+        {"deleted forwards", "\x82 x", 1, 1, [](EditControl& c) { QTest::keyClick(&c, Qt::Key_Delete); }},
+        {"cut", "\x82 x", 1, 2, [](EditControl& c) { c.cut(); }},
+        {"replaced undoably", "\x82 x", 1, 2, [](EditControl& c) { c.replaceSelection("y", true); }},
+        {"a lone lead byte pasted before x", "a x", 2, 2,
+         [](EditControl& c) {
+             QApplication::clipboard()->setText(QString(QChar(0xF780 + 0x82)));
+             c.paste();
+         }},
+        {"a mark before a letter in one paste", "ab", 1, 1,
+         [](EditControl& c) {
+             QApplication::clipboard()->setText(QString(QChar(0xF780 + 0x82)) + QStringLiteral("x"));
+             c.paste();
+         }},
+    };
+    for (const auto& c : cases) {
+        control.setText(c.text);
+        control.setSelection(c.anchor, c.caret);
+        QSignalSpy refused(&control, &EditControl::refusedJoiningLoneByte);
+        c.act(control);
+        EXPECT_EQ(refused.count(), 1) << c.name;
+        EXPECT_EQ(control.text(), c.text) << c.name;
+    }
+    // Where nothing pairs, the change goes through: a digit after the lone byte, the mark
+    // itself deleted, a mark pasted before a byte that ends no character.
+    control.setText("abc\x82");
+    control.setSelStart(4);
+    QTest::keyClicks(&control, QStringLiteral("1"));
+    EXPECT_EQ(control.text(), "abc\x82" "1");
+    QTest::keyClick(&control, Qt::Key_Backspace);
+    QTest::keyClick(&control, Qt::Key_Backspace);
+    QTest::keyClicks(&control, QStringLiteral("x"));
+    EXPECT_EQ(control.text(), "abcx");
+    QApplication::clipboard()->setText(mark + QStringLiteral(" "));
+    control.paste();
+    EXPECT_EQ(control.text(), "abcx\x82 ");
+}
+
 TEST_F(EditControlTest, SelectionByKeys) {
     control.setText(sjis(u"あいう\r\nえお"));
     control.setSelStart(2);

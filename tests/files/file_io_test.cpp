@@ -4,8 +4,13 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <functional>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "files/file_io.h"
@@ -136,4 +141,139 @@ TEST_F(FileIoTest, FullDiskLeavesTheOldFileWhole) {
     EXPECT_FALSE(writeFileReplacing(file, std::string(60 * 1024, 'b')));
     EXPECT_EQ(get(file), QByteArray(20 * 1024, 'a'));
     EXPECT_EQ(strays(mnt, {"novel.txt"}), QStringList());
+
+    // Written in place (a hard link): the space is reserved before the file is touched.
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(mnt + "/link.txt").constData()), 0);
+    WriteFailure failure = WriteFailure::None;
+    EXPECT_FALSE(writeFileReplacing(file, std::string(80 * 1024, 'b'), [] { return true; }, &failure));
+    EXPECT_EQ(failure, WriteFailure::NotWritten);
+    EXPECT_EQ(get(file), QByteArray(20 * 1024, 'a'));
+}
+
+namespace {
+
+// Runs f in a child process (as `uid` when given) and answers whether it returned true.
+bool inChild(const std::function<bool()>& f, uid_t uid = static_cast<uid_t>(-1)) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (uid != static_cast<uid_t>(-1) && (::setgid(uid) != 0 || ::setuid(uid) != 0))
+            ::_exit(2);
+        ::_exit(f() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A process id that no process has now: a child that has ended.
+pid_t endedPid() {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+}  // namespace
+
+TEST_F(FileIoTest, LeftoversOfKilledSavesAreRemovedButNotALiveSave) {
+    put(at("a.txt"), "old");
+    const QString dead = QStringLiteral(".a.txt.verlo-%1-Ab3dEf").arg(endedPid());
+    const QString ours = QStringLiteral(".a.txt.verlo-%1-xYz123").arg(::getpid());
+    const QString otherFile = QStringLiteral(".b.txt.verlo-%1-Ab3dEf").arg(endedPid());
+    for (const QString& name : {dead, ours, otherFile})
+        put(at(name), "leftover");
+
+    // A save running in another process: its temporary file is locked while it writes.
+    const QString live = QStringLiteral(".a.txt.verlo-%1-Qq1Qq1");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        const QByteArray name = QFile::encodeName(at(live.arg(::getpid())));
+        const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0600);
+        ::flock(fd, LOCK_EX);
+        char c = 1;
+        (void)!::write(ready[1], &c, 1);
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+
+    ASSERT_TRUE(writeFileReplacing(at("a.txt"), "new"));
+    EXPECT_EQ(get(at("a.txt")), "new");
+    EXPECT_EQ(strays(dir.path(), {"a.txt"}), (QStringList{live.arg(writer), otherFile}));
+
+    // Once the other save is over (its process gone), its file is a leftover too.
+    (void)!::write(release[1], &c, 1);
+    ::waitpid(writer, nullptr, 0);
+    removeLeftoverTemporaries(at("a.txt"));
+    EXPECT_EQ(strays(dir.path(), {"a.txt"}), QStringList{otherFile});
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        ::close(fd);
+}
+
+TEST_F(FileIoTest, AKilledSaveLeavesNoFileForever) {
+    put(at("big.txt"), "old");
+    const std::string big(64 << 20, 'x');
+    const pid_t saver = ::fork();
+    if (saver == 0)
+        ::_exit(writeFileReplacing(at("big.txt"), big) ? 0 : 1);
+    // Kill it once its temporary file is there (or let it finish on a fast disk).
+    while (strays(dir.path(), {"big.txt"}).isEmpty() && ::waitpid(saver, nullptr, WNOHANG) == 0)
+        ::usleep(200);
+    ::kill(saver, SIGKILL);
+    ::waitpid(saver, nullptr, 0);
+    const QByteArray after = get(at("big.txt"));
+    EXPECT_TRUE(after == "old" || after.size() == static_cast<qsizetype>(big.size()));  // never a mixture
+    ASSERT_TRUE(writeFileReplacing(at("big.txt"), "small"));
+    EXPECT_EQ(strays(dir.path(), {"big.txt"}), QStringList());
+}
+
+TEST_F(FileIoTest, AHardLinkedFileIsWrittenInPlaceAfterItsCopyIsKept) {
+    put(at("a.txt"), "old text, longer than the new");
+    ASSERT_EQ(::link(QFile::encodeName(at("a.txt")).constData(), QFile::encodeName(at("b.txt")).constData()), 0);
+    int kept = 0;
+    const auto keep = [&kept] { return ++kept, true; };
+    WriteFailure failure = WriteFailure::NotWritten;
+    ASSERT_TRUE(writeFileReplacing(at("a.txt"), "new", keep, &failure));
+    EXPECT_EQ(failure, WriteFailure::None);
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(get(at("a.txt")), "new");
+    EXPECT_EQ(get(at("b.txt")), "new");  // still one file
+    ASSERT_TRUE(writeFileReplacing(at("b.txt"), std::string(100000, 'y'), keep));
+    EXPECT_EQ(get(at("a.txt")), QByteArray(100000, 'y'));
+
+    // When the text cannot be kept elsewhere, the file is not touched.
+    EXPECT_FALSE(writeFileReplacing(at("a.txt"), "lost", [] { return false; }, &failure));
+    EXPECT_EQ(failure, WriteFailure::NotWritten);
+    EXPECT_EQ(get(at("b.txt")), QByteArray(100000, 'y'));
+    EXPECT_EQ(strays(dir.path(), {"a.txt", "b.txt"}), QStringList());
+}
+
+TEST_F(FileIoTest, AWritableFileInAFolderWeCannotWriteIsWrittenInPlace) {
+    // The folder belongs to someone else (the superuser tests as another user).
+    const bool root = ::geteuid() == 0;
+    const uid_t user = root ? 65534 : static_cast<uid_t>(-1);
+    const QString folder = at("locked");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    const QString file = folder + "/a.txt";
+    put(file, "old");
+    const QByteArray nativeFile = QFile::encodeName(file);
+    if (root) {
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        ASSERT_EQ(::chown(nativeFile.constData(), user, user), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    EXPECT_TRUE(inChild([&] { return writeFileReplacing(file, "new text", [] { return true; }); }, user));
+    EXPECT_EQ(get(file), "new text");
+    EXPECT_EQ(strays(folder, {"a.txt"}), QStringList());
+    // Not writable itself: refused as before.
+    ASSERT_EQ(::chmod(nativeFile.constData(), 0444), 0);
+    EXPECT_FALSE(inChild([&] { return writeFileReplacing(file, "lost", [] { return true; }); }, user));
+    EXPECT_EQ(get(file), "new text");
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
 }

@@ -62,6 +62,11 @@ bool ScriptedAnswerer::confirm(QWidget*, const QString& title, const QString& me
     return take(confirms, "confirmation", false);
 }
 
+int ScriptedAnswerer::choose(QWidget*, const QString& title, const QString& message, const QStringList& buttons) {
+    asked.push_back({Asked::Choose, title, message, buttons.join(u'\n'), {}, {}, {}});
+    return take(choices, "choice", static_cast<int>(buttons.size()) - 1);
+}
+
 void ScriptedAnswerer::inform(QWidget*, const QString& title, const QString& message) {
     asked.push_back({Asked::Inform, title, message, {}, {}, {}, {}});
 }

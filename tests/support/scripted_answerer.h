@@ -27,11 +27,11 @@
 namespace verlo::test {
 
 struct Asked {
-    enum Kind { Error, Confirm, Inform, About, OpenFile, SaveFile, ChooseFont, ChooseColor };
+    enum Kind { Error, Confirm, Choose, Inform, About, OpenFile, SaveFile, ChooseFont, ChooseColor };
     Kind kind;
     QString title;    // box title (empty where the program gives none)
     QString message;  // box text; for About the name, with the further lines in `text`
-    QString text;
+    QString text;     // Choose: the button captions, one a line
     platform::FileDialogRequest request;  // OpenFile, SaveFile
     platform::FontChoice font;            // ChooseFont: the initial font and colour
     QColor color;                         // ChooseColor: the initial colour
@@ -46,6 +46,7 @@ public:
 
     // Answers, taken from the front.
     std::deque<bool> confirms;                          // true = Yes
+    std::deque<int> choices;                            // the index of the button pressed
     std::deque<std::optional<QString>> openFiles;       // nullopt = cancelled
     std::deque<std::optional<QString>> saveFiles;
     std::deque<std::optional<platform::FontChoice>> fonts;
@@ -62,6 +63,7 @@ public:
 
     void error(QWidget* owner, const QString& message) override;
     bool confirm(QWidget* owner, const QString& title, const QString& message) override;
+    int choose(QWidget* owner, const QString& title, const QString& message, const QStringList& buttons) override;
     void inform(QWidget* owner, const QString& title, const QString& message) override;
     void about(QWidget* owner, const QString& title, const QString& name, const QString& text) override;
     std::optional<QString> openFile(QWidget* owner, const platform::FileDialogRequest& request) override;

@@ -195,6 +195,40 @@ TEST(DocumentModified, LoadingAndReplacingTheWholeText) {
     EXPECT_TRUE(doc.modified());
 }
 
+TEST(DocumentLoneLead, ChangesThatWouldPairALoneLeadByteWithANeighbour) {
+    // 82 stands alone before a byte that cannot end a character (end, space, CR) and pairs
+    // with one that can (x, a kana's first byte 82, half-width kana B1).
+    const struct {
+        const char* text;
+        std::size_t pos, len;
+        const char* bytes;
+        bool joins;
+    } cases[] = {
+        {"abc\x82", 4, 0, "x", true},            // typed after a lone lead byte at the end
+        {"abc\x82", 4, 0, "\x82\xA0", true},     // a double-byte character
+        {"abc\x82", 4, 0, "\xB1", true},         // half-width kana
+        {"abc\x82", 4, 0, "1", false},           // a digit never ends a character
+        {"abc\x82", 4, 0, "\r\n", false},
+        {"\x82 x", 1, 1, "", true},               // deleting the space joins 82 and x
+        {"\x82 x", 1, 1, "y", true},              // replacing it by a trail-class byte too
+        {"\x82 x", 1, 1, "-", false},
+        {"\x82 ", 1, 1, "", false},               // nothing follows
+        {"a x", 2, 0, "\x82", true},              // a lone lead byte inserted before x
+        {"a x", 1, 0, "\x82", false},             // before the space it stays alone
+        {"a x", 1, 0, "\x82\xA0", false},         // a whole character ends the insertion
+        {"a\x82\xA0", 1, 0, "\x82", true},        // before a kana's first byte, which is trail-class
+        {"\x82\xA0x", 0, 2, "", false},           // deleting a whole character
+        {"\x82\xA0x", 2, 1, "", false},
+        {"\x82 x", 1, 0, "", false},              // no change at all
+        {"\x82\x82\xA0 x", 3, 1, "", false},      // 82 82 is a character; A0 alone is no lead byte
+    };
+    for (const auto& c : cases) {
+        Document doc;
+        doc.setText(c.text);
+        EXPECT_EQ(doc.joinsLoneLead(c.pos, c.len, c.bytes), c.joins) << c.text << " @" << c.pos << "+" << c.len;
+    }
+}
+
 TEST(LineBreaks, ToCrLf) {
     EXPECT_EQ(toCrLf(""), "");
     EXPECT_EQ(toCrLf("a\nb"), "a\r\nb");

@@ -1,0 +1,28 @@
+# The fuzz targets of tests/fuzz/fuzz_<name>.cpp, each checking invariants on any input.
+# Every build replays each target over its seed corpus (tests/fuzz/corpus/<name>/) as the
+# test fuzz_<name>; a build with clang also makes the libFuzzer program fuzz_<name>_run:
+#   build-fuzz/fuzz_document_run -max_total_time=600 tests/fuzz/corpus/document
+# (VERLO_FUZZ=ON, the default with clang, also instruments the libraries for coverage.)
+set(fuzz_libs_cp932 verlo_text)
+set(fuzz_libs_document verlo_text)
+set(fuzz_libs_cipher verlo_cipher OpenSSL::Crypto)
+set(fuzz_libs_recovery_copy verlo_recovery)
+set(fuzz_libs_settings verlo_settings)
+file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+foreach(fuzz_source IN LISTS fuzz_sources)
+  get_filename_component(fuzz_name ${fuzz_source} NAME_WE)
+  string(REGEX REPLACE "^fuzz_" "" fuzz_name ${fuzz_name})
+  if(NOT DEFINED fuzz_libs_${fuzz_name})
+    message(FATAL_ERROR "tests/fuzz/fuzz.cmake names no libraries for ${fuzz_name}")
+  endif()
+  add_executable(fuzz_${fuzz_name} ${fuzz_source} ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+  target_link_libraries(fuzz_${fuzz_name} PRIVATE ${fuzz_libs_${fuzz_name}})
+  add_test(NAME fuzz_${fuzz_name} COMMAND fuzz_${fuzz_name} ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/corpus/${fuzz_name})
+  set_tests_properties(fuzz_${fuzz_name} PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_executable(fuzz_${fuzz_name}_run ${fuzz_source})
+    target_compile_options(fuzz_${fuzz_name}_run PRIVATE -fsanitize=fuzzer)
+    target_link_options(fuzz_${fuzz_name}_run PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(fuzz_${fuzz_name}_run PRIVATE ${fuzz_libs_${fuzz_name}})
+  endif()
+endforeach()

@@ -1,0 +1,14 @@
+// What the fuzz targets share: a failed invariant stops the run loudly (libFuzzer keeps
+// the input as a crash; the replay driver names the corpus file).
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                              \
+    do {                                                                                   \
+        if (!(condition)) {                                                                \
+            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (0)
