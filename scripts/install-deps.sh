@@ -10,7 +10,7 @@ packages=(
   libharfbuzz-dev libicu-dev libssl-dev openssl libfontconfig-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth x11-utils imagemagick bc
+  xvfb xauth x11-utils imagemagick bc poppler-utils
   chromium
   desktop-file-utils dpkg-dev file librsvg2-bin
 )

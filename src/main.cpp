@@ -1,4 +1,5 @@
-// Program start: the encryption commands without a window; otherwise the editor.
+// Program start: the encryption commands and the PDF export without a window; otherwise
+// the editor.
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include "cli/command_line.h"
 #include "app/program.h"
 #include "cli/crypt_tool.h"
+#include "print/pdf_command.h"
 
 int main(int argc, char** argv) {
     if (const std::optional<int> status = verlo::cli::runCryptCommandLine(argc, argv))
@@ -18,10 +20,18 @@ int main(int argc, char** argv) {
     QStringList rawArgs;
     for (int i = 1; i < argc; ++i)
         rawArgs << QString::fromLocal8Bit(argv[i]);
+    if (verlo::print::asksForPdf(rawArgs)) {
+        // Pages are set with the editor's fonts but shown nowhere: no display is needed.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        verlo::app::prepareApplication(app);
+        return verlo::print::runPdfCommandLine(QCoreApplication::arguments().mid(1));
+    }
     const verlo::cli::CommandLine early = verlo::cli::parseCommandLine(rawArgs);
     if (early.action == verlo::cli::CommandLine::Action::Help) {
         std::fputs(verlo::cli::commandLineHelp().toLocal8Bit().constData(), stdout);
         std::fputs(verlo::cli::cryptCommandLineHelp().c_str(), stdout);
+        std::fputs(verlo::print::pdfCommandLineHelp().toLocal8Bit().constData(), stdout);
         return 0;
     }
     if (early.action == verlo::cli::CommandLine::Action::Version) {

@@ -123,6 +123,7 @@ public:
     QString currentFileName;  // the path as given; empty while untitled
     QString captionBase;      // the title without the caret indicator
     settings::Settings settings;  // VerHor, Gyou, Retsu, DayTime, FormDay, FormTime
+    QString pageSetup;            // the page setup of printing and PDF, in its stored text form
 
     // The transparency switch (off at start, not stored) and the opacity it uses.
     bool AlphaBlend() const;

@@ -27,6 +27,7 @@ void TForm1::readSettings() {
     startStyle_ = s.Style;
     startPitch_ = s.Pitch;
     settings = s.live;
+    pageSetup = s.PageSetup;
     setAlphaBlendValue(s.AlphaValue);
 
     fontColorRead_ = s.FontColor;
@@ -68,6 +69,7 @@ void TForm1::writeSettings() {
     v.Style = settings::fontStyleOf(font);
     v.Pitch = settings::fontPitchOf(font);
     v.live = settings;
+    v.PageSetup = pageSetup;
     v.AlphaValue = AlphaBlendValue();
     v.FontColor = settings::colorToStore(memo2->textColor(), fontColorRead_, palette().color(QPalette::Text));
     v.Size = settings::fontSizeOf(font);

@@ -214,6 +214,37 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
     painter.restore();
 }
 
+void Typesetter::placeLine(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
+                           std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out) const {
+    last = std::min(last, cells.size());
+    Impl& m = *d;
+    const bool vertical = m.writing == Writing::Vertical;
+    float pen = 0;
+    // One cell at a time, so that every glyph knows its cell; the frame moves with the pen.
+    for (std::size_t k = first; k < last; ++k) {
+        const QPointF origin = vertical ? lineOrigin + QPointF(0, pen) : lineOrigin + QPointF(pen, 0);
+        const Impl::Frame at = m.frameAt(origin);
+        m.place(paragraph, cells, k, k + 1, at);
+        const auto cell = static_cast<std::uint32_t>(k);
+        for (std::size_t f = 0; f < m.upright.size(); ++f)
+            for (std::size_t g = 0; g < m.upright[f].glyphs.size(); ++g)
+                out.push_back({static_cast<int>(f), static_cast<std::uint16_t>(m.upright[f].glyphs[g]),
+                               m.upright[f].positions[g], false, cell});
+        // The turned frame is translated to the column's centre and top, then rotated by
+        // 90°: (x, y) there is (centre - y, top + x) here.
+        for (std::size_t f = 0; f < m.turned.size(); ++f)
+            for (std::size_t g = 0; g < m.turned[f].glyphs.size(); ++g) {
+                const QPointF p = m.turned[f].positions[g];
+                out.push_back({static_cast<int>(f), static_cast<std::uint16_t>(m.turned[f].glyphs[g]),
+                               QPointF(at.centre - p.y(), at.top + p.x()), true, cell});
+            }
+        pen += cells[k].advance;
+    }
+}
+
+const QRawFont& Typesetter::faceFont(int face) const { return d->cache.fonts().face(face).raw; }
+hb_face_t* Typesetter::faceTables(int face) const { return d->cache.fonts().face(face).hbFace; }
+
 Typesetter::Impl::Frame Typesetter::Impl::frameAt(QPointF lineOrigin) const {
     Frame at{};
     // Horizontal: the baseline, with the leading split above and below the text.

@@ -14,6 +14,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPointF>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,8 @@
 #include <vector>
 
 class QPainter;
+class QRawFont;
+struct hb_face_t;
 
 namespace verlo::edit {
 
@@ -67,6 +70,25 @@ public:
     // to the left of it). Bytes that are not valid text show as a visible replacement mark.
     void paintLine(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells,
                    std::size_t first, std::size_t last, QPointF lineOrigin, const QColor& color) const;
+
+    // One glyph of a line as paintLine draws it, for drawing the line elsewhere than on a
+    // QPainter (a page of a PDF file).
+    struct PlacedGlyph {
+        int face = 0;              // which of the typesetter's faces draws it (faceFont())
+        std::uint16_t glyph = 0;
+        QPointF origin;            // where the glyph's horizontal origin (on its baseline) goes
+        bool turned = false;       // drawn turned 90° clockwise about its origin
+        std::uint32_t cell = 0;    // index of the cell it draws
+    };
+    // The glyphs of cells [first, last) placed as paintLine places them from lineOrigin,
+    // appended to out in the order of the cells. Cells that draw no glyph (a tab, a mark
+    // for bytes that are not text) add nothing.
+    void placeLine(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
+                   std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out) const;
+    // The faces the glyphs come from: the font asked for and its fallbacks, as raw fonts and
+    // as HarfBuzz faces over their tables.
+    const QRawFont& faceFont(int face) const;
+    hb_face_t* faceTables(int face) const;
 
 private:
     struct Impl;

@@ -1,5 +1,5 @@
 // The settings store: one INI file per user, $XDG_CONFIG_HOME/Tarnvel/Verlo.ini (normally
-// ~/.config/Tarnvel/Verlo.ini), with the sections Window and Font. Every value is kept as
+// ~/.config/Tarnvel/Verlo.ini), with the sections Window, Font and Print. Every value is kept as
 // text, the integers as their decimal text.
 //
 // A store is opened for one sequence (the start-up read or the closing write) and closed at

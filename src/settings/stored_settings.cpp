@@ -71,6 +71,7 @@ StoredSettings readStoredSettings(SettingsStore& store, const Guard& guard) {
     s.StatusBar = integer(kWindow, "StatusBar", 0) == 1;
     s.RecentFiles = readList(store, kRecent, "File", kRecentFiles, guard);
     s.Places = readList(store, kPlacesSection, "Place", settings::kPlaces, guard);
+    guard([&] { s.PageSetup = store.readText(QStringLiteral("Print"), QStringLiteral("PageSetup"), s.PageSetup); });
     return s;
 }
 
@@ -97,6 +98,7 @@ void writeStoredSettings(SettingsStore& store, const StoredSettings& v) {
     store.writeInteger(kWindow, QStringLiteral("StatusBar"), v.StatusBar ? 1 : 0);
     writeList(store, kRecent, "File", kRecentFiles, v.RecentFiles);
     writeList(store, kPlacesSection, "Place", settings::kPlaces, v.Places);
+    store.writeText(QStringLiteral("Print"), QStringLiteral("PageSetup"), v.PageSetup);
 }
 
 std::uint8_t fontStyleOf(const QFont& f) {

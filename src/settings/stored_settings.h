@@ -24,12 +24,15 @@
 //   Recent   File1..10   text          (none)         the recent files, newest first (empty: none)
 //   Places   Place1..50  text          (none)         where each of the last files was left:
 //                                                     "anchor caret top path", newest first
+//   Print    PageSetup   text          (empty)        the page setup of printing and PDF (its own
+//                                                     text form, print/page_setup.h; empty: defaults)
 //
 // The read takes the values in the order of this table; the write takes them in the order
 // State, Left, Top, Height, Width, AlphaValue, Style, Pitch, Window Color, Font Color,
 // Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay; both end with
-// StatusBar, the recent files and the places. An 8-bit value is taken modulo 256. A file
-// written before the last three existed reads as no status bar and empty lists.
+// StatusBar, the recent files, the places and PageSetup. An 8-bit value is taken modulo 256.
+// A file written before the last four existed reads as no status bar, empty lists and the
+// default page setup.
 #pragma once
 
 #include <QFont>
@@ -61,6 +64,7 @@ struct StoredSettings {
     bool StatusBar = false;
     QStringList RecentFiles;  // at most kRecentFiles
     QStringList Places;       // at most kPlaces
+    QString PageSetup;
 };
 
 inline constexpr int kRecentFiles = 10;

@@ -27,7 +27,7 @@ const QStringList kAllValues = {
     "Window/State", "Window/Left", "Window/Top", "Window/Height", "Window/Width", "Window/AlphaValue",
     "Font/Style", "Font/Pitch", "Window/Color", "Font/Color", "Font/Size", "Font/Name",
     "Window/ImeMode", "Window/VerHor", "Window/Gyou", "Window/Retsu", "Window/DayTime",
-    "Window/FormTime", "Window/FormDay", "Window/StatusBar"};
+    "Window/FormTime", "Window/FormDay", "Window/StatusBar", "Print/PageSetup"};
 
 }  // namespace
 
@@ -98,14 +98,17 @@ TEST_F(AppTest, CloseWritesEveryValueAsText) {
     EXPECT_EQ(ini["Window/DayTime"], "5");
     EXPECT_EQ(ini["Window/FormTime"], "0");
     EXPECT_EQ(ini["Window/FormDay"], "0");
+    EXPECT_EQ(ini["Print/PageSetup"], "");
 }
 
 TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
     writeIni("[Window]\nState=0\nLeft=10\nTop=20\nHeight=400\nWidth=500\nAlphaValue=300\n"
              "VerHor=1\nGyou=33\nRetsu=$10\nDayTime=261\nFormDay=2\nFormTime=1\nColor=$00E0FFFF\n"
-             "[Font]\nStyle=3\nPitch=2\nColor=clRed\nSize=20\nName=IPAMincho\n");
+             "[Font]\nStyle=3\nPitch=2\nColor=clRed\nSize=20\nName=IPAMincho\n"
+             "[Print]\nPageSetup=chars:20 lines:20 grid:1\n");
     auto form = start();
     EXPECT_TRUE(answers.asked.empty());
+    EXPECT_EQ(form->pageSetup, QStringLiteral("chars:20 lines:20 grid:1"));
     EXPECT_EQ(form->normalBounds(), QRect(10, 20, 500, 400));
     EXPECT_EQ(form->AlphaBlendValue(), 44);  // 300 modulo 256
     EXPECT_EQ(form->settings.VerHor, 1);
@@ -129,6 +132,7 @@ TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
 
     ASSERT_TRUE(form->close());
     const auto ini = iniValues();
+    EXPECT_EQ(ini["Print/PageSetup"], QStringLiteral("chars:20 lines:20 grid:1"));
     EXPECT_EQ(ini["Window/Left"], "10");
     EXPECT_EQ(ini["Window/Top"], "20");
     EXPECT_EQ(ini["Window/Height"], "400");

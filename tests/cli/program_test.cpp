@@ -78,4 +78,42 @@ TEST_F(ProgramCommandLine, UnknownOptionIsRefusedWithStatusTwo) {
     EXPECT_EQ(runHeadless("-style Fusion --bogus").status, 2);
 }
 
+TEST_F(ProgramCommandLine, PdfIsWrittenWithoutADisplay) {
+    // The stored page setup is read from a settings folder of the test's own.
+    const fs::path dir = fs::temp_directory_path() / ("verlo-pdf-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "config");
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    const std::string in = verlo::test::samplePath().string();
+    const std::string out = (dir / "neko.pdf").string();
+    struct Case {
+        std::string args;
+        int status;
+        const char* message;  // on standard error, or nothing
+    };
+    const Case cases[] = {
+        {"--pdf '" + out + "' '" + in + "'", 0, nullptr},
+        {"--pdf='" + out + "' --format 20x20 '" + in + "'", 0, nullptr},
+        {"--pdf '" + out + "' --format 15x5 '" + in + "'", 0, nullptr},
+        {"--pdf '" + out + "' --format 40 '" + in + "'", 2, "--format"},
+        {"--pdf '" + out + "'", 2, "テキストファイル"},
+        {"--pdf", 2, "--pdf"},
+        {"--pdf '" + out + "' '" + (dir / "missing.txt").string() + "'", 1, "missing.txt"},
+        {"--pdf '" + (dir / "no" / "x.pdf").string() + "' '" + in + "'", 1, "作成できません"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(out);
+        const Result r = runHeadless(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_EQ(fs::exists(out), c.status == 0) << c.args;
+        if (c.message) {
+            EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+        }
+        if (c.status == 0) {
+            EXPECT_EQ(readBytes(out).rfind("%PDF-1.7", 0), 0u) << c.args;
+        }
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    fs::remove_all(dir);
+}
+
 }  // namespace

@@ -1,0 +1,117 @@
+#include "print/pdf_command.h"
+
+#include <QFileInfo>
+#include <QFont>
+#include <cstdio>
+
+#include "files/file_io.h"
+#include "print/pdf_export.h"
+#include "print/page_setup.h"
+#include "settings/settings_store.h"
+#include "settings/stored_settings.h"
+
+namespace verlo::print {
+namespace {
+
+void say(const QString& message) { std::fprintf(stderr, "verlo: %s\n", message.toLocal8Bit().constData()); }
+
+}  // namespace
+
+bool asksForPdf(const QStringList& args) {
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--")) return false;
+        if (arg == QLatin1String("--pdf") || arg.startsWith(QLatin1String("--pdf="))) return true;
+    }
+    return false;
+}
+
+PdfCommandLine parsePdfCommandLine(const QStringList& args) {
+    PdfCommandLine line;
+    bool options = true;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        auto value = [&](const char* name, QString& into) {
+            const QString option = QString::fromLatin1(name);
+            if (arg.startsWith(option + u'=')) {
+                into = arg.mid(option.size() + 1);
+                return true;
+            }
+            if (arg != option) return false;
+            if (i + 1 >= args.size())
+                line.error = QStringLiteral("%1 のあとに値がありません").arg(option);
+            else
+                into = args[++i];
+            return true;
+        };
+        if (options && arg == QLatin1String("--")) {
+            options = false;
+        } else if (options && (value("--pdf", line.output) || value("--format", line.format))) {
+            if (!line.error.isEmpty()) return line;
+        } else if (options && arg.startsWith(u'-') && arg.size() > 1) {
+            line.error = QStringLiteral("不明なオプション %1 (--help で使い方を表示します)").arg(arg);
+            return line;
+        } else if (line.file.isEmpty()) {
+            line.file = arg;
+        } else {
+            line.error = QStringLiteral("ファイルは一つだけ指定してください: %1").arg(arg);
+            return line;
+        }
+    }
+    if (line.output.isEmpty())
+        line.error = QStringLiteral("--pdf のあとに書き出す PDF の名前を指定してください");
+    else if (line.file.isEmpty())
+        line.error = QStringLiteral("PDF にするテキストファイルを指定してください");
+    return line;
+}
+
+int runPdfCommandLine(const QStringList& args) {
+    const PdfCommandLine line = parsePdfCommandLine(args);
+    if (!line.error.isEmpty()) {
+        say(line.error);
+        return 2;
+    }
+    // The page setup and the editor's font as the editor stored them; a value the store
+    // cannot read keeps its default and is named.
+    settings::SettingsStore store;
+    const settings::StoredSettings stored = settings::readStoredSettings(store, [](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            say(QString::fromUtf8(e.what()));
+        }
+    });
+    PageSetup setup = fromText(stored.PageSetup);
+    if (!line.format.isEmpty()) {
+        const std::optional<PageSetup> formatted = applyFormat(setup, line.format);
+        if (!formatted) {
+            say(QStringLiteral("--format の値 %1 がわかりません (40x30, 20x20, 42x34 または 字数x行数)").arg(line.format));
+            return 2;
+        }
+        setup = *formatted;
+    }
+    const std::optional<std::string> bytes = files::readWholeFile(line.file);
+    if (!bytes) {
+        say(QStringLiteral("ファイル %1 は開けません").arg(line.file));
+        return 1;
+    }
+    QFont editorFont(stored.Name);
+    const ExportResult result =
+        exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), *bytes);
+    if (result.error) {
+        say(*result.error);
+        return 1;
+    }
+    return 0;
+}
+
+QString pdfCommandLineHelp() {
+    return QStringLiteral(
+        "       verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|字数x行数] FILE\n"
+        "FILE をページに組んで PDF ファイル OUT.pdf に書き出します (画面は要りません)。\n"
+        "ページ設定は編集画面の ファイル › ページ設定 で保存したもの、--format はその書式を\n"
+        "置き換えます: 40x30 (A4横 縦書き)、20x20 (原稿用紙)、42x34 (A4縦 横書き)、\n"
+        "または字数と行数だけ。\n"
+        "\n");
+}
+
+}  // namespace verlo::print

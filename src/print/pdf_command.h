@@ -1,0 +1,30 @@
+// The command line that writes a PDF without a window:
+//   verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|NxM] FILE
+// with the page setup stored by the editor (or its default), changed by --format.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace verlo::print {
+
+// True when the arguments (without the program's name) ask for a PDF: --pdf comes before
+// any "--". The caller then makes an application without a display and runs the command.
+bool asksForPdf(const QStringList& args);
+
+struct PdfCommandLine {
+    QString output;
+    QString format;  // empty: the stored setup as it is
+    QString file;
+    QString error;   // set when the line is not valid
+};
+PdfCommandLine parsePdfCommandLine(const QStringList& args);
+
+// Runs it: 0 when the file was written, 1 when it could not be (the message on standard
+// error), 2 for a command line that is not valid. Needs a QGuiApplication.
+int runPdfCommandLine(const QStringList& args);
+
+// The lines --help prints for it.
+QString pdfCommandLineHelp();
+
+}  // namespace verlo::print

@@ -1,0 +1,170 @@
+#include "print/pdf_export.h"
+
+#include <QRawFont>
+#include <charconv>
+#include <cmath>
+
+#include "print/pdf_file.h"
+#include "text/codec.h"
+
+namespace verlo::print {
+namespace {
+
+// A number with at most two decimals, then a blank.
+void put(QByteArray& out, double v) {
+    const long long hundredths = std::llround(v * 100);
+    char buffer[32];
+    char* p = buffer;
+    long long whole = hundredths / 100;
+    long long fraction = std::llabs(hundredths % 100);
+    if (hundredths < 0 && whole == 0) *p++ = '-';
+    p = std::to_chars(p, buffer + sizeof buffer, whole).ptr;
+    if (fraction) {
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10) *p++ = static_cast<char>('0' + fraction % 10);
+    }
+    *p++ = ' ';
+    out.append(buffer, p - buffer);
+}
+
+// The character the index-th glyph of a cell draws (a cell of two digits draws two).
+char16_t characterOf(std::string_view paragraph, const edit::Cell& cell, int index) {
+    std::size_t pos = cell.offset;
+    const std::size_t end = cell.offset + cell.length;
+    std::size_t length = 0;
+    char32_t c = text::codec::decodeChar(paragraph, pos, &length);
+    for (int i = 0; i < index && pos + length < end; ++i) {
+        pos += length;
+        c = text::codec::decodeChar(paragraph, pos, &length);
+    }
+    return static_cast<char16_t>(text::codec::standsFor(c));
+}
+
+}  // namespace
+
+PdfPages::PdfPages(PdfFile& file, const PageTypesetting& typesetting) : file_(file), typesetting_(typesetting) {}
+
+int PdfPages::fontOf(const edit::Typesetter& typesetter, int face) {
+    const auto key = std::pair{&typesetter, face};
+    const auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    const int font = file_.addFont(typesetter.faceFont(face), typesetter.faceTables(face));
+    fonts_.emplace(key, font);
+    return font;
+}
+
+bool PdfPages::write(const Page& page) {
+    file_.beginPage(typesetting_.pageSize());
+    if (typesetting_.setup().grid) grid();
+    file_.content() += "BT\n";
+    selected_.clear();
+    const edit::Typesetter& text = typesetting_.text();
+    for (std::size_t j = 0; j < page.lines.size(); ++j) {
+        const PageLine& l = page.lines[j];
+        line(text, l.paragraph->bytes, l.paragraph->cells, l.first, l.last,
+             typesetting_.lineOrigin(static_cast<int>(j)));
+    }
+    if (typesetting_.setup().numbers != NumberPlace::None) {
+        const QString number = pageNumberText(typesetting_.setup().numberFormat, page.number);
+        const std::string bytes =
+            text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(number.utf16()), number.size()))
+                .bytes;
+        std::vector<edit::Cell> cells;
+        typesetting_.numbers().cells(bytes, cells);
+        float width = 0;
+        for (const edit::Cell& c : cells) width += c.advance;
+        if (const std::optional<QPointF> origin = typesetting_.numberOrigin(page.number, width))
+            line(typesetting_.numbers(), bytes, cells, 0, cells.size(), *origin);
+    }
+    file_.content() += "ET\n";
+    return file_.endPage();
+}
+
+void PdfPages::grid() {
+    QByteArray& c = file_.content();
+    const double height = typesetting_.pageSize().height();
+    c += "q 0.6 0.78 0.6 RG 0.5 w\n";
+    for (int j = 0; j < typesetting_.setup().lines; ++j)
+        for (int k = 0; k < typesetting_.setup().chars; ++k) {
+            const QRectF box = typesetting_.cellBox(j, k);
+            put(c, box.left());
+            put(c, height - box.bottom());
+            put(c, box.width());
+            put(c, box.height());
+            c += "re\n";
+        }
+    c += "S Q\n";
+}
+
+void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragraph,
+                    const std::vector<edit::Cell>& cells, std::size_t first, std::size_t last, QPointF origin) {
+    glyphs_.clear();
+    typesetter.placeLine(paragraph, cells, first, last, origin, glyphs_);
+    QByteArray& c = file_.content();
+    const double k = kPixelsPerPoint;
+    const double height = typesetting_.pageSize().height();
+    const bool vertical = typesetter.writing() == edit::Writing::Vertical;
+    std::uint32_t previousCell = static_cast<std::uint32_t>(-1);
+    int indexInCell = 0;
+    for (const edit::Typesetter::PlacedGlyph& g : glyphs_) {
+        indexInCell = g.cell == previousCell ? indexInCell + 1 : 0;
+        previousCell = g.cell;
+        const int font = fontOf(typesetter, g.face);
+        file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell));
+        const double size = typesetter.faceFont(g.face).pixelSize() / k;
+        // Upright glyphs of vertical writing go in the vertical writing mode, whose glyph
+        // origin lies half the advance to the right of and 0.88 em above the horizontal one.
+        const bool verticalMode = vertical && !g.turned;
+        QByteArray selection = file_.fontName(font, verticalMode);
+        selection += ' ';
+        put(selection, size);
+        if (selection != selected_) {
+            c += selection + "Tf\n";
+            selected_ = selection;
+        }
+        double x = g.origin.x() / k;
+        double y = height - g.origin.y() / k;
+        if (g.turned) {
+            c += "0 -1 1 0 ";
+        } else {
+            c += "1 0 0 1 ";
+            if (verticalMode) {
+                x += file_.glyphWidth(font, g.glyph) / 2000.0 * size;
+                y += PdfFile::kVerticalOriginY / 1000.0 * size;
+            }
+        }
+        put(c, x);
+        put(c, y);
+        c += "Tm<";
+        char hex[4];
+        for (int i = 0; i < 4; ++i) hex[i] = "0123456789ABCDEF"[(g.glyph >> (12 - 4 * i)) & 15];
+        c.append(hex, 4);
+        c += ">Tj\n";
+    }
+}
+
+ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,
+                       std::string_view text) {
+    ExportResult result;
+    const PageTypesetting typesetting(setup, editorFont);
+    if (typesetting.problem()) {
+        result.error = *typesetting.problem();
+        return result;
+    }
+    PdfFile file(path);
+    if (!file.open()) {
+        result.error = file.error();
+        return result;
+    }
+    PdfPages pages(file, typesetting);
+    Paginator paginator(typesetting, [&pages](const Page& page) { return pages.write(page); });
+    if (!paginateText(paginator, typesetting, title, text) || !file.finish(title, setup.vertical)) {
+        result.error = file.error();
+        return result;
+    }
+    result.pages = file.pageCount();
+    return result;
+}
+
+}  // namespace verlo::print

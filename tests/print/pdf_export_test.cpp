@@ -1,0 +1,173 @@
+// Pages written as PDF, checked by tools that did not write them: pdfinfo and pdffonts for
+// the pages and fonts, pdftotext for the text in reading order, pdftoppm for where the ink
+// falls.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "print/page_layout.h"
+#include "print/pdf_export.h"
+#include "support/qt_helpers.h"
+#include "support/test_text.h"
+
+using namespace verlo::print;
+using verlo::test::repeat;
+using verlo::test::sjis;
+
+namespace {
+
+std::string run(const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) return out;
+    char buffer[4096];
+    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) out.append(buffer, n);
+    return out;
+}
+
+std::string withoutBlanks(std::string s) {
+    std::erase_if(s, [](char c) { return c == '\n' || c == ' ' || c == '\f' || c == '\r'; });
+    return s;
+}
+
+// A rendered page in grey, one byte a pixel.
+struct Picture {
+    int width = 0, height = 0;
+    std::string pixels;
+    bool inked(int x, int y) const { return static_cast<unsigned char>(pixels[y * width + x]) < 248; }  // any mark, the light grid too
+    // Any ink in the rectangle of points [x0, x1) × [y0, y1) at `dpi`.
+    bool inkIn(QRectF points, double dpi) const {
+        const double s = dpi / 72;
+        const int bottom = std::min(height, int(std::ceil(points.bottom() * s)));
+        const int right = std::min(width, int(std::ceil(points.right() * s)));
+        for (int y = std::max(0, int(points.top() * s)); y < bottom; ++y)
+            for (int x = std::max(0, int(points.left() * s)); x < right; ++x)
+                if (inked(x, y)) return true;
+        return false;
+    }
+};
+
+Picture render(const QString& pdf, int page, int dpi) {
+    const std::string pgm = run("pdftoppm -gray -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
+                                std::to_string(page) + " '" + pdf.toStdString() + "'");
+    Picture p;
+    int maxval = 0, consumed = 0;
+    if (std::sscanf(pgm.c_str(), "P5 %d %d %d%n", &p.width, &p.height, &maxval, &consumed) != 3) return p;
+    p.pixels = pgm.substr(static_cast<std::size_t>(consumed) + 1);
+    if (p.pixels.size() < static_cast<std::size_t>(p.width * p.height)) p.width = p.height = 0;
+    return p;
+}
+
+class PdfExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (run("for t in pdftotext pdfinfo pdftoppm pdffonts; do command -v $t; done | wc -l") != "4\n")
+            GTEST_FAIL() << "poppler-utils are needed (scripts/install-deps.sh installs them)";
+        path = dir.filePath(QStringLiteral("out.pdf"));
+    }
+    ExportResult write(const PageSetup& setup, const std::string& text, const QString& title = QStringLiteral("t.txt")) {
+        return exportPdf(path, setup, verlo::test::ipaGothic(16), title, text);
+    }
+    std::string tool(const char* name) { return run(std::string(name) + " '" + path.toStdString() + "' 2>/dev/null"); }
+    std::string pdfText() { return withoutBlanks(run("pdftotext -enc UTF-8 '" + path.toStdString() + "' - 2>/dev/null")); }
+    QTemporaryDir dir;
+    QString path;
+};
+
+PageSetup noNumbers(PageSetup s) {
+    s.numbers = NumberPlace::None;
+    return s;
+}
+
+// A paragraph of n distinct kanji and kana, none of which the line-breaking rules hold back.
+std::string paragraph(int n, int seed) {
+    static const std::u16string kChars = u"吾輩猫名前何薄暗所泣事記憶人間見書生種族話時考別段恐思彼掌載顔";
+    std::u16string s;
+    for (int i = 0; i < n; ++i) s += kChars[(seed * 7 + i) % kChars.size()];
+    return sjis(s);
+}
+
+}  // namespace
+
+TEST_F(PdfExport, PagesHoldExactlyTheirLinesAndCharacters) {
+    // 40 × 30 a page: 30 full paragraphs fill one page, one more begins another; a
+    // paragraph of 41 characters takes two lines.
+    struct Case {
+        int paragraphs, length, pages;
+    };
+    for (const Case c : {Case{30, 40, 1}, Case{31, 40, 2}, Case{15, 41, 1}, Case{16, 41, 2}, Case{0, 0, 1}}) {
+        std::string text;
+        for (int i = 0; i < c.paragraphs; ++i) text += paragraph(c.length, i) + "\r\n";
+        const ExportResult r = write(PageSetup{}, text);
+        ASSERT_FALSE(r.error) << r.error->toStdString();
+        EXPECT_EQ(r.pages, c.pages) << c.paragraphs << " × " << c.length;
+        EXPECT_NE(tool("pdfinfo").find("Pages:           " + std::to_string(c.pages) + "\n"), std::string::npos);
+    }
+}
+
+TEST_F(PdfExport, InfoFontsAndTextInReadingOrder) {
+    std::string text;
+    for (int i = 0; i < 70; ++i) text += paragraph(30 + i % 25, i) + (i % 3 ? "\r\n" : "\n");
+    text += sjis(u"「吾輩は猫である。」、名前はまだ無い。");
+    for (const auto& [setup, size] : {std::pair{noNumbers(PageSetup{}), "842 x 595 pts (A4)"},
+                                      std::pair{noNumbers(presets()[2].setup), "595 x 842 pts (A4)"}}) {
+        ASSERT_FALSE(write(setup, text, QStringLiteral("吾輩.txt")).error);
+        const std::string info = tool("pdfinfo");
+        EXPECT_NE(info.find("Title:           吾輩.txt"), std::string::npos) << info;
+        EXPECT_NE(info.find("Page size:       " + std::string(size)), std::string::npos) << info;
+        // Every font embedded as a subset with a map back to the characters.
+        const std::string fonts = tool("pdffonts");
+        EXPECT_NE(fonts.find("CID TrueType"), std::string::npos) << fonts;
+        EXPECT_EQ(fonts.find(" no "), std::string::npos) << fonts;
+        const std::string expected = verlo::test::fromCp932(text).remove(u'\r').remove(u'\n').toStdString();
+        EXPECT_EQ(pdfText(), expected) << (setup.vertical ? "vertical" : "horizontal");
+    }
+}
+
+TEST_F(PdfExport, ColumnsRunFromRightToLeftWithTheCharactersPerColumn) {
+    // A full column, then a column of 5: ink over the whole first column on the right, the
+    // top 5 cells of the second, nothing in the third.
+    const PageSetup setup = noNumbers(PageSetup{});
+    ASSERT_FALSE(write(setup, paragraph(40, 1) + "\r\n" + paragraph(5, 2)).error);
+    const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+    const Picture page = render(path, 1, 40);
+    ASSERT_GT(page.width, page.height) << "landscape";
+    for (int k = 0; k < 40; ++k) {
+        EXPECT_TRUE(page.inkIn(t.cellBox(0, k), 40)) << "column 1, cell " << k;
+        EXPECT_EQ(page.inkIn(t.cellBox(1, k), 40), k < 5) << "column 2, cell " << k;
+        EXPECT_FALSE(page.inkIn(t.cellBox(2, k), 40)) << "column 3, cell " << k;
+    }
+    EXPECT_GT(t.cellBox(0, 0).left(), t.cellBox(1, 0).right()) << "the first column is the rightmost";
+}
+
+TEST_F(PdfExport, ManuscriptGridAndPageNumber) {
+    PageSetup setup = presets()[1].setup;  // 20 × 20 manuscript paper
+    ASSERT_TRUE(setup.grid);
+    ASSERT_FALSE(write(setup, std::string()).error);
+    const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+    const Picture page = render(path, 1, 72);
+    for (int j : {0, 7, 19})
+        for (int k : {0, 10, 19}) {
+            const QRectF cell = t.cellBox(j, k);
+            EXPECT_TRUE(page.inkIn(cell.adjusted(-1, -1, -cell.width() + 1, 1), 72)) << "left edge " << j << "," << k;
+            EXPECT_FALSE(page.inkIn(cell.adjusted(2, 2, -2, -2), 72)) << "inside " << j << "," << k;
+        }
+    EXPECT_NE(pdfText().find("-1-"), std::string::npos) << "the page number";
+}
+
+TEST_F(PdfExport, ProblemsAreToldAndLeaveNoFile) {
+    PageSetup tooWide;
+    tooWide.marginLeft = tooWide.marginRight = 150;
+    const ExportResult r = write(tooWide, "abc");
+    ASSERT_TRUE(r.error);
+    EXPECT_TRUE(r.error->contains(QStringLiteral("余白")));
+    EXPECT_FALSE(QFile::exists(path));
+    const ExportResult missingFolder =
+        exportPdf(dir.filePath(QStringLiteral("no/such/out.pdf")), PageSetup{}, verlo::test::ipaGothic(16), {}, "abc");
+    ASSERT_TRUE(missingFolder.error);
+    EXPECT_TRUE(missingFolder.error->contains(QStringLiteral("作成できません")));
+}
