@@ -16,6 +16,7 @@
 
 #include "app/document_recovery.h"
 #include "commands/crypt_commands.h"
+#include "commands/print_commands.h"
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
 #include "platform/error.h"
@@ -69,6 +70,8 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
     connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);
     keptPlaces_ = std::make_unique<KeptPlaces>();
+    printCommands_ =
+        std::make_unique<commands::PrintCommands>(*memo2, pageSetup, [this] { return currentFileName; }, this);
 
     connectMenu();
     connect(memo2, &edit::EditControl::keyDown, this, &TForm1::memo2KeyDown);
@@ -171,6 +174,9 @@ void TForm1::SearchforHelpOn1Click() {}
 // ---- forwards to the subsystems
 
 void TForm1::N14Click() { printPreview_->open(); }
+void TForm1::PageSetup1Click() { printCommands_->pageSetup(); }
+void TForm1::Print1Click() { printCommands_->print(); }
+void TForm1::ExportPdf1Click() { printCommands_->exportPdf(); }
 void TForm1::Undo1Click() { editCommands_->undo(); }
 void TForm1::Copy1Click() { editCommands_->copy(); }
 void TForm1::Cut1Click() { editCommands_->cut(); }

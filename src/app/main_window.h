@@ -39,6 +39,7 @@ class Transparency;
 class WindowFit;
 class EditCommands;
 class FindController;
+class PrintCommands;
 }  // namespace verlo::commands
 namespace verlo::stamp {
 class DateStamper;
@@ -77,6 +78,9 @@ public:
     QAction* SaveAs1;  // 名前を付けて保存
     QAction* N1;  // separator
     QAction* N14;  // IEで印刷プレビュー
+    QAction* PageSetup1;  // ページ設定
+    QAction* Print1;      // 印刷
+    QAction* ExportPdf1;  // PDFに書き出す
     QMenu* RecentFiles1;  // 最近使ったファイル
     QAction* N7;  // separator
     QAction* Exit1;  // 終了
@@ -173,6 +177,9 @@ public slots:
     void Save1Click();  // 上書き保存
     void SaveAs1Click();  // 名前を付けて保存
     void N14Click();  // IEで印刷プレビュー
+    void PageSetup1Click();  // ページ設定
+    void Print1Click();      // 印刷
+    void ExportPdf1Click();  // PDFに書き出す
     void Exit1Click();  // 終了
     void Undo1Click();  // 元に戻す
     void Copy1Click();  // コピー
@@ -268,6 +275,7 @@ private:
     std::unique_ptr<commands::FindController> findController_;
     std::unique_ptr<stamp::DateStamper> dateStamper_;
     std::unique_ptr<preview::PrintPreview> printPreview_;
+    std::unique_ptr<commands::PrintCommands> printCommands_;
     std::unique_ptr<commands::CryptCommands> cryptCommands_;
     std::unique_ptr<WritingStatus> writingStatus_;
     std::unique_ptr<RecentFiles> recentFiles_;

@@ -56,6 +56,9 @@ void TForm1::createMenu() {
     SaveAs1 = item(File1, "SaveAs1", QStringLiteral("名前を付けて保存"));
     N1 = separator(File1, "N1");
     N14 = item(File1, "N14", QStringLiteral("IEで印刷プレビュー"));
+    PageSetup1 = item(File1, "PageSetup1", QStringLiteral("ページ設定"));
+    Print1 = item(File1, "Print1", QStringLiteral("印刷"), ctrl(Qt::Key_P));
+    ExportPdf1 = item(File1, "ExportPdf1", QStringLiteral("PDFに書き出す"));
     RecentFiles1 = submenu(File1, "RecentFiles1", QStringLiteral("最近使ったファイル(&R)"));
     N7 = separator(File1, "N7");
     Exit1 = item(File1, "Exit1", QStringLiteral("終了(&X)"));
@@ -121,6 +124,9 @@ void TForm1::connectMenu() {
         {Save1, &TForm1::Save1Click},
         {SaveAs1, &TForm1::SaveAs1Click},
         {N14, &TForm1::N14Click},
+        {PageSetup1, &TForm1::PageSetup1Click},
+        {Print1, &TForm1::Print1Click},
+        {ExportPdf1, &TForm1::ExportPdf1Click},
         {Exit1, &TForm1::Exit1Click},
         {Undo1, &TForm1::Undo1Click},
         {Copy1, &TForm1::Copy1Click},

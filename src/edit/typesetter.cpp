@@ -215,11 +215,13 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
 }
 
 void Typesetter::placeLine(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
-                           std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out) const {
+                           std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out,
+                           std::vector<QRectF>* rules) const {
     last = std::min(last, cells.size());
     Impl& m = *d;
     const bool vertical = m.writing == Writing::Vertical;
     float pen = 0;
+    std::vector<Impl::Rule> runs;  // the rules of the line, joined across the cells
     // One cell at a time, so that every glyph knows its cell; the frame moves with the pen.
     for (std::size_t k = first; k < last; ++k) {
         const QPointF origin = vertical ? lineOrigin + QPointF(0, pen) : lineOrigin + QPointF(pen, 0);
@@ -238,8 +240,20 @@ void Typesetter::placeLine(std::string_view paragraph, const std::vector<Cell>& 
                 out.push_back({static_cast<int>(f), static_cast<std::uint16_t>(m.turned[f].glyphs[g]),
                                QPointF(at.centre - p.y(), at.top + p.x()), true, cell});
             }
+        for (const Impl::Rule& r : m.rules) {
+            if (!runs.empty() && runs.back().trail == r.trail && runs.back().lastCell + 1 == r.lastCell) {
+                runs.back().ink |= r.ink;
+                runs.back().lastCell = r.lastCell;
+                ++runs.back().count;
+            } else {
+                runs.push_back(r);
+            }
+        }
         pen += cells[k].advance;
     }
+    if (rules)
+        for (const Impl::Rule& r : runs)
+            if (r.count >= 2 && !r.ink.isEmpty()) rules->push_back(r.ink);
 }
 
 const QRawFont& Typesetter::faceFont(int face) const { return d->cache.fonts().face(face).raw; }

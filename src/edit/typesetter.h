@@ -15,6 +15,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPointF>
+#include <QRectF>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -82,9 +83,11 @@ public:
     };
     // The glyphs of cells [first, last) placed as paintLine places them from lineOrigin,
     // appended to out in the order of the cells. Cells that draw no glyph (a tab, a mark
-    // for bytes that are not text) add nothing.
+    // for bytes that are not text) add nothing. When rules is given, the continuous rules
+    // paintLine draws over runs of ― or ─ are appended to it.
     void placeLine(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
-                   std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out) const;
+                   std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out,
+                   std::vector<QRectF>* rules = nullptr) const;
     // The faces the glyphs come from: the font asked for and its fallbacks, as raw fonts and
     // as HarfBuzz faces over their tables.
     const QRawFont& faceFont(int face) const;

@@ -112,6 +112,21 @@ std::optional<QPointF> PageTypesetting::numberOrigin(int pageNumber, float width
     return std::nullopt;
 }
 
+std::optional<PageTypesetting::NumberLine> PageTypesetting::numberLine(int pageNumber) const {
+    if (setup_.numbers == NumberPlace::None) return std::nullopt;
+    NumberLine line;
+    const QString number = pageNumberText(setup_.numberFormat, pageNumber);
+    line.bytes =
+        text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(number.utf16()), number.size())).bytes;
+    numbers_->cells(line.bytes, line.cells);
+    float width = 0;
+    for (const edit::Cell& c : line.cells) width += c.advance;
+    const std::optional<QPointF> origin = numberOrigin(pageNumber, width);
+    if (!origin) return std::nullopt;
+    line.origin = *origin;
+    return line;
+}
+
 Paginator::Paginator(const PageTypesetting& typesetting, PageSink sink)
     : typesetting_(typesetting), sink_(std::move(sink)) {}
 

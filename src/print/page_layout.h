@@ -53,6 +53,15 @@ public:
     // pixels; nothing when the setup draws no numbers.
     std::optional<QPointF> numberOrigin(int pageNumber, float width) const;
 
+    // The page number of a page as the numbers typesetter sets it, and where it goes;
+    // nothing when the setup draws no numbers.
+    struct NumberLine {
+        std::string bytes;
+        std::vector<edit::Cell> cells;
+        QPointF origin;  // pixels
+    };
+    std::optional<NumberLine> numberLine(int pageNumber) const;
+
 private:
     PageSetup setup_;
     std::optional<QString> problem_;

@@ -65,18 +65,8 @@ bool PdfPages::write(const Page& page) {
         line(text, l.paragraph->bytes, l.paragraph->cells, l.first, l.last,
              typesetting_.lineOrigin(static_cast<int>(j)));
     }
-    if (typesetting_.setup().numbers != NumberPlace::None) {
-        const QString number = pageNumberText(typesetting_.setup().numberFormat, page.number);
-        const std::string bytes =
-            text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(number.utf16()), number.size()))
-                .bytes;
-        std::vector<edit::Cell> cells;
-        typesetting_.numbers().cells(bytes, cells);
-        float width = 0;
-        for (const edit::Cell& c : cells) width += c.advance;
-        if (const std::optional<QPointF> origin = typesetting_.numberOrigin(page.number, width))
-            line(typesetting_.numbers(), bytes, cells, 0, cells.size(), *origin);
-    }
+    if (const auto number = typesetting_.numberLine(page.number))
+        line(typesetting_.numbers(), number->bytes, number->cells, 0, number->cells.size(), number->origin);
     file_.content() += "ET\n";
     return file_.endPage();
 }
@@ -100,10 +90,24 @@ void PdfPages::grid() {
 void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragraph,
                     const std::vector<edit::Cell>& cells, std::size_t first, std::size_t last, QPointF origin) {
     glyphs_.clear();
-    typesetter.placeLine(paragraph, cells, first, last, origin, glyphs_);
+    rules_.clear();
+    typesetter.placeLine(paragraph, cells, first, last, origin, glyphs_, &rules_);
     QByteArray& c = file_.content();
     const double k = kPixelsPerPoint;
     const double height = typesetting_.pageSize().height();
+    // Runs of ― as one continuous rule, outside the text object.
+    if (!rules_.empty()) {
+        c += "ET\n";
+        for (const QRectF& r : rules_) {
+            put(c, r.left() / k);
+            put(c, height - r.bottom() / k);
+            put(c, r.width() / k);
+            put(c, r.height() / k);
+            c += "re f\n";
+        }
+        c += "BT\n";
+        selected_.clear();
+    }
     const bool vertical = typesetter.writing() == edit::Writing::Vertical;
     std::uint32_t previousCell = static_cast<std::uint32_t>(-1);
     int indexInCell = 0;

@@ -33,6 +33,7 @@ private:
     const PageTypesetting& typesetting_;
     std::map<std::pair<const edit::Typesetter*, int>, int> fonts_;
     std::vector<edit::Typesetter::PlacedGlyph> glyphs_;
+    std::vector<QRectF> rules_;
     QByteArray selected_;  // the font and size selected last in the page's text object
 };
 

@@ -437,6 +437,9 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {"SaveAs1", "名前を付けて保存", "", true},
                 {"-N1", "", "", true},
                 {"N14", "IEで印刷プレビュー", "", true},
+                {"PageSetup1", "ページ設定", "", true},
+                {"Print1", "印刷", "Ctrl+P", true},
+                {"ExportPdf1", "PDFに書き出す", "", true},
                 {">RecentFiles1", "最近使ったファイル(&R)", "", false},
                 {"-N7", "", "", true},
                 {"Exit1", "終了(&X)", "", true}});

@@ -2,36 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "print/page_setup.h"
+#include "support/page_setups.h"
 
 using namespace verlo::print;
 
-namespace {
-
-PageSetup everythingChanged() {
-    PageSetup s;
-    s.paper = QPageSize::JisB5;
-    s.landscape = false;
-    s.vertical = false;
-    s.chars = 33;
-    s.lines = 17;
-    s.fontFamily = QStringLiteral("IPA明朝; =%");
-    s.fontSize = 10.5;
-    s.marginTop = 11;
-    s.marginBottom = 12.5;
-    s.marginLeft = 13;
-    s.marginRight = 14;
-    s.numbers = NumberPlace::TopOutside;
-    s.numberFormat = QStringLiteral("第#頁;=");
-    s.titleLines = true;
-    s.author = QStringLiteral("夏目 漱石 %20");
-    s.grid = true;
-    return s;
-}
-
-}  // namespace
 
 TEST(PageSetupText, EverySetupComesBackFromItsText) {
-    std::vector<PageSetup> setups = {PageSetup{}, everythingChanged()};
+    std::vector<PageSetup> setups = {PageSetup{}, verlo::test::everySettingChanged()};
     for (const Preset& p : presets()) setups.push_back(p.setup);
     for (const PageSetup& s : setups) {
         const QString text = toText(s);
@@ -54,7 +31,7 @@ TEST(PageSetupText, EmptyUnknownAndInvalidValuesKeepTheDefaults) {
 }
 
 TEST(PageSetupFormat, PresetsByNameAndCharactersByLines) {
-    PageSetup base = everythingChanged();
+    PageSetup base = verlo::test::everySettingChanged();
     struct Case {
         const char* format;
         bool valid;
