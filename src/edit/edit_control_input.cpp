@@ -3,6 +3,7 @@
 // so that vertical writing only turns the arrow keys; perform() then does the action.
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
@@ -25,9 +26,10 @@ namespace {
 
 // Bytes of surrounding text offered to the input method on each side of the caret.
 constexpr std::size_t kSurroundingReach = 4096;
-// How far left of a vertical pre-edit the input method's window is asked to open, in ems:
-// about the width of a candidate list.
-constexpr int kCandidateReach = 8;
+// How far left of a vertical pre-edit the input method's window is asked to open, in lines
+// of the interface's font (which the input method's window is written in): about the width
+// of a candidate list with its notes.
+constexpr int kCandidateReach = 20;
 
 bool isTextChar(QChar c) { return c.isPrint() || c == QLatin1Char('\t'); }
 
@@ -281,13 +283,12 @@ QRectF EditControl::Impl::inputRectangle() {
     // pre-edit's cells (or the caret's cell) down the columns and lies left of them, on the
     // side not yet written: the window opens beside the pre-edit on that side and, reaching
     // past it or not, never over it.
-    const int em = layout.typesetter().fullWidthAdvance();
-    QRectF covered = geo.box(rel, u, u + em);
+    QRectF covered = geo.box(rel, u, u + layout.typesetter().fullWidthAdvance());
     if (pl) {
         covered = QRectF();
         for (const PreeditLayout::Segment& seg : pl->segments()) covered |= geo.box(seg.rel, seg.u0, seg.u1);
     }
-    const double reach = kCandidateReach * em;
+    const double reach = kCandidateReach * QFontMetrics(QGuiApplication::font()).height();
     return QRectF(covered.left() - reach, covered.top(), reach, covered.height());
 }
 
