@@ -37,6 +37,7 @@ TForm3::TForm3(edit::EditControl& memo2, QWidget* parent)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(8, 8, 241, 20);
     Edit1->setMaxLength(std::numeric_limits<int>::max());
+    Edit1->setAccessibleName(QStringLiteral("鍵"));  // the field has no label: what a screen reader calls it
 
     Button1 = new QPushButton(this);
     Button1->setObjectName(QStringLiteral("Button1"));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "edit/caret_color.h"
 #include "edit/edit_control_impl.h"
 #include "edit/preedit_layout.h"
 #include "text/codec.h"
@@ -41,7 +42,7 @@ void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
         paintPreedit(p);
     } else if (q->hasFocus() && caretShown) {
         const QRectF caretBox = caretRect();
-        if (!caretBox.isEmpty()) p.fillRect(caretBox, textColor);
+        if (!caretBox.isEmpty()) p.fillRect(caretBox, caretColor(q->palette(), background, textColor));
     }
 }
 
@@ -132,7 +133,7 @@ void EditControl::Impl::paintPreedit(QPainter& p) {
     }
     if (preeditCursorVisible && q->hasFocus() && caretShown) {
         PreeditLayout::Spot spot = pl.spotOf(preeditCursor);
-        p.fillRect(geo.box(spot.rel, spot.u - 1, spot.u + 1), textColor);
+        p.fillRect(geo.box(spot.rel, spot.u - 1, spot.u + 1), caretColor(q->palette(), background, textColor));
     }
 }
 

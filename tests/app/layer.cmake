@@ -6,3 +6,19 @@ if(TARGET app_recovery)
   target_link_libraries(app_recovery_typist PRIVATE verlo_app Qt6::Test)
   add_dependencies(app_recovery app_recovery_typist)
 endif()
+
+# The program read as a screen reader reads it, through the AT-SPI bus under Xvfb; skipped
+# (saying why) where the bus cannot start. The system's Python first: that is where the
+# distribution installs pyatspi.
+find_program(VERLO_SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(VERLO_ANY_PYTHON3 python3)
+set(reader_python ${VERLO_SYSTEM_PYTHON3})
+if(NOT reader_python)
+  set(reader_python ${VERLO_ANY_PYTHON3})
+endif()
+if(TARGET verlo AND reader_python)
+  add_test(NAME app_screen_reader
+    COMMAND ${reader_python} ${CMAKE_SOURCE_DIR}/tests/app/screen_reader.py $<TARGET_FILE:verlo>)
+  set_tests_properties(app_screen_reader PROPERTIES SKIP_RETURN_CODE 77
+    ENVIRONMENT "${VERLO_SANITIZER_ENVIRONMENT}")
+endif()
