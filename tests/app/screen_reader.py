@@ -8,6 +8,7 @@ Usage: screen_reader.py PATH-OF-VERLO. Exits 77 (skipped, saying why) where the 
 cannot start or a tool is missing.
 """
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -35,9 +36,34 @@ def check(condition, what):
     print("ok: " + what)
 
 
+def start_x_server():
+    """An Xvfb on a display number drawn at random from a wide range (a low number may be
+    in use by a server this process cannot see the lock of); another number when that one
+    fails. Returns (display, process), or (None, None) when none starts."""
+    numbers = random.Random(os.getpid()).sample(range(200, 30000), 20)
+    for number in numbers:
+        display = ":%d" % number
+        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+                                stderr=subprocess.DEVNULL)
+        # Asked a few hundred times: a display that never answers (a server of someone
+        # else's holds the number) gives way to the next number.
+        for _ in range(300):
+            if xvfb.poll() is not None:
+                break
+            if subprocess.call(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL) == 0:
+                return display, xvfb
+            time.sleep(0.1)
+        xvfb.terminate()
+        xvfb.wait()
+    return None, None
+
+
 def outside(verlo):
-    """Starts a session bus and an X server of their own and runs the check inside them."""
-    for tool in ("xvfb-run", "dbus-run-session", "dbus-send", "xdotool"):
+    """Starts an X server and a session bus of their own (with their own home and runtime
+    folders, where the accessibility bus keeps its socket, so that runs side by side never
+    meet) and runs the check inside them."""
+    for tool in ("Xvfb", "xdpyinfo", "dbus-run-session", "dbus-send", "xdotool"):
         if not shutil.which(tool):
             skip(tool + " is not installed (scripts/install-deps.sh installs it)")
     try:
@@ -46,9 +72,22 @@ def outside(verlo):
         import pyatspi  # noqa: F401
     except (ImportError, ValueError) as e:
         skip("pyatspi cannot be imported: %s" % e)
-    command = ["dbus-run-session", "--", "xvfb-run", "-a", "-s", "-screen 0 1280x900x24",
-               sys.executable, os.path.abspath(__file__), "--inside", verlo]
-    sys.exit(subprocess.call(command))
+    home = tempfile.mkdtemp(prefix="verlo-reader-")
+    runtime = os.path.join(home, "runtime")
+    os.mkdir(runtime, 0o700)
+    display, xvfb = start_x_server()
+    try:
+        if xvfb is None:
+            skip("Xvfb cannot start")
+        env = dict(os.environ, DISPLAY=display, HOME=home, XDG_RUNTIME_DIR=runtime)
+        status = subprocess.call(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inside", verlo],
+                                 env=env)
+    finally:
+        if xvfb is not None:
+            xvfb.terminate()
+            xvfb.wait()
+        shutil.rmtree(home, ignore_errors=True)
+    sys.exit(status)
 
 
 def wait_for(find, process, what):
