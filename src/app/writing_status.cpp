@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLocale>
 #include <QMainWindow>
 #include <QStatusBar>
 
@@ -13,7 +12,12 @@ namespace verlo::app {
 
 namespace {
 
-QString number(std::size_t n) { return QLocale(QLocale::Japanese).toString(static_cast<qulonglong>(n)); }
+// Digits in groups of three, as Japanese writes numbers: 12,345.
+QString number(std::size_t n) {
+    QString digits = QString::number(static_cast<qulonglong>(n));
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, u',');
+    return digits;
+}
 
 }  // namespace
 
@@ -60,6 +64,7 @@ void WritingStatus::build() {
     bar_->addWidget(selection_);
     bar_->addWidget(pages_);
     bar_->addPermanentWidget(encoding_);
+    encoding_->setText(QStringLiteral("Shift-JIS　CR LF"));
     window_.setStatusBar(bar_);
 }
 
@@ -74,6 +79,7 @@ void WritingStatus::setShown(bool shown) {
     }
     if (!bar_) build();
     counts_.recount(memo2_.document());
+    shownChars_ = shownLines_ = static_cast<std::size_t>(-1);
     following_ << connect(&memo2_, &edit::EditControl::edited, this, [this](const text::Change& change) {
         counts_.apply(memo2_.document(), change);
     });
@@ -84,11 +90,15 @@ void WritingStatus::setShown(bool shown) {
 }
 
 void WritingStatus::refresh() {
-    chars_->setText(charsLabel(counts_.chars()));
+    const std::size_t chars = counts_.chars();
     const std::size_t lines = counts_.manuscriptLines(memo2_.document());
-    pages_->setText(pagesLabel(lines));
-    pages_->setToolTip(app::pagesToolTip(lines));
-    encoding_->setText(QStringLiteral("Shift-JIS　CR LF"));
+    if (chars != shownChars_) chars_->setText(charsLabel(chars));
+    if (lines != shownLines_) {
+        pages_->setText(pagesLabel(lines));
+        pages_->setToolTip(app::pagesToolTip(lines));
+    }
+    shownChars_ = chars;
+    shownLines_ = lines;
     refreshSelection();
 }
 

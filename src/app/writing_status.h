@@ -55,6 +55,8 @@ private:
     QLabel* pages_ = nullptr;
     QLabel* encoding_ = nullptr;
     counts::LiveCounts counts_;
+    std::size_t shownChars_ = 0;  // what the labels show
+    std::size_t shownLines_ = 0;
     QList<QMetaObject::Connection> following_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "counts/manuscript.h"
+#include "text/cp932.h"
 
 namespace verlo::counts {
 
@@ -16,18 +17,51 @@ std::string_view paragraphBytes(text::Document& doc, std::size_t p) {
 
 }  // namespace
 
-ParagraphCount LiveCounts::countParagraph(text::Document& doc, std::size_t p, CharTally::State entry,
-                                          bool withLines) const {
+namespace {
+
+// One paragraph: its bytes without and with its line break.
+ParagraphCount countParagraph(std::string_view content, std::string_view withBreak, CharTally::State entry) {
     ParagraphCount c;
     CharTally tally{0, entry};
-    tally.feed(paragraphBytes(doc, p));
+    // The paragraph holds no line break: what comes before changes its count only when a
+    // lead byte waits for its first byte. Otherwise one walk counts its characters and
+    // its manuscript lines.
+    const bool joins = !content.empty() && entry.openCrs == 0 && entry.pendingLead &&
+                       text::cp932::isTrailByte(static_cast<std::uint8_t>(content.front()));
+    if (content.empty() || joins) {
+        tally.feed(content);
+        c.lines = static_cast<std::uint32_t>(manuscriptLines(content));
+    } else {
+        const ParagraphMeasure m = measureParagraph(content);
+        tally.count = static_cast<std::int64_t>(m.chars);
+        tally.state = {0, m.endsWithLead};
+        c.lines = static_cast<std::uint32_t>(m.lines);
+    }
+    tally.feed(withBreak.substr(content.size()));
     c.chars = tally.count;
     c.exit = tally.state;
-    if (withLines) {
-        const std::size_t start = doc.lineStart(p);
-        c.lines = static_cast<std::uint32_t>(counts::manuscriptLines(doc.view(start, doc.lineEnd(p) - start)));
-    }
     return c;
+}
+
+}  // namespace
+
+void LiveCounts::countParagraphs(text::Document& doc, std::size_t first, std::size_t count, CharTally::State& state,
+                                 std::vector<ParagraphCount>& out) const {
+    // One view of them all, cut at the line breaks as the document cuts lines: CR LF, a
+    // lone CR, a lone LF.
+    const std::size_t last = first + count - 1;
+    const std::size_t start = doc.lineStart(first);
+    const std::string_view bytes = doc.view(start, doc.lineEnd(last) + doc.lineBreakLength(last) - start);
+    std::size_t at = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        std::size_t end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        std::size_t next = end;
+        if (next < bytes.size()) next += bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n' ? 2 : 1;
+        out.push_back(countParagraph(bytes.substr(at, end - at), bytes.substr(at, next - at), state));
+        state = out.back().exit;
+        at = next;
+    }
 }
 
 void LiveCounts::recount(text::Document& doc) {
@@ -35,10 +69,7 @@ void LiveCounts::recount(text::Document& doc) {
     const std::size_t n = doc.lineCount();
     all.reserve(n);
     CharTally::State state;
-    for (std::size_t p = 0; p < n; ++p) {
-        all.push_back(countParagraph(doc, p, state, true));
-        state = all.back().exit;
-    }
+    countParagraphs(doc, 0, n, state, all);
     paragraphs_.assign(all);
 }
 
@@ -51,23 +82,17 @@ void LiveCounts::apply(text::Document& doc, const text::Change& change) {
     CharTally::State state = first > 0 ? paragraphs_.at(first - 1).exit : CharTally::State{};
     std::vector<ParagraphCount> counts;
     counts.reserve(added);
-    for (std::size_t p = first; p < first + added; ++p) {
-        counts.push_back(countParagraph(doc, p, state, true));
-        state = counts.back().exit;
-    }
+    countParagraphs(doc, first, added, state, counts);
     if (removed == 1 && added == 1)
         paragraphs_.set(first, counts.front());
     else
         paragraphs_.splice(first, removed, counts);
     // The paragraphs after are counted again only while they start from another state.
     for (std::size_t p = first + added; p < paragraphs_.size() && !(state == oldExit); ++p) {
-        ParagraphCount c = paragraphs_.at(p);
-        oldExit = c.exit;
-        const ParagraphCount fresh = countParagraph(doc, p, state, false);
-        c.chars = fresh.chars;
-        c.exit = fresh.exit;
-        paragraphs_.set(p, c);
-        state = c.exit;
+        oldExit = paragraphs_.at(p).exit;
+        std::vector<ParagraphCount> one;
+        countParagraphs(doc, p, 1, state, one);
+        paragraphs_.set(p, one.front());
     }
 }
 

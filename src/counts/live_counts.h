@@ -28,8 +28,9 @@ public:
     std::size_t manuscriptLines(const text::Document& doc) const;
 
 private:
-    ParagraphCount countParagraph(text::Document& doc, std::size_t paragraph, CharTally::State entry,
-                                  bool withLines) const;
+    // Counts paragraphs [first, first + count) from `state`, which ends as the state after them.
+    void countParagraphs(text::Document& doc, std::size_t first, std::size_t count, CharTally::State& state,
+                         std::vector<ParagraphCount>& out) const;
 
     ParagraphCounts paragraphs_;
 };

@@ -8,57 +8,80 @@ namespace verlo::counts {
 
 namespace {
 
-constexpr std::uint16_t code(std::string_view s, std::size_t at, std::size_t len) {
-    return len == 2 ? static_cast<std::uint16_t>(static_cast<std::uint8_t>(s[at]) << 8 | static_cast<std::uint8_t>(s[at + 1]))
-                    : static_cast<std::uint8_t>(s[at]);
-}
+// What the rules need to know of a character.
+enum Kind : std::uint8_t { Plain, Digit, Stop, Closer };
 
-// 、 。 and their half-width forms.
-bool isStop(std::uint16_t c) { return c == 0x8141 || c == 0x8142 || c == 0xA1 || c == 0xA4; }
-
-// ’ ” ） 〕 ］ ｝ 〉 》 」 』 】, and ) ] } ｣.
-bool isCloser(std::uint16_t c) {
-    switch (c) {
-    case 0x8166: case 0x8168: case 0x816A: case 0x816C: case 0x816E: case 0x8170:
-    case 0x8172: case 0x8174: case 0x8176: case 0x8178: case 0x817A:
-    case ')': case ']': case '}': case 0xA3:
-        return true;
-    default:
-        return false;
+struct Kinds {
+    Kind single[256] = {};    // one-byte characters
+    Kind after81[256] = {};   // two-byte characters 81xx
+    constexpr Kinds() {
+        for (int c = '0'; c <= '9'; ++c) single[c] = Digit;
+        single[0xA1] = single[0xA4] = Stop;                                    // ｡ ､
+        single[static_cast<int>(')')] = single[static_cast<int>(']')] = single[static_cast<int>('}')] = single[0xA3] = Closer;  // ) ] } ｣
+        after81[0x41] = after81[0x42] = Stop;                                  // 、 。
+        for (int t = 0x66; t <= 0x7A; t += 2) after81[t] = Closer;            // ’ ” ） 〕 ］ ｝ 〉 》 」 』 】
     }
-}
-
-bool isDigit(std::uint16_t c) { return c >= '0' && c <= '9'; }
+};
+constexpr Kinds kKinds;
 
 }  // namespace
 
-std::size_t manuscriptLines(std::string_view s) {
-    std::size_t lines = 1;
+ParagraphMeasure measureParagraph(std::string_view s) {
+    ParagraphMeasure m;
     std::size_t cells = 0;     // cells filled on the current line
     bool halfDigit = false;    // the last cell holds one half-width digit and has room for another
     bool mayHang = false;      // the last character was a 、 or 。 or a closer after one
-    for (std::size_t at = 0; at < s.size();) {
-        const std::size_t len = text::cp932::charLength(s, at);
-        const std::uint16_t c = code(s, at, len);
-        at += len;
-        if (halfDigit && isDigit(c)) {
+    std::size_t len = 0;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.data());
+    for (std::size_t at = 0; at < s.size(); at += len) {
+        const std::uint8_t b = bytes[at];
+        // Most characters are plain ones on a line with room: a cell each.
+        if (cells < kManuscriptColumns && !halfDigit) {
+            if (b >= 0x82 && text::cp932::isLeadByte(b) && at + 1 < s.size() && text::cp932::isTrailByte(bytes[at + 1])) {
+                len = 2;
+                ++m.chars;
+                ++cells;
+                mayHang = false;
+                continue;
+            }
+            if (!text::cp932::isLeadByte(b) && kKinds.single[b] == Plain) {
+                len = 1;
+                ++m.chars;
+                ++cells;
+                mayHang = false;
+                continue;
+            }
+        }
+        Kind kind;
+        if (text::cp932::isLeadByte(b) && at + 1 < s.size() && text::cp932::isTrailByte(bytes[at + 1])) {
+            len = 2;
+            kind = b == 0x81 ? kKinds.after81[bytes[at + 1]] : Plain;
+        } else {
+            len = 1;
+            kind = kKinds.single[b];
+        }
+        ++m.chars;
+        if (halfDigit && kind == Digit) {
             halfDigit = false;
             mayHang = false;
             continue;
         }
-        const bool hangs = isStop(c) || (mayHang && isCloser(c));
+        const bool hangs = kind == Stop || (mayHang && kind == Closer);
         halfDigit = false;
         mayHang = hangs;
         if (cells == kManuscriptColumns) {
             if (hangs) continue;
-            ++lines;
+            ++m.lines;
             cells = 0;
         }
         ++cells;
-        halfDigit = isDigit(c);
+        halfDigit = kind == Digit;
     }
-    return lines;
+    m.endsWithLead = len == 1 && text::cp932::isLeadByte(static_cast<std::uint8_t>(s.back()));
+    return m;
 }
+
+std::size_t manuscriptLines(std::string_view s) { return measureParagraph(s).lines; }
 
 ManuscriptPages manuscriptPages(std::size_t lines) {
     ManuscriptPages p;

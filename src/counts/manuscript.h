@@ -19,6 +19,16 @@ inline constexpr std::size_t kManuscriptRows = 20;
 // Lines one paragraph fills (its bytes without the line break); an empty one fills one.
 std::size_t manuscriptLines(std::string_view paragraph);
 
+// The same walk also counts the paragraph's characters (it holds no line break, so they
+// are those of countSelectionChars), and says whether the last one is a lead byte that
+// a trail byte after it would join.
+struct ParagraphMeasure {
+    std::size_t lines = 1;
+    std::size_t chars = 0;
+    bool endsWithLead = false;
+};
+ParagraphMeasure measureParagraph(std::string_view paragraph);
+
 struct ManuscriptPages {
     std::size_t tenths = 0;           // sheets to one decimal, a part of a tenth counting whole
     std::size_t linesOnLastPage = 0;  // 1 to 20; 0 for no lines at all
