@@ -83,6 +83,7 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     connect(memo2, &edit::EditControl::changed, this, [this] { recovery_->changed(); });
     connect(memo2, &edit::EditControl::refusedCharacters, this, &TForm1::refusedCharacters);
     connect(memo2, &edit::EditControl::refusedJoiningLoneByte, this, &TForm1::refusedJoiningLoneByte);
+    connect(memo2, &edit::EditControl::linesCounted, this, &TForm1::UpdateCaption);
     // Menu shortcuts come before the control's own use of a key (see eventFilter).
     memo2->installEventFilter(this);
     memo2->viewport()->installEventFilter(this);
@@ -133,6 +134,9 @@ void TForm1::UpdateCaption() {
         setWindowTitle(captionBase);
         return;
     }
+    // While the text is laid out in the background the title keeps what it said, until
+    // the figures are exact (linesCounted calls again).
+    if (!memo2->linesExact()) return;
     const std::size_t s = memo2->selStart();
     const std::size_t line = memo2->lineFromChar(s);
     const std::size_t first = memo2->lineIndex(line);

@@ -56,7 +56,10 @@ void ViewGeometry::toAxes(QPointF p, double* u, double* v) const {
 
 // ---------------------------------------------------------------- Impl
 
-EditControl::Impl::Impl(EditControl* owner) : q(owner) { doc.setListener(this); }
+EditControl::Impl::Impl(EditControl* owner) : q(owner) {
+    doc.setListener(this);
+    layout.runInBackground([this] { QMetaObject::invokeMethod(q, [this] { layoutResults(); }, Qt::QueuedConnection); });
+}
 
 EditControl::Impl::~Impl() { doc.setListener(nullptr); }
 
@@ -70,7 +73,10 @@ EditScope::~EditScope() {
 }
 
 void EditControl::Impl::documentChanged(const text::Change& c) {
-    layout.documentChanged(c);
+    if (shelved())
+        layout.invalidate();
+    else
+        layout.documentChanged(c);
     sel.documentChanged(c);
     emit q->edited(c);
     updateScrollBars();
@@ -131,6 +137,7 @@ void EditControl::Impl::setFirstLine(std::size_t line) {
 }
 
 void EditControl::Impl::updateScrollBars() {
+    if (shelved()) return;
     syncGeometry();
     const std::size_t lines = layout.lineCount();
     const std::size_t page = static_cast<std::size_t>(geo.linesPerPage());
@@ -159,8 +166,19 @@ QRectF EditControl::Impl::caretRect() {
 }
 
 void EditControl::Impl::ensureCaretVisible() {
+    if (shelved()) return;
     updateScrollBars();
-    scrollToLine(caretLine());
+    // The page above the caret laid out exactly first (in the background its counts may
+    // still be estimates, and laying a paragraph out renumbers the lines after it).
+    std::size_t line = caretLine();
+    const std::size_t page = static_cast<std::size_t>(geo.linesPerPage());
+    for (;;) {
+        layout.settleLines(std::max(line + 1, page) - page, page);
+        const std::size_t again = caretLine();
+        if (again == line) break;
+        line = again;
+    }
+    scrollToLine(line);
 }
 
 void EditControl::Impl::scrollToLine(std::size_t line) {
@@ -308,17 +326,25 @@ std::string EditControl::textForSaving() const { return text::toCrLf(d->doc.text
 
 std::size_t EditControl::lineFromChar(std::size_t pos) const {
     d->syncGeometry();
+    d->layout.finish();
     return d->layout.lineFromChar(pos);
 }
 
 std::size_t EditControl::lineIndex(std::size_t line) const {
     d->syncGeometry();
+    d->layout.finish();
     return d->layout.lineStart(line);
 }
 
 std::size_t EditControl::lineCount() const {
     d->syncGeometry();
+    d->layout.finish();
     return d->layout.lineCount();
+}
+
+bool EditControl::linesExact() const {
+    d->syncGeometry();
+    return d->layout.exact();
 }
 
 long long EditControl::findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,
@@ -457,6 +483,11 @@ void EditControl::paintEvent(QPaintEvent* e) {
 
 void EditControl::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
+    d->updateScrollBars();
+}
+
+void EditControl::showEvent(QShowEvent* e) {
+    QAbstractScrollArea::showEvent(e);
     d->updateScrollBars();
 }
 

@@ -60,6 +60,9 @@ public:
     std::size_t lineFromChar(std::size_t pos) const;
     std::size_t lineIndex(std::size_t line) const;  // first position of a laid-out line; npos past the last
     std::size_t lineCount() const;
+    // True when the line figures are exact, with nothing left to the background layout
+    // (the three functions above wait for nothing, they lay out what is left at once).
+    bool linesExact() const;
 
     // ---- find: first match in [from, to) starting at a character boundary, or -1
     long long findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,
@@ -124,6 +127,8 @@ signals:
     void edited(const verlo::text::Change& change);
     // The caret or the selection moved (also by a change of the text).
     void selectionChanged();
+    // The background layout finished: line figures are exact again.
+    void linesCounted();
     // Characters typed, committed or pasted that the code page cannot hold; nothing was
     // inserted. The text lists each character once.
     void refusedCharacters(const QString& characters);
@@ -148,6 +153,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* e) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent* e) override;
 
 public:
     struct Impl;

@@ -94,6 +94,12 @@ struct EditControl::Impl : text::DocumentListener {
     void documentChanged(const text::Change& change) override;
     void documentWillChange(std::size_t pos, std::size_t len) override { access.willChange(pos, len); }
 
+    // ---- the background layout (edit_control_background.cpp)
+    // Takes the workers' results in, keeping the text at the top of the view where it is.
+    void layoutResults();
+    // Explicitly hidden (the scratch control): nothing is laid out until it is shown.
+    bool shelved() const;
+
     // Full-width advances measured in the direction not shown.
     struct Measured {
         QFont font;

@@ -45,12 +45,20 @@ void EditControl::Impl::moveTo(std::size_t pos, bool extend, bool up, bool keepG
 }
 
 std::size_t EditControl::Impl::lineMove(std::ptrdiff_t lines, bool* up) {
-    const std::size_t line = caretLine();
+    std::size_t line = caretLine();
     if (!sel.hasGoal()) sel.setGoal(layout.line(line).inlineOf(sel.caret()));
-    const std::size_t count = layout.lineCount();
-    std::ptrdiff_t target = static_cast<std::ptrdiff_t>(line) + lines;
-    target = std::clamp<std::ptrdiff_t>(target, 0, static_cast<std::ptrdiff_t>(count) - 1);
-    Layout::Line l = layout.line(static_cast<std::size_t>(target));
+    std::size_t target = 0;
+    // The lines in between are laid out exactly first (in the background their counts
+    // may still be estimates, and laying one out renumbers the lines after it).
+    for (;;) {
+        const auto count = static_cast<std::ptrdiff_t>(layout.lineCount());
+        target = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(line) + lines, 0, count - 1));
+        layout.settleLines(std::min(line, target), (std::max(line, target) - std::min(line, target)) + 1);
+        const std::size_t again = caretLine();
+        if (again == line) break;
+        line = again;
+    }
+    Layout::Line l = layout.line(target);
     return l.hit(sel.goal(), up);
 }
 

@@ -28,10 +28,10 @@ QColor mix(const QColor& a, const QColor& b, double t) {
 void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
     p.fillRect(exposed, background);
     layout.trimCache();
-    const std::size_t lines = layout.lineCount();
     const std::size_t first = firstLine();
     const QRectF view(0, 0, geo.width, geo.height);
-    for (std::size_t line = first; line < lines; ++line) {
+    // Laying a line out may make an estimated count exact: the count is read each time.
+    for (std::size_t line = first; line < layout.lineCount(); ++line) {
         const double rel = static_cast<double>(line - first);
         const QRectF full = geo.box(rel, -geo.inlineStart, geo.inlineExtent());
         if (!full.intersects(view)) break;

@@ -1,31 +1,42 @@
 #include "edit/layout.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "edit/layout_workers.h"
+#include "edit/paragraph_wrap.h"
 #include "text/cp932.h"
 
 namespace verlo::edit {
 
 namespace {
 
-// Advances are summed in floats; a line exactly as long as the width must still fit.
-constexpr float kWidthSlack = 1.0f / 64;
+using paragraph_wrap::kEditChunk;
+using paragraph_wrap::kLongChunk;
+using paragraph_wrap::kLongParagraph;
+
 // Paragraphs kept laid out when nothing holds them.
 constexpr std::size_t kCacheKeep = 192;
 // A change touching more paragraphs than this does not fill the cache with them.
 constexpr std::size_t kCacheFromChange = 8;
-// Paragraphs longer than this (bytes) are laid out a line at a time.
-constexpr std::size_t kLongParagraph = 64 * 1024;
-// Bytes set per step when wrapping a long paragraph whole, and after a change in it.
-constexpr std::size_t kLongChunk = 32 * 1024;
-constexpr std::size_t kEditChunk = 2 * 1024;
+// In the background, a change of more paragraphs than this goes to the workers.
+constexpr std::size_t kBackgroundParagraphs = 64;
+
+// Reads one paragraph of the document for the piecewise wrapping.
+struct DocumentSource {
+    text::Document& doc;
+    std::size_t paraStart;
+    std::string_view view(std::size_t pos, std::size_t length) { return doc.view(paraStart + pos, length); }
+    std::size_t snap(std::size_t pos) const { return doc.snapCaretPos(paraStart + pos) - paraStart; }
+    std::size_t prev(std::size_t pos) const { return doc.prevCaretPos(paraStart + pos) - paraStart; }
+};
 
 }  // namespace
 
 Layout::Layout(text::Document& document)
     : doc_(document), typesetter_(std::make_unique<Typesetter>(QFont(), Writing::Horizontal)) {}
 
-Layout::~Layout() = default;
+Layout::~Layout() = default;  // the workers stop and are joined first (declared last)
 
 void Layout::setFont(const QFont& font, Writing writing) {
     typesetter_ = std::make_unique<Typesetter>(font, writing);
@@ -42,6 +53,8 @@ void Layout::invalidate() {
     valid_ = false;
     cache_.clear();
     long_.clear();
+    pending_.clear();
+    if (workers_) workers_->cancel();
 }
 
 std::string_view Layout::paragraphText(std::size_t paragraph) {
@@ -51,10 +64,7 @@ std::string_view Layout::paragraphText(std::size_t paragraph) {
 
 std::uint32_t Layout::layOut(std::string_view text, std::vector<Cell>& cells,
                              std::vector<std::uint32_t>& starts) const {
-    typesetter_->cells(text, cells);
-    typesetter_->wrap(text, cells, width_ + kWidthSlack, starts);
-    if (starts.empty()) starts.push_back(0);
-    return static_cast<std::uint32_t>(starts.size());
+    return paragraph_wrap::layOut(*typesetter_, width_, text, cells, starts);
 }
 
 Layout::LongPara* Layout::longPara(std::size_t paragraph) {
@@ -66,35 +76,9 @@ Layout::LongPara* Layout::longPara(std::size_t paragraph) {
 template <class Resync>
 std::size_t Layout::wrapLong(std::size_t paraStart, std::size_t from, std::size_t end, std::size_t chunk,
                              std::vector<std::uint32_t>& out, Resync resync) {
-    out.push_back(static_cast<std::uint32_t>(from));
-    std::size_t lineStart = from;
-    for (;;) {
-        std::size_t chunkEnd = std::min(end, lineStart + chunk);
-        if (chunkEnd < end) chunkEnd = doc_.snapCaretPos(paraStart + chunkEnd) - paraStart;
-        const bool atEnd = chunkEnd == end;
-        // One character before the line start goes along as context of the first cell.
-        const std::size_t base = lineStart > 0 ? doc_.prevCaretPos(paraStart + lineStart) - paraStart : 0;
-        const std::string_view text = doc_.view(paraStart + base, chunkEnd - base);
-        typesetter_->cells(text, scratchCells_);
-        const auto firstCell = std::partition_point(scratchCells_.begin(), scratchCells_.end(),
-                                                    [&](const Cell& c) { return c.offset < lineStart - base; });
-        scratchCells_.erase(scratchCells_.begin(), firstCell);
-        typesetter_->wrap(text, scratchCells_, width_ + kWidthSlack, scratchStarts_);
-        // Without the end of the paragraph in the piece, its last two line starts may
-        // depend on what follows: they are set again with the next piece.
-        const std::size_t known = atEnd ? scratchStarts_.size() : scratchStarts_.size() - 1;
-        if (!atEnd && known < 2) {
-            chunk *= 2;
-            continue;
-        }
-        for (std::size_t j = 1; j < known; ++j) {
-            const std::size_t s = base + scratchCells_[scratchStarts_[j]].offset;
-            if (resync(s)) return s;
-            out.push_back(static_cast<std::uint32_t>(s));
-        }
-        if (atEnd) return text::npos;
-        lineStart = out.back();
-    }
+    DocumentSource source{doc_, paraStart};
+    return paragraph_wrap::wrapPieces(*typesetter_, width_, source, from, end, chunk, scratchCells_, scratchStarts_,
+                                      out, resync);
 }
 
 std::uint32_t Layout::layOutParagraph(std::size_t p, bool keep) {
@@ -123,6 +107,17 @@ void Layout::ensure() {
     long_.clear();
     const std::size_t n = doc_.lineCount();
     std::vector<std::uint32_t> counts(n);
+    // The workers set text as things are now, for the big changes to come if not at once.
+    if (workers_) startWorkers();
+    if (workers_ && doc_.length() > shape_.fromBytes) {
+        // Estimates now; the workers make them exact (a short text is laid out at once).
+        for (std::size_t p = 0; p < n; ++p) counts[p] = estimate(doc_.lineEnd(p) - doc_.lineStart(p));
+        index_.assign(counts);
+        pending_.assign(0, n);
+        valid_ = true;
+        feed();
+        return;
+    }
     // Paragraph by paragraph: the document's blocks end at line breaks, so a paragraph's
     // view seldom needs a copy, where a view of the whole text would copy all of it.
     for (std::size_t p = 0; p < n; ++p) {
@@ -133,6 +128,134 @@ void Layout::ensure() {
     }
     index_.assign(counts);
     valid_ = true;
+}
+
+// ---------------------------------------------------------------- the background
+
+void Layout::runInBackground(std::function<void()> wake, BackgroundShape shape) {
+    shape_ = shape;
+    workers_ = std::make_unique<LayoutWorkers>(shape.threads, std::move(wake));
+    invalidate();
+}
+
+std::uint32_t Layout::estimate(std::size_t length) const {
+    // Half a full-width cell per byte holds for Japanese text and for Latin alike.
+    const double perByte = typesetter_->fullWidthAdvance() / 2.0;
+    const double lines = std::ceil(static_cast<double>(length) * perByte / std::max(1.0, static_cast<double>(width_)));
+    return static_cast<std::uint32_t>(std::clamp(lines, 1.0, 4.0e9));
+}
+
+void Layout::startWorkers() {
+    workers_->restart({typesetter_->font(), typesetter_->writing(), width_});
+    feedFrom_ = 0;
+}
+
+bool Layout::exact() {
+    ensure();
+    return pending_.empty();
+}
+
+void Layout::feed() {
+    if (!workers_ || pending_.empty()) return;
+    const std::size_t most = 2 * static_cast<std::size_t>(workers_->threads());
+    std::size_t out = workers_->outstanding();
+    while (out < most) {
+        ParagraphSet::Range run = pending_.next(feedFrom_);
+        if (run.first >= run.second) {
+            if (out > 0 || feedFrom_ == 0) return;
+            feedFrom_ = 0;  // everything handed out came back: what is left goes round again
+            continue;
+        }
+        LayoutWorkers::Job job;
+        job.tag = numbering_;
+        job.first = run.first;
+        const std::size_t from = doc_.lineStart(run.first);
+        std::size_t p = run.first;
+        std::size_t end = from;
+        do {
+            job.starts.push_back(doc_.lineStart(p) - from);
+            end = doc_.lineEnd(p);
+            job.ends.push_back(end - from);
+            ++p;
+        } while (p < run.second && end - from < shape_.jobBytes);
+        job.bytes = doc_.slice(from, end - from);
+        feedFrom_ = p;
+        workers_->submit(std::move(job));
+        ++out;
+    }
+}
+
+bool Layout::collect() {
+    if (!workers_) return false;
+    bool changed = false;
+    for (LayoutWorkers::Result& r : workers_->take()) {
+        if (!valid_ || r.tag != numbering_) continue;
+        const std::size_t last = r.first + r.counts.size();
+        std::size_t nextLong = 0;
+        // Only the paragraphs still estimated: the others were laid out here meanwhile,
+        // perhaps after a change of their text.
+        for (ParagraphSet::Range run = pending_.next(r.first); run.first < last; run = pending_.next(run.second)) {
+            const std::size_t to = std::min(run.second, last);
+            for (std::size_t p = run.first; p < to; ++p) index_.setCount(p, r.counts[p - r.first]);
+            for (; nextLong < r.longLines.size(); ++nextLong) {
+                LayoutWorkers::LongLines& l = r.longLines[nextLong];
+                const std::size_t p = r.first + l.paragraph;
+                if (p >= to) break;
+                if (p < run.first) continue;
+                auto at = std::lower_bound(long_.begin(), long_.end(), p,
+                                           [](const LongPara& lp, std::size_t i) { return lp.index < i; });
+                long_.insert(at, LongPara{p, std::move(l.starts)});
+            }
+            pending_.erase(run.first, to);
+            changed = true;
+            if (to == last) break;
+        }
+    }
+    feed();
+    return changed;
+}
+
+void Layout::finish() {
+    ensure();
+    if (pending_.empty()) return;
+    workers_->cancel();
+    const std::vector<ParagraphSet::Range> runs = pending_.ranges();
+    for (const ParagraphSet::Range& run : runs)
+        for (std::size_t p = run.first; p < run.second; ++p) index_.setCount(p, layOutParagraph(p, false));
+    pending_.clear();
+}
+
+bool Layout::settle(std::size_t p) {
+    if (!pending_.contains(p)) return false;
+    index_.setCount(p, layOutParagraph(p, true));
+    pending_.erase(p);
+    return true;
+}
+
+bool Layout::repair(std::size_t paragraph, const Para& p) {
+    // A count that disagrees with the paragraph's lines would be a fault of ours; the
+    // lines as laid out here win.
+    if (index_.count(paragraph) == p.starts.size()) return false;
+    index_.setCount(paragraph, static_cast<std::uint32_t>(p.starts.size()));
+    return true;
+}
+
+void Layout::settleLines(std::size_t first, std::size_t count) {
+    ensure();
+    if (pending_.empty()) return;
+    for (std::size_t line = first; line < first + count;) {
+        const WrapIndex::Place place = settledPlace(line);
+        if (place.paragraph == text::npos) return;
+        line = index_.firstLine(place.paragraph + 1);
+    }
+}
+
+WrapIndex::Place Layout::settledPlace(std::size_t line) {
+    for (;;) {
+        if (line >= index_.lineCount()) return {text::npos, 0};
+        const WrapIndex::Place place = index_.find(line);
+        if (!settle(place.paragraph)) return place;
+    }
 }
 
 bool Layout::rewrapLong(std::size_t p, const text::Change& change) {
@@ -197,9 +320,22 @@ void Layout::documentChanged(const text::Change& change) {
     for (auto& l : long_) renumber(l.index);
 
     const std::size_t added = last - first + 1;
+    const std::size_t removed = static_cast<std::size_t>(oldLast + 1) - first;
     std::vector<std::uint32_t> counts(added);
-    for (std::size_t i = 0; i < added; ++i) counts[i] = layOutParagraph(first + i, added <= kCacheFromChange);
-    index_.splice(first, static_cast<std::size_t>(oldLast + 1) - first, counts.data(), added);
+    // In the background a large change is estimated here and wrapped by the workers.
+    const bool background = workers_ && (added > kBackgroundParagraphs ||
+                                         doc_.lineEnd(last) - doc_.lineStart(first) > shape_.fromBytes);
+    for (std::size_t i = 0; i < added; ++i)
+        counts[i] = background ? estimate(doc_.lineEnd(first + i) - doc_.lineStart(first + i))
+                               : layOutParagraph(first + i, added <= kCacheFromChange);
+    index_.splice(first, removed, counts.data(), added);
+    if (!workers_) return;
+    pending_.splice(first, removed, added, background);
+    if (added != removed) {  // jobs out speak of the old numbers
+        ++numbering_;
+        feedFrom_ = 0;
+    }
+    feed();
 }
 
 Layout::Para* Layout::cached(std::size_t paragraph, std::ptrdiff_t line) {
@@ -272,6 +408,7 @@ std::size_t Layout::lineFromChar(std::size_t pos, bool upstream) {
     ensure();
     pos = std::min(pos, doc_.length());
     const std::size_t paragraph = doc_.lineOfPos(pos);
+    settle(paragraph);
     const std::size_t first = index_.firstLine(paragraph);
     if (index_.count(paragraph) == 1) return first;
     const std::size_t offset = pos - doc_.lineStart(paragraph);
@@ -286,19 +423,23 @@ std::size_t Layout::lineFromChar(std::size_t pos, bool upstream) {
 
 std::size_t Layout::lineStart(std::size_t line) {
     ensure();
-    if (line >= index_.lineCount()) return text::npos;
-    WrapIndex::Place place = index_.find(line);
+    const WrapIndex::Place place = settledPlace(line);
+    if (place.paragraph == text::npos) return text::npos;
     std::size_t start = doc_.lineStart(place.paragraph);
     if (place.lineInParagraph == 0) return start;
     if (const LongPara* lp = longPara(place.paragraph)) return start + lp->starts[place.lineInParagraph];
     const Para& p = para(place.paragraph);
+    if (place.lineInParagraph >= p.starts.size()) return repair(place.paragraph, p) ? lineStart(line) : text::npos;
     return start + p.cells[p.starts[place.lineInParagraph]].offset;
 }
 
 Layout::Line Layout::line(std::size_t line) {
     ensure();
-    line = std::min(line, index_.lineCount() - 1);
-    WrapIndex::Place place = index_.find(line);
+    WrapIndex::Place place;
+    do {
+        line = std::min(line, index_.lineCount() - 1);
+        place = settledPlace(line);
+    } while (place.paragraph == text::npos);
     Line l;
     l.index = line;
     l.paragraph = place.paragraph;
@@ -315,6 +456,7 @@ Layout::Line Layout::line(std::size_t line) {
         return l;
     }
     const Para& p = para(place.paragraph);
+    if (place.lineInParagraph >= p.starts.size() && repair(place.paragraph, p)) return this->line(line);
     l.paraStart = doc_.lineStart(place.paragraph);
     l.text = paragraphText(place.paragraph);
     l.cells = &p.cells;

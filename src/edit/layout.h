@@ -10,21 +10,39 @@
 // and a change in it re-wraps from the line before the change only until the lines meet
 // the old ones again. Its lines are set one at a time when they are shown.
 //
+// In the background (runInBackground), laying everything out costs next to nothing on the
+// calling thread: paragraphs not laid out yet count an estimate of their lines, worker
+// threads wrap them and collect() puts their exact counts in. Any query that needs the
+// lines of a paragraph lays that one out at once, so the answers always agree with each
+// other; exact() says when no count is an estimate any more.
+//
 // Positions are byte offsets into the document. A position where a wrapped line starts
 // belongs to that line; asked "upstream", it belongs to the end of the line before.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include "edit/paragraph_set.h"
 #include "edit/typesetter.h"
 #include "edit/wrap_index.h"
 #include "text/document.h"
 
 namespace verlo::edit {
+
+class LayoutWorkers;
+
+// How the background layout shares out its work. The defaults suit every document; tests
+// pass small figures so that short texts go to the workers in many jobs.
+struct BackgroundShape {
+    unsigned threads = 2;
+    std::size_t fromBytes = 256 * 1024;  // texts and changes larger than this go to the workers
+    std::size_t jobBytes = 256 * 1024;   // text per job (a long paragraph goes alone)
+};
 
 class Layout {
 public:
@@ -85,8 +103,24 @@ public:
     // it: a Line is valid until the next line is asked for.)
     void trimCache();
 
-    // Lays everything out now if it is not (a full wrap of the document).
+    // Lays everything out now if it is not (a full wrap of the document; in the
+    // background, estimates and the workers started).
     void ensure();
+
+    // ---- the background
+    // From now on whole layouts (a new width, font or direction, a change of many
+    // paragraphs) run on worker threads. `wake` is called from a worker when results
+    // wait; the owner then calls collect() on its own thread.
+    void runInBackground(std::function<void()> wake, BackgroundShape shape = {});
+    // True when no line count is an estimate.
+    bool exact();
+    // Takes in what the workers finished and hands them more; true when counts changed.
+    bool collect();
+    // Lays out here and now whatever is still estimated.
+    void finish();
+    // Lays out exactly the paragraphs that hold lines [first, first + count) (line numbers
+    // after them may move; the ones before them do not).
+    void settleLines(std::size_t first, std::size_t count);
 
 private:
     // A paragraph laid out whole (line starts are indexes into cells), or one line of a
@@ -124,6 +158,19 @@ private:
                          std::vector<std::uint32_t>& out, Resync resync);
     // Re-wraps a long paragraph after a change inside it; false when it cannot.
     bool rewrapLong(std::size_t p, const text::Change& change);
+    // The estimated number of lines of a paragraph of `length` bytes.
+    std::uint32_t estimate(std::size_t length) const;
+    // Lays paragraph p out here if its count is an estimate; true when it was.
+    bool settle(std::size_t p);
+    // The place of a laid-out line, its paragraph laid out exactly (line < lineCount()
+    // before; npos paragraph when the line no longer exists after settling).
+    WrapIndex::Place settledPlace(std::size_t line);
+    // Hands the workers more paragraphs while fewer than two jobs per thread are out.
+    void feed();
+    // Puts the count of a whole paragraph laid out in p into the index if it differs;
+    // true when it did.
+    bool repair(std::size_t paragraph, const Para& p);
+    void startWorkers();
 
     text::Document& doc_;
     std::unique_ptr<Typesetter> typesetter_;
@@ -135,6 +182,15 @@ private:
     std::uint64_t clock_ = 0;
     std::vector<Cell> scratchCells_;
     std::vector<std::uint32_t> scratchStarts_;
+
+    // Background: the paragraphs whose counts are estimates, where the next job starts,
+    // and a tag that changes whenever paragraphs are renumbered (results tagged
+    // otherwise speak of other paragraphs and are dropped).
+    BackgroundShape shape_;
+    std::unique_ptr<LayoutWorkers> workers_;
+    ParagraphSet pending_;
+    std::size_t feedFrom_ = 0;
+    std::uint64_t numbering_ = 0;
 };
 
 }  // namespace verlo::edit

@@ -1,0 +1,120 @@
+#include "edit/layout_workers.h"
+
+#include "edit/paragraph_wrap.h"
+
+namespace verlo::edit {
+
+LayoutWorkers::LayoutWorkers(unsigned threads, std::function<void()> wake)
+    : wake_(std::move(wake)), setup_(std::make_shared<Setup>()) {
+    for (unsigned i = 0; i < std::max(1u, threads); ++i) threads_.emplace_back([this] { run(); });
+}
+
+LayoutWorkers::~LayoutWorkers() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+        ++generation_;
+    }
+    wakeWorkers_.notify_all();
+    for (std::thread& t : threads_) t.join();
+}
+
+void LayoutWorkers::restart(const Setup& setup) {
+    std::lock_guard lock(mutex_);
+    setup_ = std::make_shared<Setup>(setup);
+    ++generation_;
+    queue_.clear();
+    done_.clear();
+    outstanding_ = 0;
+    wakePending_ = false;
+}
+
+void LayoutWorkers::cancel() { restart(*setup_); }
+
+void LayoutWorkers::submit(Job job) {
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(job));
+        ++outstanding_;
+    }
+    wakeWorkers_.notify_one();
+}
+
+std::vector<LayoutWorkers::Result> LayoutWorkers::take() {
+    std::lock_guard lock(mutex_);
+    std::vector<Result> out;
+    out.swap(done_);
+    outstanding_ -= out.size();
+    wakePending_ = false;
+    return out;
+}
+
+std::size_t LayoutWorkers::outstanding() const {
+    std::lock_guard lock(mutex_);
+    return outstanding_;
+}
+
+bool LayoutWorkers::wrapJob(const Typesetter& typesetter, float width, const Job& job, Result& out,
+                            const std::function<bool()>& cancelled) {
+    out.tag = job.tag;
+    out.first = job.first;
+    out.counts.resize(job.starts.size());
+    std::vector<Cell> cells;
+    std::vector<std::uint32_t> starts;
+    const std::string_view bytes(job.bytes);
+    for (std::size_t i = 0; i < job.starts.size(); ++i) {
+        if (cancelled()) return false;
+        const std::string_view text = bytes.substr(job.starts[i], job.ends[i] - job.starts[i]);
+        if (text.size() <= paragraph_wrap::kLongParagraph) {
+            out.counts[i] = paragraph_wrap::layOut(typesetter, width, text, cells, starts);
+            continue;
+        }
+        LongLines lines{i, {}};
+        paragraph_wrap::TextSource source{text};
+        paragraph_wrap::wrapPieces(typesetter, width, source, 0, text.size(), paragraph_wrap::kLongChunk, cells,
+                                   starts, lines.starts, [](std::size_t) { return false; });
+        out.counts[i] = static_cast<std::uint32_t>(lines.starts.size());
+        out.longLines.push_back(std::move(lines));
+    }
+    return true;
+}
+
+void LayoutWorkers::run() {
+    std::unique_ptr<Typesetter> typesetter;
+    QFont font;
+    Writing writing = Writing::Horizontal;
+    for (;;) {
+        Job job;
+        std::shared_ptr<const Setup> setup;
+        std::uint64_t generation = 0;
+        {
+            std::unique_lock lock(mutex_);
+            wakeWorkers_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+            if (stop_) return;
+            job = std::move(queue_.front());
+            queue_.pop_front();
+            setup = setup_;
+            generation = generation_;
+        }
+        if (!typesetter || font != setup->font || writing != setup->writing) {
+            typesetter = std::make_unique<Typesetter>(setup->font, setup->writing);
+            font = setup->font;
+            writing = setup->writing;
+        }
+        Result result;
+        const bool finished = wrapJob(*typesetter, setup->width, job, result,
+                                      [&] { return generation != generation_.load(std::memory_order_relaxed); });
+        if (!finished) continue;
+        bool first = false;
+        {
+            std::lock_guard lock(mutex_);
+            if (generation != generation_) continue;
+            done_.push_back(std::move(result));
+            first = !wakePending_;
+            wakePending_ = true;
+        }
+        if (first && wake_) wake_();
+    }
+}
+
+}  // namespace verlo::edit
