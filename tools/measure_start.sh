@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Times the real program from launch to its title, as a user sees it, under Xvfb:
-#   [VERTICAL=1] tools/measure_start.sh [FILE] [BUILD_DIR]
-# FILE defaults to the 20 MB novel that bench_app_startup leaves in $TMPDIR. The title
-# needs the laid-out line count, so it appears only once the whole file is laid out.
-# Prints the seconds from launch to the title and the program's peak resident memory.
+# Measures the real program as a user meets it, under Xvfb:
+#   [VERTICAL=1] [ACTIONS=1] tools/measure_start.sh [FILE] [BUILD_DIR]
+# FILE defaults to the 20 MB novel that bench_app_startup leaves in $TMPDIR.
+# Always: seconds from launch to the first title naming the file, and to the title with
+# the exact line count (全N行), and the peak resident memory.
+# ACTIONS=1 then drives the window with xdotool and prints, per action, the CPU seconds
+# the program spent, how long it stayed busy (from the action until its CPU time stops
+# moving, in 10 ms steps) and the growth of its resident memory:
+#   typing 200 characters at the end and in the middle (CPU per key), a resize from
+#   800 to 600 pixels (and how long until the title's count is exact again), F12 and F11,
+#   select all then copy.
 set -euo pipefail
 file=${1:-${TMPDIR:-/tmp}/verlo-novel-20mb.txt}
 build=${2:-build}
@@ -16,15 +22,71 @@ if [ "${VERTICAL:-0}" = 1 ]; then
   mkdir -p "$config/Tarnvel" && printf '[Window]\nVerHor=1\n' > "$config/Tarnvel/Verlo.ini"
 fi
 trap 'kill "$pid" "$xvfb" 2>/dev/null || true; rm -rf "$config"' EXIT
+export DISPLAY=$display
 sleep 0.5
-start=$(date +%s.%N)
-DISPLAY=$display XDG_CONFIG_HOME=$config "$build/verlo" "$file" >/dev/null 2>&1 &
+now() { date +%s.%N; }
+title() { xdotool getwindowname "$wid" 2>/dev/null || true; }
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }  # user + system, clock ticks
+rss() { awk '/VmRSS/ {print $2}' "/proc/$pid/status"; }  # KiB
+hz=$(getconf CLK_TCK)
+# Waits until the program's CPU time has not moved for 300 ms; prints the seconds from
+# $1 to the last time it moved.
+settle() {
+  local t0=$1 last moved t
+  last=$(ticks); moved=$(now)
+  while :; do
+    sleep 0.01
+    t=$(ticks)
+    if [ "$t" != "$last" ]; then last=$t; moved=$(now)
+    elif [ "$(echo "$(now) - $moved > 0.3" | bc)" = 1 ]; then break; fi
+  done
+  echo "$moved - $t0" | bc | awk '{printf "%.2f", ($1 < 0 ? 0 : $1)}'
+}
+# action NAME COMMAND...: runs the command against the window and reports.
+action() {
+  local name=$1; shift
+  settle "$(now)" >/dev/null
+  local c0 m0 t0 busy
+  c0=$(ticks); m0=$(rss); t0=$(now)
+  "$@"
+  busy=$(settle "$t0")
+  printf '%-28s cpu %6.3f s  busy %5s s  memory %+5d MiB\n' "$name" \
+    "$(echo "($(ticks) - $c0) / $hz" | bc -l)" "$busy" $(( ($(rss) - m0) / 1024 ))
+}
+start=$(now)
+XDG_CONFIG_HOME=$config "$build/verlo" "$file" >/dev/null 2>&1 &
 pid=$!
 name=$(basename "$file")
-until DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q "Verlo - $name .*全"; do
-  sleep 0.01
-done
-end=$(date +%s.%N)
+until wid=$(xdotool search --pid "$pid" --name "Verlo - $name" 2>/dev/null | head -1) && [ -n "$wid" ]; do sleep 0.01; done
+named=$(now)
+until title | grep -q "全"; do sleep 0.01; done
+exact=$(now)
 sleep 0.5
 peak=$(awk '/VmHWM/ {print $2 / 1024 " MiB"}' "/proc/$pid/status")
-echo "launch to title: $(echo "$end - $start" | bc) s; peak memory: $peak"
+echo "launch to title: $(echo "$named - $start" | bc) s; to exact title: $(echo "$exact - $start" | bc) s; peak memory: $peak"
+[ "${ACTIONS:-0}" = 1 ] || exit 0
+
+type_keys() { xdotool type --window "$wid" --delay 15 "$(printf 'a%.0s' $(seq 200))"; }
+per_key() {  # CPU milliseconds per typed key
+  settle "$(now)" >/dev/null
+  local c0; c0=$(ticks)
+  type_keys
+  settle "$(now)" >/dev/null
+  echo "$1: $(echo "($(ticks) - $c0) * 1000 / $hz / 200" | bc -l | awk '{printf "%.2f", $1}') ms CPU per key"
+}
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+xdotool windowsize --sync "$wid" 800 700
+settle "$(now)" >/dev/null
+xdotool key --window "$wid" ctrl+End
+per_key "typing at the end"
+# The middle: a middle click on the scroll bar jumps there, a click in the text puts the caret.
+xdotool mousemove --window "$wid" 790 350 click 2 mousemove --window "$wid" 300 300 click 1
+per_key "typing in the middle"
+before=$(title)
+t0=$(now)
+action "resize 800 -> 600" xdotool windowsize --sync "$wid" 600 700
+until [ "$(title)" != "$before" ] && title | grep -q "全"; do sleep 0.01; done
+echo "resize to exact title: $(echo "$(now) - $t0" | bc) s (includes the busy wait above)"
+action "F12" xdotool key --window "$wid" F12
+action "F11" xdotool key --window "$wid" F11
+action "select all, copy" xdotool key --window "$wid" ctrl+a ctrl+c

@@ -134,9 +134,12 @@ void TForm1::UpdateCaption() {
         setWindowTitle(captionBase);
         return;
     }
-    // While the text is laid out in the background the title keeps what it said, until
-    // the figures are exact (linesCounted calls again).
-    if (!memo2->linesExact()) return;
+    // While the text is laid out in the background the title keeps the figures it showed,
+    // until they are exact (linesCounted calls again); a new file's name shows at once.
+    if (!memo2->linesExact()) {
+        if (!windowTitle().startsWith(captionBase + QStringLiteral("        L:"))) setWindowTitle(captionBase);
+        return;
+    }
     const std::size_t s = memo2->selStart();
     const std::size_t line = memo2->lineFromChar(s);
     const std::size_t first = memo2->lineIndex(line);
