@@ -30,15 +30,17 @@ ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }  # user + system, clock t
 rss() { awk '/VmRSS/ {print $2}' "/proc/$pid/status"; }  # KiB
 hz=$(getconf CLK_TCK)
 # Waits until the program's CPU time has not moved for 300 ms; prints the seconds from
-# $1 to the last time it moved.
+# $1 to the last time it moved. A lone tick (the caret blinking) does not count as moving:
+# it must move at least two ticks within 30 ms.
 settle() {
-  local t0=$1 last moved t
-  last=$(ticks); moved=$(now)
+  local t0=$1 moved t a b c
+  a=$(ticks); b=$a; c=$a; moved=$(now)
   while :; do
     sleep 0.01
     t=$(ticks)
-    if [ "$t" != "$last" ]; then last=$t; moved=$(now)
+    if [ $((t - a)) -ge 2 ]; then moved=$(now)
     elif [ "$(echo "$(now) - $moved > 0.3" | bc)" = 1 ]; then break; fi
+    a=$b; b=$c; c=$t
   done
   echo "$moved - $t0" | bc | awk '{printf "%.2f", ($1 < 0 ? 0 : $1)}'
 }
