@@ -2,6 +2,7 @@
 
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
+#include "text/document.h"
 #include "counts/char_count.h"
 
 namespace verlo::commands {
@@ -16,11 +17,15 @@ EditCommands::EditCommands(edit::EditControl& memo2, edit::EditControl& memo1, Q
 void EditCommands::undo() { memo2_.undo(); }
 
 void EditCommands::copy() {
-    // memo2 copies, the plain scratch control takes the clipboard's text and copies it
-    // back: what stays on the clipboard is the text alone.
+    // The plain scratch control takes the selection and copies it: what stays on the
+    // clipboard is the text alone. The selection goes to it as bytes, as a paste of
+    // memo2's copy would bring them (decoding and encoding are exact inverses), so the
+    // text is converted once. With nothing selected it takes the clipboard's own text.
     memo1_.setText({});
-    memo2_.copy();
-    memo1_.paste();
+    if (memo2_.selLength() == 0)
+        memo1_.paste();
+    else
+        memo1_.replaceSelection(text::toCrLf(memo2_.selectedText()), true);
     memo1_.selectAll();
     memo1_.copy();
 }

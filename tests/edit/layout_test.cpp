@@ -128,9 +128,9 @@ struct Waker {
 };
 
 struct Background {
+    Waker waker;  // outlives the layout, whose workers call it until they are joined
     Document doc;
     Layout layout{doc};
-    Waker waker;
     struct Listener : verlo::text::DocumentListener {
         Layout* layout = nullptr;
         void documentChanged(const verlo::text::Change& c) override { layout->documentChanged(c); }
