@@ -58,7 +58,7 @@ bool PdfPages::write(const Page& page) {
     file_.beginPage(typesetting_.pageSize());
     if (typesetting_.setup().grid) grid();
     file_.content() += "BT\n";
-    selected_.clear();
+    selected_ = Selection{};
     const edit::Typesetter& text = typesetting_.text();
     for (std::size_t j = 0; j < page.lines.size(); ++j) {
         const PageLine& l = page.lines[j];
@@ -106,7 +106,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
             c += "re f\n";
         }
         c += "BT\n";
-        selected_.clear();
+        selected_ = Selection{};
     }
     const bool vertical = typesetter.writing() == edit::Writing::Vertical;
     std::uint32_t previousCell = static_cast<std::uint32_t>(-1);
@@ -120,11 +120,11 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         // Upright glyphs of vertical writing go in the vertical writing mode, whose glyph
         // origin lies half the advance to the right of and 0.88 em above the horizontal one.
         const bool verticalMode = vertical && !g.turned;
-        QByteArray selection = file_.fontName(font, verticalMode);
-        selection += ' ';
-        put(selection, size);
-        if (selection != selected_) {
-            c += selection + "Tf\n";
+        const Selection selection{font, verticalMode, size};
+        if (!(selection == selected_)) {
+            c += file_.fontName(font, verticalMode) + ' ';
+            put(c, size);
+            c += "Tf\n";
             selected_ = selection;
         }
         double x = g.origin.x() / k;

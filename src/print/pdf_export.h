@@ -34,7 +34,14 @@ private:
     std::map<std::pair<const edit::Typesetter*, int>, int> fonts_;
     std::vector<edit::Typesetter::PlacedGlyph> glyphs_;
     std::vector<QRectF> rules_;
-    QByteArray selected_;  // the font and size selected last in the page's text object
+    // The font, writing mode and size selected last in the page's text object.
+    struct Selection {
+        int font = -1;
+        bool vertical = false;
+        double size = 0;
+        bool operator==(const Selection&) const = default;
+    };
+    Selection selected_;
 };
 
 struct ExportResult {
