@@ -45,6 +45,13 @@ QByteArray textString(const QString& text) {
     return out + ">";
 }
 
+// The tables of a TrueType font that drawing and embedding it need.
+constexpr hb_tag_t kTrueTypeTables[] = {
+    HB_TAG('h', 'e', 'a', 'd'), HB_TAG('h', 'h', 'e', 'a'), HB_TAG('h', 'm', 't', 'x'), HB_TAG('m', 'a', 'x', 'p'),
+    HB_TAG('l', 'o', 'c', 'a'), HB_TAG('g', 'l', 'y', 'f'), HB_TAG('c', 'm', 'a', 'p'), HB_TAG('n', 'a', 'm', 'e'),
+    HB_TAG('O', 'S', '/', '2'), HB_TAG('p', 'o', 's', 't'), HB_TAG('c', 'v', 't', ' '), HB_TAG('f', 'p', 'g', 'm'),
+    HB_TAG('p', 'r', 'e', 'p'), HB_TAG('g', 'a', 's', 'p'), HB_TAG('v', 'h', 'e', 'a'), HB_TAG('v', 'm', 't', 'x')};
+
 std::int16_t int16At(const QByteArray& table, int offset) {
     if (table.size() < offset + 2) return 0;
     return qFromBigEndian<std::int16_t>(table.constData() + offset);
@@ -166,7 +173,20 @@ bool PdfFile::writeFont(Font& f) {
     hb_set_add(set, 0);
     for (const auto& g : f.glyphs) hb_set_add(set, g.first);
     hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
-    hb_face_t* subset = hb_subset_or_fail(f.tables, input);
+    // The subsetter keeps pointers into the tables it reads, so it works on a whole font
+    // file made of the face's tables rather than on tables copied out one read at a time.
+    hb_face_t* builder = hb_face_builder_create();
+    for (const hb_tag_t tag : kTrueTypeTables) {
+        hb_blob_t* table = hb_face_reference_table(f.tables, tag);
+        if (hb_blob_get_length(table) > 0) hb_face_builder_add_table(builder, tag, table);
+        hb_blob_destroy(table);
+    }
+    hb_blob_t* whole = hb_face_reference_blob(builder);
+    hb_face_destroy(builder);
+    hb_face_t* font = hb_face_create(whole, 0);
+    hb_blob_destroy(whole);
+    hb_face_t* subset = hb_subset_or_fail(font, input);
+    hb_face_destroy(font);
     hb_subset_input_destroy(input);
     if (!subset) {
         error_ = QStringLiteral("フォント %1 を埋め込めません").arg(f.raw.familyName());
