@@ -134,7 +134,8 @@ bool Document::joinsLoneLead(std::size_t pos, std::size_t len, std::string_view 
     if (pos == 0) return false;
     if (bytes.empty() && after == length()) return false;  // nothing follows the change
     const std::uint8_t next = bytes.empty() ? d->at(after) : static_cast<std::uint8_t>(bytes[0]);
-    const std::size_t prev = prevCaretPos(pos);
+    // The character before pos (not the caret position: pos may stand inside a CR LF pair).
+    const std::size_t prev = cp932::prevBoundaryAt(d->accessor(), length(), pos, d->lines.start(d->lines.lineOf(pos - 1)));
     return lone(d->at(prev), charLength(prev)) && isTrailByte(next);
 }
 

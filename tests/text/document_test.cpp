@@ -220,6 +220,7 @@ TEST(DocumentLoneLead, ChangesThatWouldPairALoneLeadByteWithANeighbour) {
         {"\x82\xA0x", 0, 2, "", false},           // deleting a whole character
         {"\x82\xA0x", 2, 1, "", false},
         {"\x82 x", 1, 0, "", false},              // no change at all
+        {"\x82\r\nx", 2, 0, "a", false},          // between CR and LF: the character before is the CR
         {"\x82\x82\xA0 x", 3, 1, "", false},      // 82 82 is a character; A0 alone is no lead byte
     };
     for (const auto& c : cases) {
