@@ -184,6 +184,11 @@ void TForm1::N14Click() { printPreview_->open(); }
 void TForm1::PageSetup1Click() { printCommands_->pageSetup(); }
 void TForm1::Print1Click() { printCommands_->print(); }
 void TForm1::ExportPdf1Click() { printCommands_->exportPdf(); }
+
+void TForm1::Ruby1Click() {
+    settings.Ruby = Ruby1->isChecked();
+    memo2->setRubyShown(settings.Ruby);
+}
 void TForm1::Undo1Click() { editCommands_->undo(); }
 void TForm1::Copy1Click() { editCommands_->copy(); }
 void TForm1::Cut1Click() { editCommands_->cut(); }

@@ -114,6 +114,7 @@ public:
     QAction* N15;  // 縦書き
     QAction* N9;  // 行列番号表示
     QAction* StatusBar1;  // ステータスバー
+    QAction* Ruby1;  // ルビを表示
     QMenu* ool1;  // ツール
     QAction* N8;  // 文字カウント
     QAction* O1;  // オプション設定
@@ -205,6 +206,7 @@ public slots:
     void N23Click();  // 復号化
     void SearchforHelpOn1Click();  // トピックの検索
     void About1Click();  // バージョン情報
+    void Ruby1Click();  // ルビを表示
 
     void memo2KeyDown();
     void memo2KeyUp();

@@ -94,6 +94,7 @@ void TForm1::createMenu() {
     N15 = item(N13, "N15", QStringLiteral("縦書き"), plain(Qt::Key_F12));
     N9 = item(Show1, "N9", QStringLiteral("行列番号表示"));
     StatusBar1 = item(Show1, "StatusBar1", QStringLiteral("ステータスバー(&S)"));
+    Ruby1 = item(Show1, "Ruby1", QStringLiteral("ルビを表示"));
 
     ool1 = menu(bar, "ool1", QStringLiteral("ツール(&T)"));
     N8 = item(ool1, "N8", QStringLiteral("文字カウント"), ctrl(Qt::Key_M));
@@ -110,6 +111,7 @@ void TForm1::createMenu() {
     N16->setEnabled(false);
     N9->setCheckable(true);
     N9->setChecked(true);
+    Ruby1->setCheckable(true);
     SearchforHelpOn1->setEnabled(false);
 
     for (QAction* a : findChildren<QAction*>())
@@ -152,6 +154,7 @@ void TForm1::connectMenu() {
         {N23, &TForm1::N23Click},
         {SearchforHelpOn1, &TForm1::SearchforHelpOn1Click},
         {About1, &TForm1::About1Click},
+        {Ruby1, &TForm1::Ruby1Click},
     };
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this, handler);

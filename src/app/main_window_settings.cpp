@@ -28,6 +28,8 @@ void TForm1::readSettings() {
     startPitch_ = s.Pitch;
     settings = s.live;
     pageSetup = s.PageSetup;
+    Ruby1->setChecked(settings.Ruby);
+    memo2->setRubyShown(settings.Ruby);
     setAlphaBlendValue(s.AlphaValue);
 
     fontColorRead_ = s.FontColor;

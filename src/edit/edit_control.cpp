@@ -40,8 +40,8 @@ QRectF ViewGeometry::box(double rel, double u0, double u1) const {
 }
 
 QPointF ViewGeometry::origin(double rel, double u) const {
-    if (!vertical) return QPointF(inlineStart + u, blockStart + rel * pitch);
-    return QPointF(width - blockStart - rel * pitch, inlineStart + u);
+    if (!vertical) return QPointF(inlineStart + u, blockStart + rel * pitch) + textShift;
+    return QPointF(width - blockStart - rel * pitch, inlineStart + u) + textShift;
 }
 
 void ViewGeometry::toAxes(QPointF p, double* u, double* v) const {
@@ -106,6 +106,7 @@ void EditControl::Impl::syncGeometry() {
     geo.inlineEnd = margins - geo.inlineStart;
     geo.blockStart = geo.inlineStart;
     geo.pitch = std::max(1, layout.linePitch());
+    geo.textShift = layout.ruby() ? layout.ruby()->textShift() : QPointF();
     geo.wrap = static_cast<float>(std::max(0, geo.inlineExtent() - margins));
     if (geo.wrap != layout.wrapWidth()) {
         layoutWillChange();
@@ -200,11 +201,21 @@ void EditControl::Impl::restartBlink() {
 }
 
 void EditControl::Impl::caretMoved() {
+    showRawAtCaret();
     restartBlink();
     q->viewport()->update();
     if (q->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     access.caretMoved();
     emit q->selectionChanged();
+}
+
+void EditControl::Impl::showRawAtCaret() {
+    if (!layout.ruby()) return;
+    layoutWillChange();
+    if (layout.setRawRange(sel.start(), sel.end()))
+        updateScrollBars();
+    else
+        restoreTop = false;
 }
 
 void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool up) {
@@ -420,6 +431,17 @@ void EditControl::setTextFont(const QFont& font) {
 }
 
 QFont EditControl::textFont() const { return d->font; }
+
+void EditControl::setRubyShown(bool on) {
+    d->layoutWillChange();
+    d->layout.setRubyShown(on);
+    d->layout.setRawRange(d->sel.start(), d->sel.end());
+    d->updateScrollBars();
+    d->ensureCaretVisible();
+    d->caretMoved();
+}
+
+bool EditControl::rubyShown() const { return d->layout.ruby() != nullptr; }
 
 void EditControl::setTextColor(const QColor& color) {
     d->textColor = color;

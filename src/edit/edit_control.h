@@ -97,6 +97,10 @@ public:
     QColor textColor() const;
     // The input-method mode numbered as the settings store writes it (3: left alone).
     int imeMode() const { return 3; }
+    // Ruby and emphasis drawn from their notation, the group at the caret or the selection
+    // as written (edit/ruby_layout.h). Off at first.
+    void setRubyShown(bool on);
+    bool rubyShown() const;
 
     // Layout measures for fitting the window: the client size that holds exactly
     // `chars` full-width characters along a line (horizontal) or a column (vertical)

@@ -37,6 +37,7 @@ struct ViewGeometry {
     int blockStart = 0;   // margin before the first line along the block axis
     int pitch = 1;        // from line to line
     float wrap = 0;       // extent a line may fill
+    QPointF textShift;    // where the text sits in its line box when ruby needs room beside it
 
     int inlineExtent() const { return vertical ? height : width; }
     int blockExtent() const { return vertical ? width : height; }
@@ -121,6 +122,7 @@ struct EditControl::Impl : text::DocumentListener {
     void ensureCaretVisible();
     void scrollToLine(std::size_t line);  // the least scrolling that shows the laid-out line
     void caretMoved();         // repaint, restart the blink, tell the input method
+    void showRawAtCaret();     // the ruby group at the caret or the selection laid out as written
     void restartBlink();
     void paint(QPainter& p, const QRect& exposed);
     void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed);

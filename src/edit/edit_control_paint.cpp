@@ -80,7 +80,10 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
     double u = 0;
     auto run = [&](std::size_t from, std::size_t to, const QColor& color) {
         if (from >= to) return;
-        layout.typesetter().paintLine(p, l.text, cells, from, to, geo.origin(rel, u), color);
+        if (RubyLayout* ruby = layout.ruby())
+            ruby->paintLine(p, layout.typesetter(), l.text, cells, from, to, geo.origin(rel, u), color);
+        else
+            layout.typesetter().paintLine(p, l.text, cells, from, to, geo.origin(rel, u), color);
         for (std::size_t i = from; i < to; ++i) u += cells[i].advance;
     };
     run(l.first, a, textColor);

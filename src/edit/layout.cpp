@@ -6,6 +6,7 @@
 #include "edit/layout_workers.h"
 #include "edit/paragraph_wrap.h"
 #include "text/cp932.h"
+#include "text/ruby_notation.h"
 
 namespace verlo::edit {
 
@@ -40,6 +41,7 @@ Layout::~Layout() = default;  // the workers stop and are joined first (declared
 
 void Layout::setFont(const QFont& font, Writing writing) {
     typesetter_ = std::make_unique<Typesetter>(font, writing);
+    if (ruby_) ruby_ = std::make_unique<RubyLayout>(font, writing, *typesetter_);
     invalidate();
 }
 
@@ -47,6 +49,41 @@ void Layout::setWrapWidth(float width) {
     if (width == width_) return;
     width_ = width;
     invalidate();
+}
+
+void Layout::setRubyShown(bool on) {
+    if (on == (ruby_ != nullptr)) return;
+    ruby_ = on ? std::make_unique<RubyLayout>(typesetter_->font(), typesetter_->writing(), *typesetter_) : nullptr;
+    invalidate();
+}
+
+bool Layout::setRawRange(std::size_t from, std::size_t to) {
+    const std::size_t oldFrom = rawFrom_;
+    const std::size_t oldTo = rawTo_;
+    if (from == oldFrom && to == oldTo) return false;
+    rawFrom_ = from;
+    rawTo_ = to;
+    if (!ruby_ || !valid_) return false;
+    // Paragraphs inside both ranges show every group as written either way, paragraphs
+    // outside both none: only the others can change.
+    const std::size_t last = doc_.lineOfPos(std::min(std::max(oldTo, to), doc_.length()));
+    const std::size_t inFrom = std::max(oldFrom, from);
+    const std::size_t inTo = std::min(oldTo, to);
+    std::vector<std::size_t> changed;
+    for (std::size_t p = doc_.lineOfPos(std::min(std::min(oldFrom, from), doc_.length())); p <= last; ++p) {
+        if (doc_.lineStart(p) >= inFrom && doc_.lineEnd(p) <= inTo) continue;
+        if (longPara(p) || !text::ruby::mayHoldGroups(paragraphText(p))) continue;
+        if (changed.size() == kCacheFromChange) {
+            invalidate();  // a large selection: everything again, at the next query
+            return true;
+        }
+        changed.push_back(p);
+    }
+    for (std::size_t p : changed) {
+        std::erase_if(cache_, [&](const std::unique_ptr<Para>& e) { return e->index == p; });
+        index_.setCount(p, layOutParagraph(p, true));
+    }
+    return !changed.empty();
 }
 
 void Layout::invalidate() {
@@ -62,9 +99,14 @@ std::string_view Layout::paragraphText(std::size_t paragraph) {
     return doc_.view(start, doc_.lineEnd(paragraph) - start);
 }
 
-std::uint32_t Layout::layOut(std::string_view text, std::vector<Cell>& cells,
+std::uint32_t Layout::layOut(std::string_view text, std::size_t paraStart, std::vector<Cell>& cells,
                              std::vector<std::uint32_t>& starts) const {
-    return paragraph_wrap::layOut(*typesetter_, width_, text, cells, starts);
+    if (!ruby_ || !text::ruby::mayHoldGroups(text)) return paragraph_wrap::layOut(*typesetter_, width_, text, cells, starts);
+    typesetter_->cells(text, cells);
+    ruby_->fold(text, paraStart, rawFrom_, rawTo_, paragraph_wrap::limit(width_), cells);
+    typesetter_->wrap(text, cells, paragraph_wrap::limit(width_), starts);
+    if (starts.empty()) starts.push_back(0);
+    return static_cast<std::uint32_t>(starts.size());
 }
 
 Layout::LongPara* Layout::longPara(std::size_t paragraph) {
@@ -92,11 +134,11 @@ std::uint32_t Layout::layOutParagraph(std::size_t p, bool keep) {
         return static_cast<std::uint32_t>(at->starts.size());
     }
     if (at != long_.end() && at->index == p) long_.erase(at);
-    if (!keep) return layOut(doc_.view(start, length), scratchCells_, scratchStarts_);
+    if (!keep) return layOut(doc_.view(start, length), start, scratchCells_, scratchStarts_);
     auto entry = std::make_unique<Para>();
     entry->index = p;
     entry->used = ++clock_;
-    const std::uint32_t n = layOut(doc_.view(start, length), entry->cells, entry->starts);
+    const std::uint32_t n = layOut(doc_.view(start, length), start, entry->cells, entry->starts);
     cache_.push_back(std::move(entry));
     return n;
 }
@@ -109,7 +151,8 @@ void Layout::ensure() {
     std::vector<std::uint32_t> counts(n);
     // The workers set text as things are now, for the big changes to come if not at once.
     if (workers_) startWorkers();
-    if (workers_ && doc_.length() > shape_.fromBytes) {
+    // Ruby is folded here only (the workers count lines without it).
+    if (workers_ && !ruby_ && doc_.length() > shape_.fromBytes) {
         // Estimates now; the workers make them exact (a short text is laid out at once).
         for (std::size_t p = 0; p < n; ++p) counts[p] = estimate(doc_.lineEnd(p) - doc_.lineStart(p));
         index_.assign(counts);
@@ -124,7 +167,7 @@ void Layout::ensure() {
         const std::size_t start = doc_.lineStart(p);
         const std::size_t length = doc_.lineEnd(p) - start;
         counts[p] = length > kLongParagraph ? layOutParagraph(p, false)
-                                            : layOut(doc_.view(start, length), scratchCells_, scratchStarts_);
+                                            : layOut(doc_.view(start, length), start, scratchCells_, scratchStarts_);
     }
     index_.assign(counts);
     valid_ = true;
@@ -291,6 +334,13 @@ bool Layout::rewrapLong(std::size_t p, const text::Change& change) {
 }
 
 void Layout::documentChanged(const text::Change& change) {
+    // The raw range moves with the text, as the caret does.
+    const auto moved = [&](std::size_t pos) {
+        if (pos >= change.pos + change.removed) return pos - change.removed + change.inserted;
+        return pos > change.pos ? change.pos + change.inserted : pos;
+    };
+    rawFrom_ = moved(rawFrom_);
+    rawTo_ = moved(rawTo_);
     if (!valid_) return;
     const std::size_t newCount = doc_.lineCount();
     const std::size_t oldCount = index_.paragraphCount();
@@ -323,7 +373,7 @@ void Layout::documentChanged(const text::Change& change) {
     const std::size_t removed = static_cast<std::size_t>(oldLast + 1) - first;
     std::vector<std::uint32_t> counts(added);
     // In the background a large change is estimated here and wrapped by the workers.
-    const bool background = workers_ && (added > kBackgroundParagraphs ||
+    const bool background = workers_ && !ruby_ && (added > kBackgroundParagraphs ||
                                          doc_.lineEnd(last) - doc_.lineStart(first) > shape_.fromBytes);
     for (std::size_t i = 0; i < added; ++i)
         counts[i] = background ? estimate(doc_.lineEnd(first + i) - doc_.lineStart(first + i))
@@ -356,7 +406,7 @@ Layout::Para& Layout::para(std::size_t paragraph, std::ptrdiff_t line) {
     p->line = line;
     p->used = ++clock_;
     if (line < 0) {
-        layOut(paragraphText(paragraph), p->cells, p->starts);
+        layOut(paragraphText(paragraph), doc_.lineStart(paragraph), p->cells, p->starts);
     } else {
         // One line of a long paragraph, with a character of context on either side.
         const std::vector<std::uint32_t>& starts = longPara(paragraph)->starts;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "edit/paragraph_set.h"
+#include "edit/ruby_layout.h"
 #include "edit/typesetter.h"
 #include "edit/wrap_index.h"
 #include "text/document.h"
@@ -55,7 +56,15 @@ public:
     void setFont(const QFont& font, Writing writing);
     const Typesetter& typesetter() const { return *typesetter_; }
     Writing writing() const { return typesetter_->writing(); }
-    int linePitch() const { return typesetter_->linePitch(); }
+    int linePitch() const { return typesetter_->linePitch() + (ruby_ ? ruby_->extraPitch() : 0); }
+
+    // Ruby and emphasis drawn from their notation (ruby_layout.h); null while they are not.
+    // The groups that [from, to] touches (the caret, the selection) are laid out as written;
+    // setRawRange() lays out again what that changes and says whether it did. Paragraphs
+    // laid out a line at a time (the long ones) always show the notation as written.
+    void setRubyShown(bool on);
+    RubyLayout* ruby() const { return ruby_.get(); }
+    bool setRawRange(std::size_t from, std::size_t to);
 
     // The extent along the inline axis that a line may fill, pixels.
     void setWrapWidth(float width);
@@ -143,7 +152,8 @@ private:
     std::string_view paragraphText(std::size_t paragraph);
     Para& para(std::size_t paragraph, std::ptrdiff_t line = -1);
     Para* cached(std::size_t paragraph, std::ptrdiff_t line);
-    std::uint32_t layOut(std::string_view text, std::vector<Cell>& cells, std::vector<std::uint32_t>& starts) const;
+    std::uint32_t layOut(std::string_view text, std::size_t paraStart, std::vector<Cell>& cells,
+                         std::vector<std::uint32_t>& starts) const;
     std::size_t lineInParagraph(const Para& p, std::size_t offset, bool upstream) const;
     // Lays paragraph p out (the text is its whole text) and returns its number of lines;
     // keeps its cells in the cache when asked.
@@ -180,6 +190,9 @@ private:
     std::vector<std::unique_ptr<Para>> cache_;
     std::vector<LongPara> long_;
     std::uint64_t clock_ = 0;
+    std::unique_ptr<RubyLayout> ruby_;
+    std::size_t rawFrom_ = 0;
+    std::size_t rawTo_ = 0;
     std::vector<Cell> scratchCells_;
     std::vector<std::uint32_t> scratchStarts_;
 

@@ -3,8 +3,11 @@
 
 #include <QFont>
 #include <cmath>
+#include <vector>
 
+#include "text/byte_scan.h"
 #include "text/codec.h"
+#include "text/ruby_notation.h"
 
 namespace verlo::preview {
 namespace {
@@ -63,14 +66,50 @@ void appendBody(std::string& out, std::string_view text) {
     }
 }
 
+// The body with each ruby group as <ruby> and each emphasis as <em class="bouten">, their
+// text escaped as the rest. A group lies inside one paragraph, so the text between groups
+// keeps its CR LF pairs whole.
+void appendBodyWithRuby(std::string& out, std::string_view text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::vector<text::ruby::Group> groups;
+    std::size_t at = 0;  // written up to here
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t stop =
+            static_cast<std::size_t>(text::findEither(bytes + start, bytes + text.size(), '\r', '\n') - bytes);
+        text::ruby::parse(text.substr(start, stop - start), groups);
+        for (const text::ruby::Group& g : groups) {
+            const auto piece = [&](std::uint32_t a, std::uint32_t b) { return text.substr(start + a, b - a); };
+            appendBody(out, text.substr(at, start + g.begin - at));
+            if (g.kind == text::ruby::Kind::Ruby) {
+                out += "<ruby>";
+                appendBody(out, piece(g.baseBegin, g.baseEnd));
+                out += "<rt>";
+                appendBody(out, piece(g.rubyBegin, g.rubyEnd));
+                out += "</rt></ruby>";
+            } else {
+                out += "<em class=\"bouten\">";
+                appendBody(out, piece(g.baseBegin, g.baseEnd));
+                out += "</em>";
+            }
+            at = start + g.end;
+        }
+        start = stop + 1;
+    }
+    appendBody(out, text.substr(at));
+}
+
 }  // namespace
 
 std::string PreviewPage(std::string_view text, const QString& fontName, int fontSizePt, std::int32_t verHor,
-                        std::int32_t retsu) {
+                        std::int32_t retsu, bool showRuby) {
     std::string page;
     page.reserve(text.size() + text.size() / 8 + 256);
     page += "<HTML>";
     page += kCrLf;
+    if (showRuby) {
+        page += "<HEAD><STYLE>em.bouten{font-style:normal;text-emphasis:sesame;-webkit-text-emphasis:sesame}</STYLE></HEAD>";
+        page += kCrLf;
+    }
     page += "<BODY>";
     page += kCrLf;
     page += "<DIV style=\"";
@@ -84,7 +123,10 @@ std::string PreviewPage(std::string_view text, const QString& fontName, int font
     appendFontName(page, fontName);
     page += ";\">";
     page += kCrLf;
-    appendBody(page, text);
+    if (showRuby)
+        appendBodyWithRuby(page, text);
+    else
+        appendBody(page, text);
     page += "</DIV></Body></html>";
     return page;
 }

@@ -17,8 +17,11 @@ namespace verlo::preview {
 // written as entities and every CR LF as <BR>; the font name goes in as a single-quoted CSS
 // string (its quote, backslash and control characters as CSS escapes) with & < > " as
 // entities (and a character the code page cannot hold as a numeric reference).
+// showRuby turns the ruby notation (text/ruby_notation.h) into <ruby>base<rt>ruby</rt></ruby>
+// and emphasis into <em class="bouten"> drawn with sesame dots (a style in the page's head);
+// without it the page is the same whatever the text holds.
 std::string PreviewPage(std::string_view text, const QString& fontName, int fontSizePt, std::int32_t verHor,
-                        std::int32_t retsu);
+                        std::int32_t retsu, bool showRuby = false);
 
 // The font size in whole points as the page states it.
 int PreviewFontSize(const QFont& font);

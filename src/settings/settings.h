@@ -16,6 +16,7 @@ struct Settings {
     std::uint8_t DayTime = 5;  // stamp switches: 1 date, 2 weekday, 4 time, 8 seconds
     std::uint8_t FormDay = 0;  // date format index
     std::uint8_t FormTime = 0; // time format index
+    bool Ruby = false;         // ruby and emphasis drawn from their notation (表示 › ルビを表示)
 };
 
 }  // namespace verlo::settings

@@ -8,6 +8,8 @@ namespace {
 
 const QString kWindow = QStringLiteral("Window");
 const QString kFont = QStringLiteral("Font");
+const QString kOn = QStringLiteral("on");
+const QString kOff = QStringLiteral("off");
 
 const QString kRecent = QStringLiteral("Recent");
 const QString kPlacesSection = QStringLiteral("Places");
@@ -72,6 +74,7 @@ StoredSettings readStoredSettings(SettingsStore& store, const Guard& guard) {
     s.RecentFiles = readList(store, kRecent, "File", kRecentFiles, guard);
     s.Places = readList(store, kPlacesSection, "Place", settings::kPlaces, guard);
     guard([&] { s.PageSetup = store.readText(QStringLiteral("Print"), QStringLiteral("PageSetup"), s.PageSetup); });
+    guard([&] { s.live.Ruby = store.readText(kWindow, QStringLiteral("Ruby"), kOff) == kOn; });
     return s;
 }
 
@@ -99,6 +102,7 @@ void writeStoredSettings(SettingsStore& store, const StoredSettings& v) {
     writeList(store, kRecent, "File", kRecentFiles, v.RecentFiles);
     writeList(store, kPlacesSection, "Place", settings::kPlaces, v.Places);
     store.writeText(QStringLiteral("Print"), QStringLiteral("PageSetup"), v.PageSetup);
+    store.writeText(kWindow, QStringLiteral("Ruby"), v.live.Ruby ? kOn : kOff);
 }
 
 std::uint8_t fontStyleOf(const QFont& f) {

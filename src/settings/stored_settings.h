@@ -26,13 +26,14 @@
 //                                                     "anchor caret top path", newest first
 //   Print    PageSetup   text          (empty)        the page setup of printing and PDF (its own
 //                                                     text form, print/page_setup.h; empty: defaults)
+//   Window   Ruby        text          off            Settings ("on" or "off"; other text reads as off)
 //
 // The read takes the values in the order of this table; the write takes them in the order
 // State, Left, Top, Height, Width, AlphaValue, Style, Pitch, Window Color, Font Color,
 // Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay; both end with
-// StatusBar, the recent files, the places and PageSetup. An 8-bit value is taken modulo 256.
-// A file written before the last four existed reads as no status bar, empty lists and the
-// default page setup.
+// StatusBar, the recent files, the places, PageSetup and Ruby. An 8-bit value is taken modulo
+// 256. A file written before the last five existed reads as no status bar, empty lists, the
+// default page setup and no ruby.
 #pragma once
 
 #include <QFont>
@@ -54,7 +55,7 @@ struct StoredSettings {
     QRect bounds{0, 0, 385, 300};  // Left, Top, Width, Height
     std::uint8_t Style = 0;
     std::uint8_t Pitch = 0;
-    Settings live;  // VerHor, Gyou, Retsu, DayTime, FormDay, FormTime
+    Settings live;  // VerHor, Gyou, Retsu, DayTime, FormDay, FormTime, Ruby
     std::uint8_t AlphaValue = 128;
     ColorValue FontColor = clBlack;
     std::int32_t Size = 14;

@@ -27,7 +27,7 @@ const QStringList kAllValues = {
     "Window/State", "Window/Left", "Window/Top", "Window/Height", "Window/Width", "Window/AlphaValue",
     "Font/Style", "Font/Pitch", "Window/Color", "Font/Color", "Font/Size", "Font/Name",
     "Window/ImeMode", "Window/VerHor", "Window/Gyou", "Window/Retsu", "Window/DayTime",
-    "Window/FormTime", "Window/FormDay", "Window/StatusBar", "Print/PageSetup"};
+    "Window/FormTime", "Window/FormDay", "Window/StatusBar", "Print/PageSetup", "Window/Ruby"};
 
 }  // namespace
 
@@ -64,7 +64,7 @@ TEST_F(AppTest, FirstStartWithoutSettings) {
 
     ASSERT_TRUE(form->close());
     const auto ini = iniValues();
-    EXPECT_EQ(QStringList(ini.keys()).filter("Window/").size(), 15);
+    EXPECT_EQ(QStringList(ini.keys()).filter("Window/").size(), 16);
     EXPECT_EQ(QStringList(ini.keys()).filter("Font/").size(), 5);
 }
 
@@ -99,11 +99,12 @@ TEST_F(AppTest, CloseWritesEveryValueAsText) {
     EXPECT_EQ(ini["Window/FormTime"], "0");
     EXPECT_EQ(ini["Window/FormDay"], "0");
     EXPECT_EQ(ini["Print/PageSetup"], "");
+    EXPECT_EQ(ini["Window/Ruby"], "off");
 }
 
 TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
     writeIni("[Window]\nState=0\nLeft=10\nTop=20\nHeight=400\nWidth=500\nAlphaValue=300\n"
-             "VerHor=1\nGyou=33\nRetsu=$10\nDayTime=261\nFormDay=2\nFormTime=1\nColor=$00E0FFFF\n"
+             "VerHor=1\nGyou=33\nRetsu=$10\nDayTime=261\nFormDay=2\nFormTime=1\nColor=$00E0FFFF\nRuby=on\n"
              "[Font]\nStyle=3\nPitch=2\nColor=clRed\nSize=20\nName=IPAMincho\n"
              "[Print]\nPageSetup=chars:20 lines:20 grid:1\n");
     auto form = start();
@@ -120,6 +121,13 @@ TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
     EXPECT_EQ(form->settings.DayTime, 5);  // 261 modulo 256
     EXPECT_EQ(form->settings.FormDay, 2);
     EXPECT_EQ(form->settings.FormTime, 1);
+    EXPECT_TRUE(form->settings.Ruby);
+    EXPECT_TRUE(form->Ruby1->isChecked());
+    EXPECT_TRUE(form->memo2->rubyShown());
+    form->Ruby1->trigger();
+    EXPECT_FALSE(form->settings.Ruby);
+    EXPECT_FALSE(form->memo2->rubyShown());
+    form->Ruby1->trigger();
     EXPECT_EQ(form->memo2->backgroundColor(), QColor(255, 255, 224));
     EXPECT_EQ(form->memo2->textColor(), QColor(255, 0, 0));
     const QFont font = form->memo2->textFont();
@@ -143,6 +151,7 @@ TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
     EXPECT_EQ(ini["Window/DayTime"], "5");
     EXPECT_EQ(ini["Window/FormDay"], "2");
     EXPECT_EQ(ini["Window/FormTime"], "1");
+    EXPECT_EQ(ini["Window/Ruby"], "on");
     EXPECT_EQ(ini["Window/Color"], "$00E0FFFF");
     EXPECT_EQ(ini["Font/Color"], "clRed");
     EXPECT_EQ(ini["Font/Style"], "3");
@@ -466,7 +475,8 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {">N11", "表示サイズ", "", true},
                 {">N13", "表記法", "", true},
                 {"N9", "行列番号表示", "", true},
-                {"StatusBar1", "ステータスバー(&S)", "", true}});
+                {"StatusBar1", "ステータスバー(&S)", "", true},
+                {"Ruby1", "ルビを表示", "", true}});
     expectMenu(form->V1, "V1", "見栄え(&V)", {{"C1", "背景色(&C)", "", true}, {"T1", "透過", "Ctrl+T", true}});
     expectMenu(form->N11, "N11", "表示サイズ", {{"N10", "行を調節", "F7", true}, {"N12", "列を調節", "F8", true}});
     expectMenu(form->N13, "N13", "表記法", {{"N16", "横書き", "F11", false}, {"N15", "縦書き", "F12", true}});

@@ -10,6 +10,7 @@
 
 #include "preview/preview_page.h"
 #include "preview/page_file.h"
+#include "support/test_text.h"
 
 using verlo::preview::PreviewFontSize;
 using verlo::preview::PreviewPage;
@@ -43,6 +44,31 @@ TEST(PreviewPage, WorkedExampleInBothDirections) {
     // Only 1 is vertical.
     EXPECT_EQ(PreviewPage(kTwoLines, kGothic, 12, 2, 20), PreviewPage(kTwoLines, kGothic, 12, 0, 20));
     EXPECT_EQ(PreviewPage(kTwoLines, kGothic, 12, -1, 20), PreviewPage(kTwoLines, kGothic, 12, 0, 20));
+}
+
+TEST(PreviewPage, RubyAndEmphasisWhenShown) {
+    using verlo::test::sjis;
+    const std::string style =
+        "<HEAD><STYLE>em.bouten{font-style:normal;text-emphasis:sesame;-webkit-text-emphasis:sesame}</STYLE></HEAD>\r\n";
+    const auto shown = [&](std::u16string_view text) {
+        const std::string page = PreviewPage(sjis(text), QStringLiteral("F"), 10, 0, 20, true);
+        const std::string head = "<HTML>\r\n" + style + horizontalHead(10, "F").substr(std::string("<HTML>\r\n").size());
+        EXPECT_EQ(page.substr(0, head.size()), head);
+        return page.substr(head.size(), page.size() - head.size() - kTail.size());
+    };
+    const struct {
+        std::u16string text, page;
+    } cases[] = {
+        {u"私は｜東京都《とうきょうと》へ", u"私は<ruby>東京都<rt>とうきょうと</rt></ruby>へ"},
+        {u"《《強調》》と漢字《かんじ》", u"<em class=\"bouten\">強調</em>と<ruby>漢字<rt>かんじ</rt></ruby>"},
+        // Escaped inside a group as outside, line breaks kept, groups on every line.
+        {u"｜A<&>《a&b》\r\n字《じ》\r\r字《じ》\n", u"<ruby>A&lt;&amp;&gt;<rt>a&amp;b</rt></ruby><BR><ruby>字<rt>じ</rt></ruby>\r\r<ruby>字<rt>じ</rt></ruby>\n"},
+        // What forms no group, and a group across a line break, is shown as written.
+        {u"漢字《かん\r\nじ》《》｜", u"漢字《かん<BR>じ》《》｜"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(shown(c.text), sjis(c.page));
+    // Without the option the notation is plain text.
+    EXPECT_EQ(body(sjis(u"漢字《かんじ》")), sjis(u"漢字《かんじ》") + kTail);
 }
 
 TEST(PreviewPage, EmptyDocumentIsHeadAndTail) {
