@@ -118,6 +118,7 @@ void TForm1::FormCreate(const QString& commandLineFile) {
     // 7. and 8.
     captionBase = QStringLiteral("Verlo");
     Save1->setEnabled(false);
+    takeNewDocumentFormat();
     // 9. Files dropped on the window come to dropEvent.
     setAcceptDrops(true);
     // 10.

@@ -16,6 +16,11 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "files/text_format.h"
 
 #include "settings/colors.h"
 #include "settings/settings.h"
@@ -57,6 +62,7 @@ class KeptPlaces;
 class RecentFiles;
 class WritingStatus;
 class DocumentRecovery;
+class FormatMenus;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -149,9 +155,15 @@ public:
     // it is maximized or minimized.
     QRect normalBounds() const;
 
-    // Loads a file into the document; on failure shows "ファイル %s は開けません" and
-    // changes nothing. Returns whether it was loaded.
-    bool loadFile(const QString& path);
+    // Loads a file into the document, in the encoding given or the one it is found to be in;
+    // on failure shows "ファイル %s は開けません" and changes nothing. Returns whether it was loaded.
+    bool loadFile(const QString& path, std::optional<files::Encoding> encoding = std::nullopt);
+
+    // How the open document is kept in its file: what Save writes (encoding, line breaks).
+    const files::TextFormat& textFormat() const { return format_; }
+    FormatMenus* formatMenus() const { return formatMenus_; }
+    // The text, or how it is to be kept in its file, changed since it was last read or written.
+    bool documentModified() const;
 
     // The save prompt. Returns false when the command that asked must stop: the prompt
     // was answered Yes and the save failed, or (untitled) the Save As offered instead was
@@ -234,9 +246,19 @@ private:
 
     // Document commands (main_window_documents.cpp).
     bool saveTo(const QString& path);  // writes the text; shows the error on failure
+    bool writeOrSay(const QString& path, std::string_view bytes);
+    files::TextFormat newDocumentFormat() const;  // the options' defaults
+    void takeNewDocumentFormat();  // for the untitled document
+
+    // The file's encoding and line breaks (main_window_format.cpp).
+    void createFormatMenus();
+    void showFormat();
+    void chooseEncoding(files::Encoding encoding);
+    void chooseLineBreak(files::LineBreak lineBreak);
+    void reopenAs(files::Encoding encoding);
     bool saveAs();
     void bindTo(const QString& path);  // currentFileName, captionBase, Save1, title
-    void refusedCharacters(const QString& characters);
+    void refusedCharacters(const QString& characters, bool tableFull);
     void keepPlace();  // where the writer is in the current file, for its next opening
     void refusedJoiningLoneByte();
 
@@ -266,6 +288,10 @@ private:
     QList<QAction*> shortcutActions_;  // the menu items that have a shortcut
     bool saveDialogHasAllFiles_ = false;  // after the first New
     bool sessionApproved_ = false;        // the session's close query ran and nothing changed since
+    files::TextFormat format_;
+    files::TextFormat savedFormat_;  // as the file was last read or written
+    FormatMenus* formatMenus_ = nullptr;
+    std::string readOnlyFile_;  // the bytes of a file opened read-only, which Save As copies
 
     dialogs::TForm2* form2_ = nullptr;
     std::unique_ptr<commands::WritingDirection> direction_;

@@ -13,6 +13,7 @@
 #include "platform/answerer.h"
 #include "platform/error.h"
 #include "files/file_io.h"
+#include "files/text_file.h"
 
 namespace verlo::app {
 
@@ -27,21 +28,32 @@ const QString kDefaultSuffix = QStringLiteral("txt");
 
 }  // namespace
 
-bool TForm1::loadFile(const QString& path) {
+bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encoding) {
     files::removeLeftoverTemporaries(path);  // of a save killed on the way
-    const std::optional<std::string> bytes = files::readWholeFile(path);
+    std::optional<std::string> bytes = files::readWholeFile(path);
     if (!bytes) {
         platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
         return false;
     }
     keepPlace();
-    memo2->setText(*bytes);
-    Save1->setEnabled(true);
+    const files::TextFormat defaults = newDocumentFormat();
+    files::ReadText read = encoding ? files::readText(*bytes, *encoding, defaults.lineBreak)
+                                    : files::openText(*bytes, defaults);
+    format_ = read.format;
+    memo2->loadText(read.bytes, std::move(read.standIns), files::lineBreakBytes(format_.lineBreak));
+    read.bytes.clear();
+    // More distinct characters than the document can stand for: shown, never changed, and
+    // written elsewhere only as the file's own bytes.
+    memo2->setReadOnly(read.tooManyCharacters);
+    readOnlyFile_ = read.tooManyCharacters ? std::move(*bytes) : std::string();
+    Save1->setEnabled(!read.tooManyCharacters);
     memo2->emptyUndoBuffer();
     currentFileName = path;
     captionBase = QStringLiteral("Verlo - ") + fileNamePart(path);
     memo2->setModified(false);
     sessionApproved_ = false;
+    savedFormat_ = format_;
+    showFormat();
     if (const std::optional<Place> place = keptPlaces_->find(path)) {
         memo2->setSelection(std::min(place->anchor, memo2->textLength()), std::min(place->caret, memo2->textLength()));
         memo2->setTopPosition(place->top);
@@ -49,11 +61,17 @@ bool TForm1::loadFile(const QString& path) {
     recentFiles_->add(path);
     recovery_->settled();
     UpdateCaption();
+    if (read.tooManyCharacters)
+        platform::showError(this, QStringLiteral("ファイル %1 には、この文書で扱える %2 種類を超える数の特殊な文字があるため、"
+                                                 "読み取り専用で開きました。別の名前で保存すると、ファイルはそのまま写されます。")
+                                      .arg(path)
+                                      .arg(text::kUserAreaCodes));
     return true;
 }
 
 void TForm1::bindTo(const QString& path) {
     currentFileName = path;
+    showFormat();
     memo2->setModified(false);
     captionBase = QStringLiteral("Verlo - ") + fileNamePart(path);
     Save1->setEnabled(true);
@@ -61,10 +79,24 @@ void TForm1::bindTo(const QString& path) {
 }
 
 bool TForm1::saveTo(const QString& path) {
+    if (memo2->isReadOnly())
+        return writeOrSay(path, readOnlyFile_);
+    const files::WrittenText written = files::writeText(memo2->text(), memo2->document().standIns(), format_);
+    if (!written.ok()) {
+        platform::showError(this, QStringLiteral("%1 で表せない文字があるため保存できません (%2)")
+                                      .arg(files::encodingCaption(format_.encoding),
+                                           QString::fromUcs4(written.refused.data(),
+                                                             static_cast<qsizetype>(written.refused.size()))));
+        return false;
+    }
+    return writeOrSay(path, written.bytes);
+}
+
+bool TForm1::writeOrSay(const QString& path, std::string_view bytes) {
     // A file written in place (hard links, a folder we cannot write) gets the text's
     // recovery copy first, so that a failure on the way loses nothing.
     files::WriteFailure failure = files::WriteFailure::None;
-    if (!files::writeFileReplacing(path, memo2->textForSaving(), [this] { return recovery_->keepNow(); }, &failure)) {
+    if (!files::writeFileReplacing(path, bytes, [this] { return recovery_->keepNow(); }, &failure)) {
         if (failure == files::WriteFailure::PartlyWritten)
             platform::showError(this, QStringLiteral("ファイル %1 の書き込みが途中で失敗しました。文章の控えは %2 にあります")
                                           .arg(path, QFile::decodeName(QByteArray::fromStdString(recovery_->copyPath()))));
@@ -74,20 +106,27 @@ bool TForm1::saveTo(const QString& path) {
     }
     recentFiles_->add(path);
     recovery_->settled();
+    savedFormat_ = format_;
     return true;
 }
 
 recovery::RecoveryCopy TForm1::recoveryDescription() const {
     recovery::RecoveryCopy copy;
     copy.path = QFile::encodeName(currentFileName).toStdString();
-    copy.encoding = "Shift_JIS";
-    copy.lineBreaks = "CRLF";
+    copy.encoding = files::encodingId(format_.encoding);
+    copy.lineBreaks = files::lineBreakId(format_.lineBreak);
     copy.caret = memo2->caretPos();
     return copy;
 }
 
 void TForm1::restoreRecovered(const recovery::RecoveryCopy& copy) {
-    memo2->setText(copy.text);
+    format_.encoding = files::encodingFromId(copy.encoding).value_or(files::Encoding::ShiftJis);
+    format_.lineBreak = files::lineBreakFromId(copy.lineBreaks).value_or(files::LineBreak::CrLf);
+    savedFormat_ = format_;
+    text::StandIns standIns;
+    standIns.setAccepting(files::holdsAnyCharacter(format_.encoding));
+    memo2->loadText(copy.text, std::move(standIns), files::lineBreakBytes(format_.lineBreak));
+    memo2->setReadOnly(false);
     memo2->emptyUndoBuffer();
     memo2->setSelection(copy.caret, copy.caret);
     currentFileName = QFile::decodeName(QByteArray::fromStdString(copy.path));
@@ -103,7 +142,7 @@ void TForm1::offerRecovery() {
 }
 
 bool TForm1::ConfirmSave() {
-    if (!memo2->modified())
+    if (!documentModified())
         return true;
     if (!platform::answerer().confirm(this, QStringLiteral("確認"),
                                       QStringLiteral("ファイルに変更があります。保存しますか？")))
@@ -123,7 +162,10 @@ void TForm1::New1Click() {
     if (!ConfirmSave())
         return;
     keepPlace();
-    memo2->setText({});
+    memo2->loadText({}, text::StandIns(), "\r\n");
+    takeNewDocumentFormat();
+    memo2->setReadOnly(false);
+    readOnlyFile_.clear();
     currentFileName.clear();
     memo2->emptyUndoBuffer();
     Save1->setEnabled(false);
@@ -202,8 +244,27 @@ void TForm1::keepPlace() {
         keptPlaces_->keep(currentFileName, {memo2->anchorPos(), memo2->caretPos(), memo2->topPosition()});
 }
 
-void TForm1::refusedCharacters(const QString& characters) {
-    platform::showError(this, QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした (%1)").arg(characters));
+files::TextFormat TForm1::newDocumentFormat() const {
+    files::TextFormat format;
+    format.encoding = files::encodingFromId(settings.Encoding).value_or(files::Encoding::ShiftJis);
+    format.lineBreak = files::lineBreakFromId(settings.LineBreak).value_or(files::LineBreak::CrLf);
+    return format;
+}
+
+void TForm1::takeNewDocumentFormat() {
+    format_ = newDocumentFormat();
+    memo2->document().standIns().setAccepting(files::holdsAnyCharacter(format_.encoding));
+    memo2->document().setLineBreak(files::lineBreakBytes(format_.lineBreak));
+    savedFormat_ = format_;
+    showFormat();
+}
+
+void TForm1::refusedCharacters(const QString& characters, bool tableFull) {
+    if (tableFull)
+        platform::showError(this, QStringLiteral("この文書にはこれ以上の種類の特殊な文字を入れられないため入力しませんでした (%1)")
+                                      .arg(characters));
+    else
+        platform::showError(this, QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした (%1)").arg(characters));
 }
 
 void TForm1::refusedJoiningLoneByte() {

@@ -62,6 +62,7 @@ void TForm1::createMenu() {
     RecentFiles1 = submenu(File1, "RecentFiles1", QStringLiteral("最近使ったファイル(&R)"));
     N7 = separator(File1, "N7");
     Exit1 = item(File1, "Exit1", QStringLiteral("終了(&X)"));
+    createFormatMenus();
 
     Edit1 = menu(bar, "Edit1", QStringLiteral("編集(&E)"));
     Undo1 = item(Edit1, "Undo1", QStringLiteral("元に戻す"), ctrl(Qt::Key_Z));

@@ -10,6 +10,10 @@ namespace verlo::commands {
 
 FindController::FindController(edit::EditControl& memo2, QWidget* owner)
     : memo2_(memo2), findDialog_(new FindDialog(owner)), replaceDialog_(new ReplaceDialog(owner)) {
+    text::StandIns* standIns = &memo2.document().standIns();
+    findDialog_->findField()->setStandIns(standIns);
+    replaceDialog_->findField()->setStandIns(standIns);
+    replaceDialog_->replaceField()->setStandIns(standIns);
     connect(findDialog_, &FindDialog::findNext, this, &FindController::findFromDialog);
     connect(replaceDialog_, &ReplaceDialog::findNext, this, &FindController::findFromReplaceDialog);
     connect(replaceDialog_, &ReplaceDialog::replace, this, &FindController::replaceOne);

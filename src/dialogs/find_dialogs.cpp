@@ -11,14 +11,15 @@
 #include <QVBoxLayout>
 #include <string_view>
 
-#include "text/codec.h"
 
 namespace verlo::dialogs {
 namespace {
 
-text::codec::EncodeResult encodeText(const QString& text) {
-    return text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   static_cast<std::size_t>(text.size())));
+// text as the document's table encodes it (a copy of it when it must not change), or as
+// plain CP932 without one.
+text::StandIns::Encoded encodeText(const QString& text, text::StandIns& standIns) {
+    return standIns.encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                               static_cast<std::size_t>(text.size())));
 }
 
 // The fixed matching options, shown checked as they are in force and disabled.
@@ -59,11 +60,12 @@ void presentDialog(QDialog* dialog, FindTextField* field) {
 
 class FindTextField::Validator : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit Validator(FindTextField* owner) : QValidator(owner), field(owner) {}
+    FindTextField* field;
     mutable QString reason;  // why the last refused edit was refused
 
     State validate(QString& input, int& /*pos*/) const override {
-        const QString problem = FindTextField::problemWith(input);
+        const QString problem = FindTextField::problemWith(input, field->standIns_);
         if (problem.isEmpty()) return Acceptable;
         reason = problem;
         return Invalid;
@@ -76,16 +78,21 @@ FindTextField::FindTextField(QWidget* parent) : QLineEdit(parent), validator_(ne
     setMinimumWidth(fontMetrics().averageCharWidth() * 32);
 }
 
-std::string FindTextField::bytes() const { return encodeText(text()).bytes; }
+std::string FindTextField::bytes() const {
+    text::StandIns plain;
+    return encodeText(text(), standIns_ ? *standIns_ : plain).bytes;
+}
 
-QString FindTextField::problemWith(const QString& text) {
+QString FindTextField::problemWith(const QString& text, const text::StandIns* standIns) {
     if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
         return QStringLiteral("改行は検索や置換の文字列に入れられません。");
     }
-    const text::codec::EncodeResult encoded = encodeText(text);
+    text::StandIns trial = standIns ? *standIns : text::StandIns();
+    const text::StandIns::Encoded encoded = encodeText(text, trial);
     if (!encoded.ok()) {
-        const std::u32string& chars = encoded.unencodable;
+        const std::u32string& chars = encoded.refused;
         const QString list = QString::fromUcs4(chars.data(), static_cast<qsizetype>(chars.size()));
+        if (encoded.full) return QStringLiteral("「%1」はこの文書にない文字なので、入れられません。").arg(list);
         return QStringLiteral("「%1」はShift-JISで表せない文字なので、入れられません。").arg(list);
     }
     if (encoded.bytes.size() > kMaxBytes) {

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <string>
 
+#include "text/stand_ins.h"
+
 class QLabel;
 class QPushButton;
 
@@ -27,11 +29,15 @@ public:
 
     explicit FindTextField(QWidget* parent = nullptr);
 
-    // The string in CP932.
+    // The document searched: its characters beyond the code page (stand_ins.h) may be
+    // searched for and put in. Without one, the string is plain CP932.
+    void setStandIns(text::StandIns* standIns) { standIns_ = standIns; }
+
+    // The string as the document holds it.
     std::string bytes() const;
 
     // Why `text` cannot be the field's string, or an empty string when it can.
-    static QString problemWith(const QString& text);
+    static QString problemWith(const QString& text, const text::StandIns* standIns = nullptr);
 
 signals:
     // An edit was refused; `reason` says why in a sentence for the user.
@@ -40,6 +46,7 @@ signals:
 private:
     class Validator;
     Validator* validator_;
+    text::StandIns* standIns_ = nullptr;
 };
 
 class FindDialog : public QDialog {

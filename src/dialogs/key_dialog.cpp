@@ -60,6 +60,10 @@ void TForm3::open(Mode mode) {
 
 void TForm3::Button1Click() {
     const bool encrypt = Button1->text() == kEncryptCaption;
+    if (memo2_.isReadOnly()) {  // a file opened read-only stays as it is
+        hide();
+        return;
+    }
 
     const QString keyText = Edit1->text();
     const cipher::KeyBytes key = cipher::keyBytesFromText(
@@ -72,11 +76,20 @@ void TForm3::Button1Click() {
     const std::string selected = memo2_.selectedText();
     const bool wholeText = selected.empty();
     const std::string source = wholeText ? memo2_.text() : selected;
+    text::StandIns& standIns = memo2_.document().standIns();
 
     std::string result;
     try {
         if (encrypt) {
-            result = cipher::EncryptText(source, key.bytes);
+            // The cipher takes the text's CP932 form; a character that has none stands in the way.
+            const text::StandIns::Encoded plain = standIns.toCodePage(source);
+            if (!plain.ok()) {
+                platform::showError(this, QStringLiteral("Shift-JIS で表せない文字があるため暗号化できません (%1)")
+                                              .arg(QString::fromUcs4(plain.refused.data(),
+                                                                     static_cast<qsizetype>(plain.refused.size()))));
+                return;
+            }
+            result = cipher::EncryptText(plain.bytes, key.bytes);
         } else {
             std::optional<std::string> plain = cipher::DecryptForDocument(source, key.bytes);
             if (!plain) {
@@ -85,7 +98,12 @@ void TForm3::Button1Click() {
                 platform::answerer().error(this, QString::fromUtf8("だめです"));
                 return;
             }
-            result = std::move(*plain);
+            text::StandIns::Encoded fitted = standIns.fromCodePage(*plain);
+            if (!fitted.ok()) {
+                platform::showError(this, QStringLiteral("この文書にはこれ以上の種類の特殊な文字を入れられないため復号化できません"));
+                return;
+            }
+            result = std::move(fitted.bytes);
         }
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromUtf8(e.what()));

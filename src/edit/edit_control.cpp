@@ -225,6 +225,7 @@ void EditControl::Impl::select(std::size_t newAnchor, std::size_t newCaret, bool
 }
 
 bool EditControl::Impl::replace(std::size_t pos, std::size_t len, std::string_view bytes, text::EditKind kind) {
+    if (readOnly) return false;
     // The program's own replacements (find and replace, stamp, cipher: not undoable) keep
     // the byte rules of their commands.
     if (kind != text::EditKind::NotUndoable && doc.joinsLoneLead(pos, len, bytes)) {
@@ -240,10 +241,10 @@ bool EditControl::Impl::replace(std::size_t pos, std::size_t len, std::string_vi
 }
 
 bool EditControl::Impl::encode(const QString& text, std::string* bytes) {
-    text::codec::EncodeResult r =
-        text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), text.size()));
+    text::StandIns::Encoded r = doc.standIns().encode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
     if (!r.ok()) {
-        emit q->refusedCharacters(QString::fromUcs4(r.unencodable.data(), static_cast<qsizetype>(r.unencodable.size())));
+        emit q->refusedCharacters(QString::fromUcs4(r.refused.data(), static_cast<qsizetype>(r.refused.size())), r.full);
         return false;
     }
     // Every character encodes alone (one UTF-16 unit each, surrogates were refused above).
@@ -311,6 +312,7 @@ void EditControl::selectAll() { d->select(0, d->doc.length()); }
 std::string EditControl::selectedText() const { return d->doc.slice(d->sel.start(), d->sel.end() - d->sel.start()); }
 
 void EditControl::replaceSelection(std::string_view bytes, bool canUndo) {
+    if (d->readOnly) return;
     d->doc.breakTyping();
     if (d->sel.empty() && bytes.empty()) {  // the text stays as it is: no change to report
         if (!canUndo) d->doc.emptyUndo();
@@ -333,7 +335,15 @@ void EditControl::setText(std::string_view bytes) {
     d->caretMoved();
 }
 
-std::string EditControl::textForSaving() const { return text::toCrLf(d->doc.text()); }
+void EditControl::loadText(std::string_view bytes, text::StandIns standIns, std::string_view lineBreak) {
+    d->doc.standIns() = std::move(standIns);
+    d->doc.setLineBreak(lineBreak);
+    d->layout.standInsReplaced();
+    setText(bytes);
+}
+
+void EditControl::setReadOnly(bool on) { d->readOnly = on; }
+bool EditControl::isReadOnly() const { return d->readOnly; }
 
 std::size_t EditControl::lineFromChar(std::size_t pos) const {
     d->syncGeometry();
@@ -366,7 +376,7 @@ long long EditControl::findText(std::size_t from, std::size_t to, std::string_vi
 }
 
 void EditControl::undo() {
-    if (!d->doc.canUndo()) return;
+    if (d->readOnly || !d->doc.canUndo()) return;
     EditScope scope(d.get());
     text::Range r = d->doc.undo();
     d->select(r.anchor, r.caret);

@@ -53,8 +53,12 @@ public:
     std::size_t textLength() const;
     // Replaces the whole text (not undoable: the history is emptied); caret at 0; changed().
     void setText(std::string_view bytes);
-    // Text as saved: every line break written as CR LF, no byte-order mark.
-    std::string textForSaving() const;
+    // Loads a file's text: its bytes, what their user-defined-area codes stand for, and the
+    // line break that Enter and paste insert. Otherwise as setText.
+    void loadText(std::string_view bytes, text::StandIns standIns, std::string_view lineBreak);
+    // A read-only text is changed by nothing but setText and loadText.
+    void setReadOnly(bool on);
+    bool isReadOnly() const;
 
     // ---- lines as laid out (a wrapped line counts as several; an empty text has one line)
     std::size_t lineFromChar(std::size_t pos) const;
@@ -133,9 +137,10 @@ signals:
     void selectionChanged();
     // The background layout finished: line figures are exact again.
     void linesCounted();
-    // Characters typed, committed or pasted that the code page cannot hold; nothing was
-    // inserted. The text lists each character once.
-    void refusedCharacters(const QString& characters);
+    // Characters typed, committed or pasted that the document cannot hold (the code page
+    // cannot, and its file is Shift-JIS; or its table of stand-ins is full: tableFull);
+    // nothing was inserted. The text lists each character once.
+    void refusedCharacters(const QString& characters, bool tableFull);
     // A change that would pair a lead byte standing alone (shown as a mark) with a byte
     // next to it, so that bytes nobody touched would read as another character; nothing
     // was changed.

@@ -66,6 +66,7 @@ struct EditControl::Impl : text::DocumentListener {
     QColor textColor{Qt::black};
     QColor background{Qt::white};
     bool vertical = false;
+    bool readOnly = false;
     ViewGeometry geo;
 
     // The text at the top of the view, kept there when everything is laid out again.
@@ -139,7 +140,8 @@ struct EditControl::Impl : text::DocumentListener {
     bool replaceSelected(std::string_view bytes, text::EditKind kind) {
         return replace(sel.start(), sel.end() - sel.start(), bytes, kind);
     }
-    // Encodes text; on characters the code page lacks emits refusedCharacters and returns false;
+    // Encodes text for the document (stand_ins.h); on characters it cannot hold emits
+    // refusedCharacters and returns false;
     // when the bytes would read back as other characters (the mark of a lone lead byte
     // before a byte it would pair with) emits refusedJoiningLoneByte and returns false.
     bool encode(const QString& text, std::string* bytes);
@@ -166,6 +168,7 @@ struct EditControl::Impl : text::DocumentListener {
     // The paragraph around the caret that the input method sees: [*from, *to).
     void surrounding(std::size_t* from, std::size_t* to);
     std::size_t utf16Length(std::size_t from, std::size_t to) const;
+    QString unicode(std::size_t from, std::size_t to) const;  // the text [from, to) as the user sees it
     std::size_t posFromUtf16(std::size_t from, std::size_t to, std::ptrdiff_t units) const;
 
     // ---- assistive technology (accessible_edit.cpp)

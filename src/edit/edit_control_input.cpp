@@ -18,7 +18,7 @@
 #include "edit/edit_control_impl.h"
 #include "edit/key_map.h"
 #include "edit/preedit_layout.h"
-#include "text/codec.h"
+#include "text/cp932.h"
 
 namespace verlo::edit {
 
@@ -99,7 +99,7 @@ bool EditControl::Impl::perform(KeyCommand command) {
     case KeyAction::TextEnd: moveTo(doc.length(), extend); break;
     case KeyAction::DeleteBack: deleteStep(false); break;
     case KeyAction::DeleteOn: deleteStep(true); break;
-    case KeyAction::NewLine: insertTyped("\r\n"); break;
+    case KeyAction::NewLine: insertTyped(doc.lineBreak()); break;
     case KeyAction::Tab: insertTyped("\t"); break;
     case KeyAction::Cut: q->cut(); break;
     case KeyAction::Copy: q->copy(); break;
@@ -254,16 +254,18 @@ void EditControl::Impl::surrounding(std::size_t* from, std::size_t* to) {
 }
 
 std::size_t EditControl::Impl::utf16Length(std::size_t from, std::size_t to) const {
-    return text::codec::decodeUtf16(doc.slice(from, to - from)).size();
+    return doc.standIns().decodeUtf16(doc.slice(from, to - from)).size();
 }
 
 std::size_t EditControl::Impl::posFromUtf16(std::size_t from, std::size_t to, std::ptrdiff_t units) const {
     const std::string bytes = doc.slice(from, to - from);
     std::size_t pos = 0;
+    const text::StandIns& standIns = doc.standIns();
     while (units > 0 && pos < bytes.size()) {
-        std::size_t n = 0;
-        const char32_t c = text::codec::decodeChar(bytes, pos, &n);
-        units -= c > 0xFFFF ? 2 : 1;
+        const std::size_t n = text::cp932::charLength(bytes, pos);
+        units -= static_cast<std::ptrdiff_t>(n == 2 && text::isUserAreaLead(static_cast<std::uint8_t>(bytes[pos]))
+                                                 ? standIns.decodeUtf16(bytes.substr(pos, 2)).size()
+                                                 : 1);
         pos += n;
     }
     return from + pos;
@@ -300,6 +302,11 @@ QRectF EditControl::Impl::inputRectangle() {
     return QRectF(covered.left() - reach, covered.top(), reach, covered.height());
 }
 
+QString EditControl::Impl::unicode(std::size_t from, std::size_t to) const {
+    const std::u16string s = doc.standIns().decodeUtf16(doc.slice(from, to - from));
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
     switch (what) {
     case Qt::ImEnabled: return true;
@@ -311,8 +318,7 @@ QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
         std::size_t from = 0;
         std::size_t to = 0;
         surrounding(&from, &to);
-        const std::u16string s = text::codec::decodeUtf16(doc.slice(from, to - from));
-        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+        return unicode(from, to);
     }
     case Qt::ImCursorPosition:
     case Qt::ImAnchorPosition: {
@@ -323,8 +329,7 @@ QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
         return static_cast<int>(utf16Length(from, pos));
     }
     case Qt::ImCurrentSelection: {
-        const std::u16string s = text::codec::decodeUtf16(doc.slice(sel.start(), sel.end() - sel.start()));
-        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+        return unicode(sel.start(), sel.end());
     }
     case Qt::ImTextBeforeCursor:
     case Qt::ImTextAfterCursor: {
@@ -332,9 +337,7 @@ QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
         std::size_t to = 0;
         surrounding(&from, &to);
         const std::size_t caret = sel.caret();
-        const std::u16string s = what == Qt::ImTextBeforeCursor ? text::codec::decodeUtf16(doc.slice(from, caret - from))
-                                                               : text::codec::decodeUtf16(doc.slice(caret, to - caret));
-        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+        return what == Qt::ImTextBeforeCursor ? unicode(from, caret) : unicode(caret, to);
     }
     case Qt::ImMaximumTextLength: return QVariant();
     default: return QVariant();
@@ -392,9 +395,8 @@ QVariant EditControl::inputMethodQuery(Qt::InputMethodQuery query) const { retur
 
 void EditControl::copy() {
     if (d->sel.empty()) return;
-    const std::u16string s = text::codec::decodeUtf16(selectedText());
     auto* mime = new QMimeData;
-    mime->setText(QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())));
+    mime->setText(d->unicode(d->sel.start(), d->sel.end()));
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
@@ -413,7 +415,7 @@ void EditControl::paste() {
     std::string bytes;
     if (!d->encode(t, &bytes)) return;
     d->doc.breakTyping();
-    d->replaceSelected(text::toCrLf(bytes), text::EditKind::Edit);
+    d->replaceSelected(text::convertLineBreaks(bytes, d->doc.lineBreak()), text::EditKind::Edit);
 }
 
 }  // namespace verlo::edit

@@ -24,11 +24,12 @@ bool isFullWidthLetterUpright(char32_t c, float horizontalAdvance, float em) {
 
 }  // namespace
 
-GlyphCache::GlyphCache(const QFont& font, Writing writing)
+GlyphCache::GlyphCache(const QFont& font, Writing writing, const text::StandIns* standIns)
     : fonts_(font),
       writing_(writing),
       emPixels_(fonts_.face(0).raw.isValid() ? static_cast<float>(fonts_.face(0).raw.pixelSize())
-                                             : static_cast<float>(QFontInfo(font).pixelSize())) {
+                                             : static_cast<float>(QFontInfo(font).pixelSize())),
+      standIns_(standIns) {
     // Japanese is set solid: a full-width character takes one em along a line and down a
     // column alike, the advance of "１" in whole pixels.
     int face = fonts_.faceFor(U'\uFF11');
@@ -50,7 +51,24 @@ GlyphCache::Page* GlyphCache::allocate(std::size_t page) {
     return pages_[page].get();
 }
 
+void GlyphCache::forgetStandIns() {
+    for (unsigned lead = 0xF0; lead <= 0xF9; ++lead) pages_[lead].reset();
+}
+
 void GlyphCache::fill(GlyphEntry& e, const std::uint8_t* p, std::size_t length) {
+    if (length == 2 && standIns_ && text::isUserAreaLead(p[0])) {
+        if (const text::StandIns::Entry* standIn = standIns_->find(p[0], p[1])) {
+            e.length = 2;
+            if (standIn->chars.empty()) {  // bytes of the file that were not text
+                e.kind = GlyphKind::Mark;
+                e.advance = static_cast<std::int16_t>(fullWidthAdvance_);
+                return;
+            }
+            // A cluster is drawn as the character it starts with.
+            fillGlyph(e, standIn->chars.front());
+            return;
+        }
+    }
     std::size_t decoded = 0;
     const std::string_view bytes(reinterpret_cast<const char*>(p), length);
     const char32_t raw = text::codec::decodeChar(bytes, 0, &decoded);

@@ -17,6 +17,7 @@
 #include "edit/glyph_fonts.h"
 #include "edit/typesetter.h"
 #include "text/cp932.h"
+#include "text/stand_ins.h"
 
 namespace verlo::edit {
 
@@ -43,7 +44,11 @@ struct GlyphEntry {
 
 class GlyphCache {
 public:
-    GlyphCache(const QFont& font, Writing writing);
+    // standIns: what the document's user-defined-area codes stand for (drawn as those
+    // characters), or null.
+    GlyphCache(const QFont& font, Writing writing, const text::StandIns* standIns = nullptr);
+    // The document's table was replaced: its codes are looked up again when next drawn.
+    void forgetStandIns();
 
     // The cell of a full-width character along the inline axis, whole pixels: the advance
     // of "１" as it is drawn, in both directions (one em, set solid).
@@ -94,6 +99,7 @@ private:
     static constexpr std::string_view kNarrow = "0123456789!?";
     static std::size_t narrowIndex(char c) { return c == '!' ? 10 : c == '?' ? 11 : static_cast<std::size_t>(c - '0'); }
     std::array<Narrow, kNarrow.size()> narrow_{};
+    const text::StandIns* standIns_;
 };
 
 }  // namespace verlo::edit

@@ -35,13 +35,18 @@ struct DocumentSource {
 }  // namespace
 
 Layout::Layout(text::Document& document)
-    : doc_(document), typesetter_(std::make_unique<Typesetter>(QFont(), Writing::Horizontal)) {}
+    : doc_(document), typesetter_(std::make_unique<Typesetter>(QFont(), Writing::Horizontal, &document.standIns())) {}
 
 Layout::~Layout() = default;  // the workers stop and are joined first (declared last)
 
 void Layout::setFont(const QFont& font, Writing writing) {
-    typesetter_ = std::make_unique<Typesetter>(font, writing);
+    typesetter_ = std::make_unique<Typesetter>(font, writing, &doc_.standIns());
     if (ruby_) ruby_ = std::make_unique<RubyLayout>(font, writing, *typesetter_);
+    invalidate();
+}
+
+void Layout::standInsReplaced() {
+    typesetter_->forgetStandIns();
     invalidate();
 }
 

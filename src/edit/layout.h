@@ -54,6 +54,8 @@ public:
 
     // Font and direction; everything is laid out again at the next query.
     void setFont(const QFont& font, Writing writing);
+    // The document's table of stand-ins was replaced (a file was loaded).
+    void standInsReplaced();
     const Typesetter& typesetter() const { return *typesetter_; }
     Writing writing() const { return typesetter_->writing(); }
     int linePitch() const { return typesetter_->linePitch() + (ruby_ ? ruby_->extraPitch() : 0); }

@@ -64,8 +64,8 @@ bool isRule(const std::uint8_t* c, std::uint32_t length) {
 }  // namespace
 
 struct Typesetter::Impl {
-    Impl(const QFont& f, Writing w)
-        : font(f), writing(w), metrics(f), em(QFontInfo(f).pixelSize()), cache(f, w),
+    Impl(const QFont& f, Writing w, const text::StandIns* standIns)
+        : font(f), writing(w), metrics(f), em(QFontInfo(f).pixelSize()), cache(f, w, standIns),
           fullWidth(cache.fullWidthAdvance()),
           // Japanese text wants air between lines: 0.4 em between horizontal lines, 0.6 em
           // between vertical columns (which also holds turned Latin and paired digits).
@@ -151,7 +151,10 @@ struct Typesetter::Impl {
     }
 };
 
-Typesetter::Typesetter(const QFont& font, Writing writing) : d(std::make_unique<Impl>(font, writing)) {}
+Typesetter::Typesetter(const QFont& font, Writing writing, const text::StandIns* standIns)
+    : d(std::make_unique<Impl>(font, writing, standIns)) {}
+
+void Typesetter::forgetStandIns() { d->cache.forgetStandIns(); }
 Typesetter::~Typesetter() = default;
 
 Writing Typesetter::writing() const { return d->writing; }

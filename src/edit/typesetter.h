@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/stand_ins.h"
+
 class QPainter;
 class QRawFont;
 struct hb_face_t;
@@ -38,7 +40,10 @@ struct Cell {
 
 class Typesetter {
 public:
-    Typesetter(const QFont& font, Writing writing);
+    // standIns: the document's table (user-defined-area codes are drawn as what they stand for).
+    Typesetter(const QFont& font, Writing writing, const text::StandIns* standIns = nullptr);
+    // The document's table was replaced.
+    void forgetStandIns();
     ~Typesetter();
     Typesetter(const Typesetter&) = delete;
     Typesetter& operator=(const Typesetter&) = delete;

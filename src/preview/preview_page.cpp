@@ -8,6 +8,7 @@
 #include "text/byte_scan.h"
 #include "text/codec.h"
 #include "text/ruby_notation.h"
+#include "text/cp932.h"
 
 namespace verlo::preview {
 namespace {
@@ -45,12 +46,34 @@ void appendFontName(std::string& out, const QString& name) {
     out += '\'';
 }
 
+void appendReferences(std::string& out, std::u32string_view chars) {
+    if (chars.empty()) chars = U"\uFFFD";  // bytes of the file that were not text
+    for (char32_t c : chars) out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
+}
+
 // The body: every CR LF pair (scanning from the start, pairs not overlapping) as <BR>, the
 // markup characters as entities. None of these bytes can be the second byte of a
-// double-byte character, so a byte-wise scan never splits one.
-void appendBody(std::string& out, std::string_view text) {
+// double-byte character, so a byte-wise scan never splits one; a stand-in is found at a
+// character start (a user-defined-area lead byte there).
+void appendBody(std::string& out, std::string_view text, const text::StandIns* standIns) {
+    const bool any = standIns && !standIns->empty();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        const auto b = static_cast<std::uint8_t>(c);
+        if (b >= 0x80 && any) {
+            const std::size_t n = text::cp932::charLength(text, i);
+            const text::StandIns::Entry* e =
+                n == 2 && text::isUserAreaLead(b) ? standIns->find(b, static_cast<std::uint8_t>(text[i + 1])) : nullptr;
+            if (e) {
+                const text::codec::EncodeResult own = text::codec::encode(std::u32string_view(e->chars));
+                if (own.ok() && !e->chars.empty()) out += own.bytes;
+                else appendReferences(out, e->chars);
+            } else {
+                out += text.substr(i, n);
+            }
+            i += n - 1;
+            continue;
+        }
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             out += "<BR>";
             ++i;
@@ -69,7 +92,7 @@ void appendBody(std::string& out, std::string_view text) {
 // The body with each ruby group as <ruby> and each emphasis as <em class="bouten">, their
 // text escaped as the rest. A group lies inside one paragraph, so the text between groups
 // keeps its CR LF pairs whole.
-void appendBodyWithRuby(std::string& out, std::string_view text) {
+void appendBodyWithRuby(std::string& out, std::string_view text, const text::StandIns* standIns) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     std::vector<text::ruby::Group> groups;
     std::size_t at = 0;  // written up to here
@@ -79,29 +102,29 @@ void appendBodyWithRuby(std::string& out, std::string_view text) {
         text::ruby::parse(text.substr(start, stop - start), groups);
         for (const text::ruby::Group& g : groups) {
             const auto piece = [&](std::uint32_t a, std::uint32_t b) { return text.substr(start + a, b - a); };
-            appendBody(out, text.substr(at, start + g.begin - at));
+            appendBody(out, text.substr(at, start + g.begin - at), standIns);
             if (g.kind == text::ruby::Kind::Ruby) {
                 out += "<ruby>";
-                appendBody(out, piece(g.baseBegin, g.baseEnd));
+                appendBody(out, piece(g.baseBegin, g.baseEnd), standIns);
                 out += "<rt>";
-                appendBody(out, piece(g.rubyBegin, g.rubyEnd));
+                appendBody(out, piece(g.rubyBegin, g.rubyEnd), standIns);
                 out += "</rt></ruby>";
             } else {
                 out += "<em class=\"bouten\">";
-                appendBody(out, piece(g.baseBegin, g.baseEnd));
+                appendBody(out, piece(g.baseBegin, g.baseEnd), standIns);
                 out += "</em>";
             }
             at = start + g.end;
         }
         start = stop + 1;
     }
-    appendBody(out, text.substr(at));
+    appendBody(out, text.substr(at), standIns);
 }
 
 }  // namespace
 
 std::string PreviewPage(std::string_view text, const QString& fontName, int fontSizePt, std::int32_t verHor,
-                        std::int32_t retsu, bool showRuby) {
+                        std::int32_t retsu, bool showRuby, const text::StandIns* standIns) {
     std::string page;
     page.reserve(text.size() + text.size() / 8 + 256);
     page += "<HTML>";
@@ -124,9 +147,9 @@ std::string PreviewPage(std::string_view text, const QString& fontName, int font
     page += ";\">";
     page += kCrLf;
     if (showRuby)
-        appendBodyWithRuby(page, text);
+        appendBodyWithRuby(page, text, standIns);
     else
-        appendBody(page, text);
+        appendBody(page, text, standIns);
     page += "</DIV></Body></html>";
     return page;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/stand_ins.h"
+
 class QFont;
 
 namespace verlo::preview {
@@ -19,9 +21,11 @@ namespace verlo::preview {
 // entities (and a character the code page cannot hold as a numeric reference).
 // showRuby turns the ruby notation (text/ruby_notation.h) into <ruby>base<rt>ruby</rt></ruby>
 // and emphasis into <em class="bouten"> drawn with sesame dots (a style in the page's head);
-// without it the page is the same whatever the text holds.
+// without it the page is the same whatever the text holds. standIns: what the text's
+// user-defined-area codes stand for; such a character goes in as itself when the code page
+// holds it, else as numeric references.
 std::string PreviewPage(std::string_view text, const QString& fontName, int fontSizePt, std::int32_t verHor,
-                        std::int32_t retsu, bool showRuby = false);
+                        std::int32_t retsu, bool showRuby = false, const text::StandIns* standIns = nullptr);
 
 // The font size in whole points as the page states it.
 int PreviewFontSize(const QFont& font);

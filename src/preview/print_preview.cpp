@@ -27,9 +27,10 @@ PrintPreview::PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, c
 
 QString PrintPreview::open() {
     const QFont font = memo2_.textFont();
-    const std::string page =
-        PreviewPage(memo2_.text(), font.family(), PreviewFontSize(font), settings_.VerHor, settings_.Retsu,
-                    settings_.Ruby);
+    // Line breaks as CR LF, whatever the file keeps.
+    const std::string page = PreviewPage(text::toCrLf(memo2_.text()), font.family(), PreviewFontSize(font),
+                                         settings_.VerHor, settings_.Retsu, settings_.Ruby,
+                                         &memo2_.document().standIns());
 
     // Staged in the scratch control and saved from there unchanged.
     memo1_.setText(page);

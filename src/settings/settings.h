@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace verlo::settings {
 
@@ -17,6 +18,8 @@ struct Settings {
     std::uint8_t FormDay = 0;  // date format index
     std::uint8_t FormTime = 0; // time format index
     bool Ruby = false;         // ruby and emphasis drawn from their notation (表示 › ルビを表示)
+    std::string Encoding = "Shift_JIS";  // new documents' file encoding (files/text_format.h ids)
+    std::string LineBreak = "CRLF";      // new documents' line break
 };
 
 }  // namespace verlo::settings

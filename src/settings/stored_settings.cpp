@@ -10,6 +10,7 @@ const QString kWindow = QStringLiteral("Window");
 const QString kFont = QStringLiteral("Font");
 const QString kOn = QStringLiteral("on");
 const QString kOff = QStringLiteral("off");
+const QString kFile = QStringLiteral("File");
 
 const QString kRecent = QStringLiteral("Recent");
 const QString kPlacesSection = QStringLiteral("Places");
@@ -75,6 +76,13 @@ StoredSettings readStoredSettings(SettingsStore& store, const Guard& guard) {
     s.Places = readList(store, kPlacesSection, "Place", settings::kPlaces, guard);
     guard([&] { s.PageSetup = store.readText(QStringLiteral("Print"), QStringLiteral("PageSetup"), s.PageSetup); });
     guard([&] { s.live.Ruby = store.readText(kWindow, QStringLiteral("Ruby"), kOff) == kOn; });
+    auto text = [&](const char* name, std::string& value) {
+        guard([&] {
+            value = store.readText(kFile, QString::fromLatin1(name), QString::fromStdString(value)).toStdString();
+        });
+    };
+    text("Encoding", s.live.Encoding);
+    text("LineBreak", s.live.LineBreak);
     return s;
 }
 
@@ -103,6 +111,8 @@ void writeStoredSettings(SettingsStore& store, const StoredSettings& v) {
     writeList(store, kPlacesSection, "Place", settings::kPlaces, v.Places);
     store.writeText(QStringLiteral("Print"), QStringLiteral("PageSetup"), v.PageSetup);
     store.writeText(kWindow, QStringLiteral("Ruby"), v.live.Ruby ? kOn : kOff);
+    store.writeText(kFile, QStringLiteral("Encoding"), QString::fromStdString(v.live.Encoding));
+    store.writeText(kFile, QStringLiteral("LineBreak"), QString::fromStdString(v.live.LineBreak));
 }
 
 std::uint8_t fontStyleOf(const QFont& f) {

@@ -27,13 +27,15 @@
 //   Print    PageSetup   text          (empty)        the page setup of printing and PDF (its own
 //                                                     text form, print/page_setup.h; empty: defaults)
 //   Window   Ruby        text          off            Settings ("on" or "off"; other text reads as off)
+//   File     Encoding    text          Shift_JIS      Settings (new documents' encoding)
+//   File     LineBreak   text          CRLF           Settings (new documents' line break)
 //
 // The read takes the values in the order of this table; the write takes them in the order
 // State, Left, Top, Height, Width, AlphaValue, Style, Pitch, Window Color, Font Color,
 // Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay; both end with
-// StatusBar, the recent files, the places, PageSetup and Ruby. An 8-bit value is taken modulo
-// 256. A file written before the last five existed reads as no status bar, empty lists, the
-// default page setup and no ruby.
+// StatusBar, the recent files, the places, PageSetup, Ruby, Encoding and LineBreak. An 8-bit
+// value is taken modulo 256. A file written before the last seven existed reads as no status
+// bar, empty lists, the default page setup, no ruby, and Shift-JIS with CR LF for new documents.
 #pragma once
 
 #include <QFont>

@@ -5,7 +5,6 @@
 #include "edit/edit_control.h"
 #include "settings/settings.h"
 #include "stamp/date_stamp.h"
-#include "text/codec.h"
 
 namespace verlo::stamp {
 
@@ -26,8 +25,9 @@ void DateStamper::stamp() {
     const QString stamp = StampText(moment, on.dateOn, on.weekdayOn, on.timeOn, on.secondsOn, settings_.FormDay,
                                     settings_.FormTime);
 
-    // Every character a stamp can hold is in the code page.
-    const auto encoded = text::codec::encode(
+    // Every character a stamp can hold is in the code page; the document's own encoding
+    // keeps each as the very character it is.
+    const auto encoded = memo2_.document().standIns().encode(
         std::u16string_view(reinterpret_cast<const char16_t*>(stamp.utf16()), static_cast<std::size_t>(stamp.size())));
     if (!encoded.ok()) return;
 

@@ -12,7 +12,6 @@ namespace {
 
 using namespace table;
 
-constexpr std::uint16_t kNoCode = 0xFFFF;  // never a CP932 code (0xFF is not a lead byte)
 
 // Unicode (BMP) -> CP932 code: one byte below 0x100, else lead << 8 | trail.
 struct EncodeTable {
@@ -155,5 +154,7 @@ char32_t standsFor(char32_t c) {
 }
 
 bool canEncode(char32_t c) { return c < 0x10000 && encodeTable().code[c] != kNoCode; }
+
+unsigned codeOf(char32_t c) { return c < 0x10000 ? encodeTable().code[c] : kNoCode; }
 
 }  // namespace verlo::text::codec

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,5 +56,10 @@ char32_t standsFor(char32_t c);
 
 // True when encode() accepts c.
 bool canEncode(char32_t c);
+
+// The code encode() gives c: a byte below 0x100, else lead << 8 | trail; kNoCode when the
+// code page cannot hold c.
+inline constexpr unsigned kNoCode = 0xFFFF;
+unsigned codeOf(char32_t c);
 
 }  // namespace verlo::text::codec

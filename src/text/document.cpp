@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <vector>
 
 #include "text/block_bytes.h"
@@ -19,6 +20,8 @@ struct Document::Impl {
     BlockBytes bytes;
     LineIndex lines;
     UndoHistory history;
+    StandIns standIns;
+    std::string lineBreak = "\r\n";
     DocumentListener* listener = nullptr;
     std::vector<std::size_t> addedStarts;  // scratch of apply()
 
@@ -234,21 +237,50 @@ void Document::setModified(bool modified) { d->history.setModified(modified); }
 
 // ---- line breaks
 
-std::string toCrLf(std::string_view text) {
+StandIns& Document::standIns() { return d->standIns; }
+const StandIns& Document::standIns() const { return d->standIns; }
+std::string_view Document::lineBreak() const { return d->lineBreak; }
+void Document::setLineBreak(std::string_view lineBreak) { d->lineBreak = lineBreak; }
+
+std::string convertLineBreaks(std::string_view text, std::string_view lineBreak) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\r') {
-            out += "\r\n";
+            out += lineBreak;
             if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else if (c == '\n') {
-            out += "\r\n";
+            out += lineBreak;
         } else {
             out += c;
         }
     }
     return out;
+}
+
+std::string toCrLf(std::string_view text) { return convertLineBreaks(text, "\r\n"); }
+
+LineBreakCounts countLineBreaks(std::string_view text) {
+    // Every LF, and every CR: a CR LF pair is counted by both.
+    std::size_t lf = 0;
+    std::size_t cr = 0;
+    std::size_t pairs = 0;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p) {
+        ++lf;
+        if (p > begin && p[-1] == '\r') ++pairs;
+    }
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))); ++p)
+        ++cr;
+    return LineBreakCounts{pairs, lf - pairs, cr - pairs};
+}
+
+std::string_view LineBreakCounts::mostUsed() const {
+    if (lf > crLf && lf >= cr) return "\n";
+    if (cr > crLf && cr > lf) return "\r";
+    return "\r\n";
 }
 
 }  // namespace verlo::text

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/stand_ins.h"
+
 namespace verlo::text {
 
 inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -152,12 +154,31 @@ public:
     bool modified() const;
     void setModified(bool modified);
 
+    // ---- what the text holds beyond the code page (stand_ins.h), kept for the document's
+    // lifetime, and the line break that Enter, paste and the commands insert ("\r\n" for a
+    // new document, "\n" or "\r" for a file that mostly has those)
+    StandIns& standIns();
+    const StandIns& standIns() const;
+    std::string_view lineBreak() const;
+    void setLineBreak(std::string_view lineBreak);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
 
-// Turns every line break of text (CR LF, lone CR, lone LF) into CR LF.
+// Turns every line break of text (CR LF, lone CR, lone LF) into lineBreak, or into CR LF.
+std::string convertLineBreaks(std::string_view text, std::string_view lineBreak);
 std::string toCrLf(std::string_view text);
+
+// How many line breaks of each kind a text holds.
+struct LineBreakCounts {
+    std::size_t crLf = 0;
+    std::size_t lf = 0;
+    std::size_t cr = 0;
+    // The kind most breaks are (CR LF on a tie with it, and for a text without breaks).
+    std::string_view mostUsed() const;
+};
+LineBreakCounts countLineBreaks(std::string_view text);
 
 }  // namespace verlo::text

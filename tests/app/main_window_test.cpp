@@ -27,7 +27,8 @@ const QStringList kAllValues = {
     "Window/State", "Window/Left", "Window/Top", "Window/Height", "Window/Width", "Window/AlphaValue",
     "Font/Style", "Font/Pitch", "Window/Color", "Font/Color", "Font/Size", "Font/Name",
     "Window/ImeMode", "Window/VerHor", "Window/Gyou", "Window/Retsu", "Window/DayTime",
-    "Window/FormTime", "Window/FormDay", "Window/StatusBar", "Print/PageSetup", "Window/Ruby"};
+    "Window/FormTime", "Window/FormDay", "Window/StatusBar", "Print/PageSetup", "Window/Ruby",
+    "File/Encoding", "File/LineBreak"};
 
 }  // namespace
 
@@ -100,6 +101,8 @@ TEST_F(AppTest, CloseWritesEveryValueAsText) {
     EXPECT_EQ(ini["Window/FormDay"], "0");
     EXPECT_EQ(ini["Print/PageSetup"], "");
     EXPECT_EQ(ini["Window/Ruby"], "off");
+    EXPECT_EQ(ini["File/Encoding"], "Shift_JIS");
+    EXPECT_EQ(ini["File/LineBreak"], "CRLF");
 }
 
 TEST_F(AppTest, StoredValuesAreReadBackAndWrittenAgain) {
@@ -445,6 +448,10 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {"Save1", "上書き保存", "Ctrl+S", false},
                 {"SaveAs1", "名前を付けて保存", "", true},
                 {"-N1", "", "", true},
+                {">Encoding1", "文字コード", "", true},
+                {">LineBreak1", "改行コード", "", true},
+                {">Reopen1", "文字コードを指定して開き直す", "", false},
+                {"-FormatSeparator", "", "", true},
                 {"N14", "IEで印刷プレビュー", "", true},
                 {"PageSetup1", "ページ設定", "", true},
                 {"Print1", "印刷", "Ctrl+P", true},

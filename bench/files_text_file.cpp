@@ -1,0 +1,86 @@
+// Opening and saving the generated 20 MB novel as Shift-JIS and as UTF-8 (file to document
+// and back, through real files in /tmp), and finding the encoding of a 20 MB file. The
+// reference in each run is the plain path of a file taken as Shift-JIS bytes with nothing
+// converted (read whole, into the document; the document's bytes written out).
+#include <benchmark/benchmark.h>
+
+#include <QString>
+#include <cstdio>
+#include <string>
+
+#include "files/file_io.h"
+#include "files/text_file.h"
+#include "support/novel.h"
+#include "text/document.h"
+
+using namespace verlo::files;
+using verlo::bench::novelLarge;
+
+namespace {
+
+const QString kPath = QStringLiteral("/tmp/verlo-bench-text-file.txt");
+
+// The novel as a file in an encoding.
+const std::string& novelIn(Encoding encoding) {
+    static const std::string sjis = novelLarge();
+    static const std::string utf8 = [] {
+        const ReadText r = readText(novelLarge(), Encoding::ShiftJis, LineBreak::CrLf);
+        return writeText(r.bytes, r.standIns, TextFormat{Encoding::Utf8, LineBreak::CrLf, true}).bytes;
+    }();
+    return encoding == Encoding::Utf8 ? utf8 : sjis;
+}
+
+Encoding encodingOf(const benchmark::State& state) {
+    return state.range(0) ? Encoding::Utf8 : Encoding::ShiftJis;
+}
+
+void BM_Detect(benchmark::State& state) {
+    const std::string& file = novelIn(encodingOf(state));
+    for (auto _ : state) benchmark::DoNotOptimize(detectEncoding(file, Encoding::ShiftJis));
+    state.SetLabel(state.range(0) ? "UTF-8" : "Shift-JIS");
+}
+BENCHMARK(BM_Detect)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_OpenPlainBytes(benchmark::State& state) {
+    writeFileReplacing(kPath, novelIn(Encoding::ShiftJis));
+    for (auto _ : state) {
+        verlo::text::Document doc;
+        doc.setText(*readWholeFile(kPath));
+        benchmark::DoNotOptimize(doc.lineCount());
+    }
+}
+BENCHMARK(BM_OpenPlainBytes)->Unit(benchmark::kMillisecond);
+
+void BM_Open(benchmark::State& state) {
+    writeFileReplacing(kPath, novelIn(encodingOf(state)));
+    for (auto _ : state) {
+        verlo::text::Document doc;
+        ReadText r = openText(*readWholeFile(kPath), TextFormat{});
+        doc.setText(r.bytes);
+        doc.standIns() = std::move(r.standIns);
+        benchmark::DoNotOptimize(doc.lineCount());
+    }
+    state.SetLabel(state.range(0) ? "UTF-8" : "Shift-JIS");
+}
+BENCHMARK(BM_Open)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_SavePlainBytes(benchmark::State& state) {
+    verlo::text::Document doc;
+    doc.setText(novelIn(Encoding::ShiftJis));
+    for (auto _ : state) writeFileReplacing(kPath, doc.text());
+}
+BENCHMARK(BM_SavePlainBytes)->Unit(benchmark::kMillisecond);
+
+void BM_Save(benchmark::State& state) {
+    ReadText r = openText(novelIn(encodingOf(state)), TextFormat{});
+    verlo::text::Document doc;
+    doc.setText(r.bytes);
+    for (auto _ : state) writeFileReplacing(kPath, writeText(doc.text(), r.standIns, r.format).bytes);
+    state.SetLabel(state.range(0) ? "UTF-8" : "Shift-JIS");
+    std::remove("/tmp/verlo-bench-text-file.txt");
+}
+BENCHMARK(BM_Save)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

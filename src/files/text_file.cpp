@@ -1,0 +1,426 @@
+#include "files/text_file.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucsdet.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+
+#include "text/codec.h"
+#include "text/cp932.h"
+#include "text/document.h"
+
+namespace verlo::files {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+constexpr char32_t kZeroWidthJoiner = 0x200D;
+constexpr unsigned kGetaMarkCode = 0x81AC;  // 〓: a character beyond the full table
+// The detector reads this much of a file: enough to be sure, little enough to stay quick.
+constexpr std::size_t kDetectorSample = 64 * 1024;
+// The detector's confidence (0-100) from which its choice is taken.
+constexpr int kConfident = 50;
+
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+const char* icuName(Encoding encoding) { return encoding == Encoding::EucJp ? "EUC-JP" : "ISO-2022-JP"; }
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+Converter openConverter(Encoding encoding, bool stopOnUnmappable) {
+    UErrorCode err = U_ZERO_ERROR;
+    Converter c(ucnv_open(icuName(encoding), &err));
+    if (U_FAILURE(err)) return nullptr;
+    if (stopOnUnmappable) {
+        ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    }
+    return c;
+}
+
+// The length of the UTF-8 sequence starting at s[i] when it is valid, else 0.
+std::size_t utf8Length(const unsigned char* s, std::size_t i, std::size_t n) {
+    const unsigned char b = s[i];
+    if (b < 0x80) return 1;
+    std::size_t len = 0;
+    unsigned char lo = 0x80;
+    unsigned char hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        len = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        len = 3;
+        if (b == 0xE0) lo = 0xA0;
+        if (b == 0xED) hi = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        len = 4;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + len > n || s[i + 1] < lo || s[i + 1] > hi) return 0;
+    for (std::size_t k = 2; k < len; ++k)
+        if ((s[i + k] & 0xC0) != 0x80) return 0;
+    return len;
+}
+
+char32_t utf8Value(const unsigned char* p, std::size_t len) {
+    switch (len) {
+    case 1: return p[0];
+    case 2: return (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
+    case 3: return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+    default: return (p[0] & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
+    }
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | c >> 6));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | c >> 12));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | c >> 18));
+        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+void appendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out.push_back(static_cast<char16_t>(c));
+    } else {
+        out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+}
+
+// Collects the characters of a file and turns them into the document's bytes, a stretch at
+// a time (never cutting a cluster), with the bytes that are not text as stand-ins of their own.
+class Builder {
+public:
+    explicit Builder(ReadText& out, std::size_t sizeHint) : out_(out) {
+        out_.bytes.reserve(sizeHint);
+        pending_.reserve(kStretch + 64);
+    }
+    void put(char32_t c) {
+        if (pending_.size() >= kStretch && !text::staysWithPrevious(c) && pending_.back() != kZeroWidthJoiner) flush();
+        pending_.push_back(c);
+    }
+    void raw(std::string_view bytes) {
+        flush();
+        unsigned code = out_.standIns.codeForRaw(bytes);
+        if (!code) {
+            out_.tooManyCharacters = true;
+            code = kGetaMarkCode;
+        }
+        out_.bytes.push_back(static_cast<char>(code >> 8));
+        out_.bytes.push_back(static_cast<char>(code & 0xFF));
+    }
+    void finish() { flush(); }
+
+private:
+    static constexpr std::size_t kStretch = 1 << 16;
+    void flush() {
+        if (pending_.empty()) return;
+        text::StandIns::Encoded e = out_.standIns.encode(pending_, /*markWhenFull=*/true);
+        out_.bytes += e.bytes;
+        if (e.full) out_.tooManyCharacters = true;
+        pending_.clear();
+    }
+    ReadText& out_;
+    std::u32string pending_;
+};
+
+void readUtf8(std::string_view file, Builder& b) {
+    const auto* s = reinterpret_cast<const unsigned char*>(file.data());
+    const std::size_t n = file.size();
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t len = utf8Length(s, i, n);
+        if (len == 0) {
+            b.raw(file.substr(i, 1));
+            ++i;
+            continue;
+        }
+        b.put(utf8Value(s + i, len));
+        i += len;
+    }
+}
+
+void readUtf16(std::string_view file, bool bigEndian, Builder& b) {
+    const auto* s = reinterpret_cast<const unsigned char*>(file.data());
+    const std::size_t units = file.size() / 2;
+    auto unit = [&](std::size_t k) -> char32_t {
+        const unsigned char hi = s[2 * k + (bigEndian ? 0 : 1)];
+        const unsigned char lo = s[2 * k + (bigEndian ? 1 : 0)];
+        return static_cast<char32_t>(hi << 8 | lo);
+    };
+    for (std::size_t k = 0; k < units; ++k) {
+        const char32_t u = unit(k);
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 && unit(k + 1) <= 0xDFFF) {
+            b.put(0x10000 + ((u - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
+            ++k;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            b.raw(file.substr(2 * k, 2));  // a lone surrogate
+        } else {
+            b.put(u);
+        }
+    }
+    if (file.size() % 2) b.raw(file.substr(file.size() - 1));
+}
+
+void readWithIcu(std::string_view file, Encoding encoding, Builder& b) {
+    Converter cnv = openConverter(encoding, false);
+    if (!cnv) {
+        for (char c : file) b.raw(std::string_view(&c, 1));
+        return;
+    }
+    std::u16string units(file.size() + 1, u'\0');
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(cnv.get(), reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()),
+                                    file.data(), static_cast<int32_t>(file.size()), &err);
+    units.resize(U_SUCCESS(err) ? static_cast<std::size_t>(n) : 0);
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        char32_t u = units[k];
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units.size()) u = 0x10000 + ((u - 0xD800) << 10) + (units[++k] - 0xDC00);
+        b.put(u);
+    }
+}
+
+// Every user-defined-area code of a Shift-JIS file stands for its own character.
+void adoptUserArea(ReadText& r) {
+    const std::string_view s = r.bytes;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<std::uint8_t>(s[i]);
+        if (!text::cp932::isLeadByte(b)) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = text::cp932::charLength(s, i);
+        if (n == 2 && text::isUserAreaLead(b)) r.standIns.adopt(b << 8 | static_cast<std::uint8_t>(s[i + 1]));
+        i += n;
+    }
+}
+
+// The document as Unicode for writing: each character, and the bytes that are not text as they are.
+template <class OnChar, class OnRaw>
+void forEachCharacter(std::string_view doc, const text::StandIns& standIns, OnChar&& onChar, OnRaw&& onRaw) {
+    for (std::size_t i = 0; i < doc.size();) {
+        const auto b = static_cast<std::uint8_t>(doc[i]);
+        if (b < 0x80) {
+            onChar(static_cast<char32_t>(b));
+            ++i;
+            continue;
+        }
+        std::size_t n = 0;
+        const char32_t c = text::codec::decodeChar(doc, i, &n);
+        const text::StandIns::Entry* e =
+            n == 2 && text::isUserAreaLead(b) ? standIns.find(b, static_cast<std::uint8_t>(doc[i + 1])) : nullptr;
+        if (e && e->chars.empty()) {
+            onRaw(std::string_view(e->raw));
+        } else if (e) {
+            for (char32_t x : e->chars) onChar(x);
+        } else if (text::codec::isInvalidByteMark(c)) {
+            onRaw(doc.substr(i, n));
+        } else {
+            onChar(text::codec::standsFor(c));
+        }
+        i += n;
+    }
+}
+
+WrittenText writeWithIcu(std::string_view doc, const text::StandIns& standIns, Encoding encoding) {
+    WrittenText out;
+    Converter cnv = openConverter(encoding, true);
+    std::u16string segment;
+    bool failed = !cnv;
+    auto flush = [&] {
+        if (segment.empty() || failed) return;
+        UErrorCode err = U_ZERO_ERROR;
+        std::string bytes(segment.size() * 4 + 16, '\0');
+        const int32_t n = ucnv_fromUChars(cnv.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
+                                          reinterpret_cast<const UChar*>(segment.data()),
+                                          static_cast<int32_t>(segment.size()), &err);
+        if (U_FAILURE(err)) failed = true;
+        else out.bytes.append(bytes.data(), static_cast<std::size_t>(n));
+        segment.clear();
+    };
+    forEachCharacter(doc, standIns, [&](char32_t c) { appendUtf16(segment, c); },
+                     [&](std::string_view raw) {
+                         flush();
+                         out.bytes += raw;
+                     });
+    flush();
+    if (!failed) return out;
+    // Which characters stood in the way: each distinct one tried on its own.
+    std::unordered_set<char32_t> seen;
+    forEachCharacter(doc, standIns, [&](char32_t c) {
+        if (c < 0x80 || !seen.insert(c).second) return;
+        Converter one = openConverter(encoding, true);
+        std::u16string u;
+        appendUtf16(u, c);
+        char bytes[16];
+        UErrorCode err = U_ZERO_ERROR;
+        if (one) ucnv_fromUChars(one.get(), bytes, sizeof bytes, reinterpret_cast<const UChar*>(u.data()),
+                                 static_cast<int32_t>(u.size()), &err);
+        if (!one || U_FAILURE(err)) out.refused.push_back(c);
+    }, [](std::string_view) {});
+    if (out.refused.empty()) out.refused.push_back(0xFFFD);
+    return out;
+}
+
+}  // namespace
+
+bool isStrictUtf8(std::string_view bytes, bool* multiByte) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    bool multi = false;
+    std::size_t i = 0;
+    while (i < n) {
+        // Plain ASCII eight bytes at a time.
+        if (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, s + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const std::size_t len = utf8Length(s, i, n);
+        if (len == 0) return false;
+        multi = multi || len > 1;
+        i += len;
+    }
+    if (multiByte) *multiByte = multi;
+    return true;
+}
+
+Encoding detectEncoding(std::string_view bytes, Encoding plainDefault) {
+    if (startsWith(bytes, kUtf8Bom)) return Encoding::Utf8Bom;
+    if (startsWith(bytes, kUtf16LeBom)) return Encoding::Utf16Le;
+    if (startsWith(bytes, kUtf16BeBom)) return Encoding::Utf16Be;
+    bool multiByte = false;
+    if (isStrictUtf8(bytes, &multiByte)) {
+        if (multiByte) return Encoding::Utf8;
+        // Plain ASCII, unless it holds the escapes of ISO-2022-JP.
+        if (bytes.find("\x1B$") == std::string_view::npos) return plainDefault;
+    }
+    UErrorCode err = U_ZERO_ERROR;
+    UCharsetDetector* detector = ucsdet_open(&err);
+    Encoding found = Encoding::ShiftJis;
+    if (U_SUCCESS(err)) {
+        const std::string_view sample = bytes.substr(0, kDetectorSample);
+        ucsdet_setText(detector, sample.data(), static_cast<int32_t>(sample.size()), &err);
+        int32_t count = 0;
+        const UCharsetMatch** matches = ucsdet_detectAll(detector, &count, &err);
+        for (int32_t k = 0; U_SUCCESS(err) && k < count; ++k) {
+            const std::string_view name = ucsdet_getName(matches[k], &err);
+            const int confidence = ucsdet_getConfidence(matches[k], &err);
+            if (confidence < kConfident) break;
+            if (name == "Shift_JIS") break;
+            if (name == "EUC-JP" || name == "ISO-2022-JP") {
+                found = name == "EUC-JP" ? Encoding::EucJp : Encoding::Iso2022Jp;
+                break;
+            }
+        }
+        ucsdet_close(detector);
+    }
+    return found;
+}
+
+ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks) {
+    ReadText r;
+    r.format.encoding = encoding;
+    if (encoding == Encoding::ShiftJis) {
+        r.bytes = file;
+        adoptUserArea(r);
+    } else {
+        r.standIns.setAccepting(true);
+        Builder b(r, file.size());
+        switch (encoding) {
+        case Encoding::Utf8:
+        case Encoding::Utf8Bom:
+            if (startsWith(file, kUtf8Bom)) {
+                r.format.encoding = Encoding::Utf8Bom;
+                file.remove_prefix(kUtf8Bom.size());
+            } else {
+                r.format.encoding = Encoding::Utf8;
+            }
+            readUtf8(file, b);
+            break;
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            const std::string_view bom = encoding == Encoding::Utf16Le ? kUtf16LeBom : kUtf16BeBom;
+            r.format.utf16Bom = startsWith(file, bom);
+            if (r.format.utf16Bom) file.remove_prefix(bom.size());
+            readUtf16(file, encoding == Encoding::Utf16Be, b);
+            break;
+        }
+        case Encoding::EucJp:
+        case Encoding::Iso2022Jp: readWithIcu(file, encoding, b); break;
+        case Encoding::ShiftJis: break;
+        }
+        b.finish();
+    }
+    const text::LineBreakCounts counts = text::countLineBreaks(r.bytes);
+    r.format.lineBreak =
+        counts.crLf + counts.lf + counts.cr == 0 ? noBreaks : lineBreakOf(counts.mostUsed());
+    return r;
+}
+
+ReadText openText(std::string_view file, const TextFormat& defaults) {
+    return readText(file, detectEncoding(file, defaults.encoding), defaults.lineBreak);
+}
+
+WrittenText writeText(std::string_view doc, const text::StandIns& standIns, const TextFormat& format) {
+    WrittenText out;
+    switch (format.encoding) {
+    case Encoding::ShiftJis: {
+        text::StandIns::Encoded e = standIns.toCodePage(doc);
+        out.bytes = std::move(e.bytes);
+        out.refused = std::move(e.refused);
+        return out;
+    }
+    case Encoding::Utf8:
+    case Encoding::Utf8Bom:
+        out.bytes.reserve(doc.size() * 3 / 2 + 3);
+        if (format.encoding == Encoding::Utf8Bom) out.bytes += kUtf8Bom;
+        forEachCharacter(doc, standIns, [&](char32_t c) { appendUtf8(out.bytes, c); },
+                         [&](std::string_view raw) { out.bytes += raw; });
+        return out;
+    case Encoding::Utf16Le:
+    case Encoding::Utf16Be: {
+        const bool big = format.encoding == Encoding::Utf16Be;
+        out.bytes.reserve(doc.size() * 2 + 2);
+        if (format.utf16Bom) out.bytes += big ? kUtf16BeBom : kUtf16LeBom;
+        std::u16string units;
+        forEachCharacter(doc, standIns,
+                         [&](char32_t c) {
+                             units.clear();
+                             appendUtf16(units, c);
+                             for (char16_t u : units) {
+                                 out.bytes.push_back(static_cast<char>(big ? u >> 8 : u & 0xFF));
+                                 out.bytes.push_back(static_cast<char>(big ? u & 0xFF : u >> 8));
+                             }
+                         },
+                         [&](std::string_view raw) { out.bytes += raw; });
+        return out;
+    }
+    case Encoding::EucJp:
+    case Encoding::Iso2022Jp: return writeWithIcu(doc, standIns, format.encoding);
+    }
+    return out;
+}
+
+}  // namespace verlo::files

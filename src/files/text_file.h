@@ -1,0 +1,49 @@
+// A text file's bytes made into a document and back: the encoding found (or given), the
+// conversion to the document's CP932 bytes with their stand-ins (text/stand_ins.h), and the
+// bytes Save writes. Line breaks are kept as they are in both directions, so a file read and
+// written again without a change is the same file, byte for byte.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "files/text_format.h"
+#include "text/stand_ins.h"
+
+namespace verlo::files {
+
+// The encoding of a file: a byte-order mark decides; otherwise strictly valid UTF-8 with at
+// least one multi-byte sequence is UTF-8; otherwise the charset detector's choice among
+// Shift-JIS, EUC-JP and ISO-2022-JP when it is confident; otherwise Shift-JIS, which keeps
+// any bytes whole. A file of plain ASCII (or an empty one) gets plainDefault.
+Encoding detectEncoding(std::string_view bytes, Encoding plainDefault);
+
+// True when bytes are valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+// *multiByte tells whether any character took more than one byte.
+bool isStrictUtf8(std::string_view bytes, bool* multiByte = nullptr);
+
+struct ReadText {
+    std::string bytes;         // the document: CP932
+    text::StandIns standIns;   // what its user-defined-area codes stand for
+    TextFormat format;         // how the file keeps it
+    bool tooManyCharacters = false;  // more distinct characters than the table holds: read-only
+};
+
+// A file's bytes read in the given encoding (a byte-order mark of that encoding is taken off
+// and remembered). Bytes that are not text in it are kept and written back as they were.
+// The line break is the one most breaks in the file are; noBreaks when it has none.
+ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks);
+
+// detectEncoding, then readText; defaults are the settings for new documents.
+ReadText openText(std::string_view file, const TextFormat& defaults);
+
+struct WrittenText {
+    std::string bytes;
+    std::u32string refused;  // characters the encoding cannot hold, each once; bytes is then not valid
+    bool ok() const { return refused.empty(); }
+};
+
+// The file's bytes for a document in a format (its line breaks as they are in the document).
+WrittenText writeText(std::string_view document, const text::StandIns& standIns, const TextFormat& format);
+
+}  // namespace verlo::files

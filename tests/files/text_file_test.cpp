@@ -1,0 +1,148 @@
+// Files in each encoding: found, read as the text they hold, written back byte for byte, and
+// written after a change as an independent converter (glibc's iconv) reads them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "files/text_file.h"
+#include "support/test_text.h"
+
+using namespace verlo::files;
+using verlo::test::sjis;
+
+namespace {
+
+using verlo::test::iconvert;
+
+// bytes converted by glibc's iconv; "<fails>" when it cannot.
+std::u32string utf32(std::string_view utf8) {
+    const std::string bytes = iconvert("UTF-8", "UTF-32LE", utf8);
+    std::u32string out(bytes.size() / 4, U'\0');
+    std::memcpy(out.data(), bytes.data(), out.size() * 4);
+    return out;
+}
+
+std::string utf8Of(const verlo::text::StandIns& t, std::string_view doc) {
+    const std::u32string chars = t.decode(doc);
+    return iconvert("UTF-32LE", "UTF-8", std::string_view(reinterpret_cast<const char*>(chars.data()), chars.size() * 4));
+}
+
+const TextFormat kDefaults{};
+
+}  // namespace
+
+TEST(TextFile, EachEncodingIsFoundReadAndWrittenBackUnchanged) {
+    struct Case {
+        const char* iconvName;  // how the test file is made from UTF-8
+        std::string_view bom;
+        Encoding expected;
+        std::string text;         // UTF-8
+        LineBreak breaks;
+        const char* typed;        // inserted at the start, then checked through iconv
+    };
+    const std::string modern = "吾輩は猫である。\n名前は♡まだ無い。剝頰𠮟塡😀葛\U000E0100〜−\n";
+    const std::string novel = "吾輩は猫である。\r\n名前はまだ無い。\r\nどこで生れたかとんと見当がつかぬ。\r\n";
+    const Case cases[] = {
+        {"UTF-8", "", Encoding::Utf8, modern, LineBreak::Lf, "♡"},
+        {"UTF-8", "\xEF\xBB\xBF", Encoding::Utf8Bom, modern, LineBreak::Lf, "😀"},
+        {"UTF-16LE", "\xFF\xFE", Encoding::Utf16Le, modern, LineBreak::Lf, "𠮟"},
+        {"UTF-16BE", "\xFE\xFF", Encoding::Utf16Be, modern + "\r", LineBreak::Lf, "剝"},
+        {"CP932", "", Encoding::ShiftJis, novel, LineBreak::CrLf, "あ"},
+        {"EUC-JP", "", Encoding::EucJp, novel + "丂\r\r\r\r", LineBreak::Cr, "♪"},
+        {"ISO-2022-JP", "", Encoding::Iso2022Jp, novel, LineBreak::CrLf, "漢"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.iconvName);
+        const std::string file = std::string(c.bom) + iconvert("UTF-8", c.iconvName, c.text);
+        ASSERT_NE(file, "<fails>");
+        EXPECT_EQ(detectEncoding(file, Encoding::Utf8), c.expected);
+        ReadText r = openText(file, kDefaults);
+        EXPECT_EQ(r.format.encoding, c.expected);
+        EXPECT_EQ(r.format.lineBreak, c.breaks);
+        EXPECT_FALSE(r.tooManyCharacters);
+        EXPECT_EQ(utf8Of(r.standIns, r.bytes), c.text);
+        WrittenText w = writeText(r.bytes, r.standIns, r.format);
+        ASSERT_TRUE(w.ok());
+        EXPECT_EQ(w.bytes, file);
+
+        // One character typed at the start.
+        const verlo::text::StandIns::Encoded e = r.standIns.encode(utf32(c.typed));
+        ASSERT_TRUE(e.ok());
+        w = writeText(e.bytes + r.bytes, r.standIns, r.format);
+        ASSERT_TRUE(w.ok());
+        EXPECT_EQ(iconvert(c.iconvName, "UTF-8", std::string_view(w.bytes).substr(c.bom.size())), c.typed + c.text);
+    }
+}
+
+TEST(TextFile, BytesThatAreNotTextAreKeptInEveryEncoding) {
+    const std::string cases[][2] = {
+        {"UTF-8", "abc\xFF\xC3(\xE3\x81\x82\xED\xA0\x80\xC0\xAF\xF4\x90\x80\x80z\xE3\x81"},
+        {"UTF-16LE", std::string("a\0\x00\xD8\x42\x30z", 8)},  // a lone high surrogate, an odd byte
+        {"Shift_JIS", "abc\x82\xFF\x80\xA0\xFD\x81"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        const Encoding encoding = *encodingFromId(c[0]);
+        ReadText r = readText(c[1], encoding, LineBreak::CrLf);
+        const WrittenText w = writeText(r.bytes, r.standIns, r.format);
+        ASSERT_TRUE(w.ok());
+        EXPECT_EQ(w.bytes, c[1]);
+    }
+}
+
+TEST(TextFile, DetectionFallsBackToShiftJisAndPlainAsciiTakesTheDefault) {
+    EXPECT_EQ(detectEncoding("plain text\r\n", Encoding::Utf8), Encoding::Utf8);
+    EXPECT_EQ(detectEncoding("", Encoding::EucJp), Encoding::EucJp);
+    EXPECT_EQ(detectEncoding("\x82\xA0\xFF\x01\x02", Encoding::Utf8), Encoding::ShiftJis);
+    EXPECT_EQ(detectEncoding(verlo::test::sampleText(), Encoding::Utf8), Encoding::ShiftJis);
+    // Valid UTF-8 that is also Shift-JIS-like stays UTF-8 (strict validity decides first).
+    EXPECT_EQ(detectEncoding("\xE3\x81\x82", Encoding::ShiftJis), Encoding::Utf8);
+}
+
+TEST(TextFile, LineBreaksOfTheFileAreKeptAndTheMostUsedIsTheDocumentsOwn) {
+    struct Case {
+        std::string text;
+        LineBreak expected;
+    };
+    const Case cases[] = {
+        {"a\nb\nc\r\n", LineBreak::Lf},
+        {"a\rb\rc\n", LineBreak::Cr},
+        {"a\r\nb\nc\r\n", LineBreak::CrLf},
+        {"no breaks", LineBreak::Lf},  // the default passed for a file without breaks
+    };
+    for (const Case& c : cases) {
+        const ReadText r = readText(c.text, Encoding::Utf8, LineBreak::Lf);
+        EXPECT_EQ(r.format.lineBreak, c.expected) << c.text;
+        EXPECT_EQ(r.bytes, c.text);
+        EXPECT_EQ(writeText(r.bytes, r.standIns, r.format).bytes, c.text);
+    }
+}
+
+TEST(TextFile, TooManyDistinctCharactersMakeTheDocumentReadOnly) {
+    std::string file;
+    for (char32_t c = 0x20000; c <= 0x20000 + verlo::text::kUserAreaCodes; ++c)
+        file += iconvert("UTF-32LE", "UTF-8", std::string_view(reinterpret_cast<const char*>(&c), 4));
+    const ReadText r = readText(file, Encoding::Utf8, LineBreak::CrLf);
+    EXPECT_TRUE(r.tooManyCharacters);
+    EXPECT_EQ(r.bytes.substr(r.bytes.size() - 2), sjis(u"〓"));
+}
+
+TEST(TextFile, EncodingsThatCannotHoldACharacterNameIt) {
+    ReadText r = readText("a♡b😀あ", Encoding::Utf8, LineBreak::CrLf);
+    TextFormat f = r.format;
+    for (Encoding e : {Encoding::ShiftJis, Encoding::EucJp}) {
+        f.encoding = e;
+        const WrittenText w = writeText(r.bytes, r.standIns, f);
+        EXPECT_EQ(w.refused, U"♡😀") << encodingId(e);
+    }
+}
+
+TEST(TextFormat, IdsAndCaptionsReadBack) {
+    for (Encoding e : kEncodings) {
+        EXPECT_EQ(encodingFromId(encodingId(e)), e);
+        EXPECT_EQ(encodingFromId(encodingCaption(e).toStdString()), e);
+    }
+    for (LineBreak b : kLineBreaks) EXPECT_EQ(lineBreakFromId(lineBreakId(b)), b);
+    EXPECT_EQ(encodingFromId("utf-8"), Encoding::Utf8);
+    EXPECT_FALSE(encodingFromId("latin1"));
+}
