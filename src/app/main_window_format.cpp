@@ -4,6 +4,7 @@
 
 #include "app/format_menus.h"
 #include "app/main_window.h"
+#include "app/writing_status.h"
 #include "edit/edit_control.h"
 #include "files/text_file.h"
 #include "platform/answerer.h"
@@ -18,7 +19,10 @@ void TForm1::createFormatMenus() {
     connect(formatMenus_, &FormatMenus::reopenChosen, this, &TForm1::reopenAs);
 }
 
-void TForm1::showFormat() { formatMenus_->show(format_, !currentFileName.isEmpty(), memo2->isReadOnly()); }
+void TForm1::showFormat() {
+    formatMenus_->show(format_, !currentFileName.isEmpty(), memo2->isReadOnly());
+    if (writingStatus_) writingStatus_->showFormat(format_);
+}
 
 bool TForm1::documentModified() const { return memo2->modified() || format_ != savedFormat_; }
 

@@ -99,7 +99,14 @@ void WritingStatus::refresh() {
     }
     shownChars_ = chars;
     shownLines_ = lines;
+    encoding_->setText(files::encodingCaption(format_.encoding) + QStringLiteral("　") +
+                       files::lineBreakCaption(format_.lineBreak));
     refreshSelection();
+}
+
+void WritingStatus::showFormat(const files::TextFormat& format) {
+    format_ = format;
+    if (shown()) refresh();
 }
 
 void WritingStatus::refreshSelection() {

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "counts/live_counts.h"
+#include "files/text_format.h"
 
 class QAction;
 class QLabel;
@@ -33,6 +34,8 @@ public:
 
     void setShown(bool shown);
     bool shown() const;
+    // How the document is kept in its file, as the bar shows it.
+    void showFormat(const files::TextFormat& format);
 
     // What the bar shows (empty while it is hidden; the selection's text is empty without one).
     QString charsText() const;
@@ -57,6 +60,7 @@ private:
     counts::LiveCounts counts_;
     std::size_t shownChars_ = 0;  // what the labels show
     std::size_t shownLines_ = 0;
+    files::TextFormat format_;
     QList<QMetaObject::Connection> following_;
 };
 

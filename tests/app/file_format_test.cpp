@@ -9,6 +9,7 @@
 #include <QMimeData>
 
 #include "app/format_menus.h"
+#include "app/writing_status.h"
 #include "app_fixture.h"
 #include "dialogs/key_dialog.h"
 #include "support/test_text.h"
@@ -135,7 +136,9 @@ TEST_F(FileFormatTest, RefusalsSayWhichCharactersStandInTheWayAndChangeNothing) 
 
 TEST_F(FileFormatTest, EncodingChoiceAppliesToTheNextSaveAndIsAskedAboutOnClose) {
     auto form = open("u.txt", "本文♡\r\n");
+    form->StatusBar1->trigger();
     form->formatMenus()->encodingAction(Encoding::Utf16Le)->trigger();
+    EXPECT_EQ(form->writingStatus().encodingText(), QStringLiteral("UTF-16LE　CR LF"));
     EXPECT_TRUE(form->documentModified());
     EXPECT_EQ(saved(*form), "\xFF\xFE" + iconvert("UTF-8", "UTF-16LE", "本文♡\r\n"));
     EXPECT_FALSE(form->documentModified());
