@@ -134,6 +134,7 @@ void TForm1::restoreRecovered(const recovery::RecoveryCopy& copy) {
     captionBase = titled ? QStringLiteral("Verlo - ") + fileNamePart(currentFileName) : QStringLiteral("Verlo");
     Save1->setEnabled(titled);
     sessionApproved_ = false;
+    showFormat();
     UpdateCaption();  // the text stays modified: the file is not touched until it is saved
 }
 

@@ -247,8 +247,8 @@ bool EditControl::Impl::encode(const QString& text, std::string* bytes) {
         emit q->refusedCharacters(QString::fromUcs4(r.refused.data(), static_cast<qsizetype>(r.refused.size())), r.full);
         return false;
     }
-    // Every character encodes alone (one UTF-16 unit each, surrogates were refused above).
-    if (text::cp932::countChars(r.bytes) != static_cast<std::size_t>(text.size())) {
+    // Every character (or stand-in) encodes alone: its bytes read back as as many characters.
+    if (text::cp932::countChars(r.bytes) != r.codes) {
         emit q->refusedJoiningLoneByte();
         return false;
     }

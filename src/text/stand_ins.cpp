@@ -58,7 +58,7 @@ struct CleanTable {
     }
 };
 
-void putCode(std::string& out, unsigned code) {
+void appendCode(std::string& out, unsigned code) {
     if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
     out.push_back(static_cast<char>(code & 0xFF));
 }
@@ -159,6 +159,10 @@ void StandIns::adopt(unsigned code) {
 
 StandIns::Encoded StandIns::encode(std::u32string_view text, bool markWhenFull) {
     Encoded out;
+    const auto putCode = [&out](std::string& bytes, unsigned code) {
+        ++out.codes;
+        appendCode(bytes, code);
+    };
     out.bytes.reserve(text.size() * 2);
     std::unordered_set<char32_t> reported;
     auto refuse = [&](char32_t c) {
@@ -308,7 +312,7 @@ StandIns::Encoded StandIns::fromCodePage(std::string_view bytes) {
         const char32_t own = kUserAreaFirst + static_cast<char32_t>(index);
         const unsigned code = codeFor(std::u32string_view(&own, 1));
         if (code) {
-            putCode(out.bytes, code);
+            appendCode(out.bytes, code);
         } else {
             out.full = true;
             out.refused.push_back(own);

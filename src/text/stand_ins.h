@@ -73,6 +73,7 @@ public:
         std::string bytes;
         std::u32string refused;  // each character that stood in the way, once
         bool full = false;       // the refusal is the table being full, not the code page
+        std::size_t codes = 0;   // characters of the code page written (by encode)
         bool ok() const { return refused.empty(); }
     };
     // markWhenFull (reading a file): a cluster that finds the table full becomes 〓 (the
