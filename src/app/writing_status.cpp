@@ -64,8 +64,8 @@ void WritingStatus::build() {
     bar_->addWidget(selection_);
     bar_->addWidget(pages_);
     bar_->addPermanentWidget(encoding_);
-    encoding_->setText(QStringLiteral("Shift-JIS　CR LF"));
     window_.setStatusBar(bar_);
+    showFormat(format_);
 }
 
 void WritingStatus::setShown(bool shown) {
@@ -99,14 +99,14 @@ void WritingStatus::refresh() {
     }
     shownChars_ = chars;
     shownLines_ = lines;
-    encoding_->setText(files::encodingCaption(format_.encoding) + QStringLiteral("　") +
-                       files::lineBreakCaption(format_.lineBreak));
     refreshSelection();
 }
 
 void WritingStatus::showFormat(const files::TextFormat& format) {
     format_ = format;
-    if (shown()) refresh();
+    if (encoding_)
+        encoding_->setText(files::encodingCaption(format.encoding) + QStringLiteral("　") +
+                           files::lineBreakCaption(format.lineBreak));
 }
 
 void WritingStatus::refreshSelection() {

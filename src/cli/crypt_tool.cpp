@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 #include <cerrno>
+#include <clocale>
+#include <iconv.h>
+#include <langinfo.h>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +19,7 @@
 #include "cipher/key_text.h"
 #include "cipher/wipe.h"
 #include "files/file_io.h"
+#include "files/text_file.h"
 
 namespace verlo::cli {
 
@@ -70,6 +74,37 @@ std::optional<QString> fromUtf8(std::string_view bytes) {
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (decoder.hasError()) return std::nullopt;
     return text;
+}
+
+// A file's text as the editor opens it (its encoding found, any character kept), as UTF-8.
+std::string documentAsUtf8(std::string_view file) {
+    const files::ReadText read = files::openText(file, files::TextFormat{});
+    return files::writeText(read.bytes, read.standIns, files::TextFormat{files::Encoding::Utf8}).bytes;
+}
+
+// Bytes typed at the terminal, in the terminal's encoding (its locale), as UTF-8; nullopt
+// when they are not text in it.
+std::optional<std::string> terminalToUtf8(const std::string& typed) {
+    std::setlocale(LC_CTYPE, "");
+    const std::string codeset = nl_langinfo(CODESET);
+    if (codeset == "UTF-8" || codeset == "ANSI_X3.4-1968") return typed;
+    iconv_t cd = iconv_open("UTF-8", codeset.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return typed;
+    std::string in = typed;
+    std::string out(typed.size() * 4 + 4, '\0');
+    char* ip = in.data();
+    char* op = out.data();
+    std::size_t il = in.size();
+    std::size_t ol = out.size();
+    const bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    secureFill(in.data(), in.size(), 0);
+    out.resize(out.size() - ol);
+    if (!ok) {
+        secureFill(out.data(), out.size(), 0);
+        return std::nullopt;
+    }
+    return out;
 }
 
 // ---- the key from the terminal, without echo
@@ -146,6 +181,7 @@ Typed readHiddenLine(int fd, std::string_view prompt, std::string& line) {
 struct Options {
     bool encrypt = false;
     bool decrypt = false;
+    files::Encoding outputEncoding = files::Encoding::ShiftJis;  // of the decrypted text
     std::optional<std::string> keyFile;
     std::optional<std::string> input;  // nullopt: standard input
 };
@@ -158,12 +194,11 @@ std::variant<std::string, int> keyText(const Options& options) {
             say(error);
             return kExitTrouble;
         }
-        std::string_view line = contents;
-        line = line.substr(0, line.find('\n'));
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-        std::string key(line);
+        // Read like a document: in its own encoding, the first line up to its line break.
+        std::string text = documentAsUtf8(contents);
         secureFill(contents.data(), contents.size(), 0);
+        std::string key(std::string_view(text).substr(0, text.find_first_of("\r\n")));
+        secureFill(text.data(), text.size(), 0);
         return key;
     }
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -187,7 +222,10 @@ std::variant<std::string, int> keyText(const Options& options) {
                                       : "二度の鍵が違います。何もしませんでした。");
         return kExitTrouble;
     }
-    return key;
+    std::optional<std::string> utf8 = terminalToUtf8(key);
+    secureFill(key.data(), key.size(), 0);
+    if (!utf8) return std::string("\xFF");  // not text: refused as not UTF-8 below
+    return std::move(*utf8);
 }
 
 int run(const Options& options) {
@@ -222,7 +260,17 @@ int run(const Options& options) {
 
     std::string output;
     if (options.encrypt) {
-        output = cipher::EncryptText(input, keyBytes.bytes);
+        // The text as the editor opens the file: its CP932 form is what is encrypted.
+        const files::ReadText read = files::openText(input, files::TextFormat{});
+        const text::StandIns::Encoded plain = read.standIns.toCodePage(read.bytes);
+        if (!plain.ok()) {
+            secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
+            say("Shift-JIS で表せない文字があるため暗号化できません (" +
+                QString::fromUcs4(plain.refused.data(), static_cast<qsizetype>(plain.refused.size())).toStdString() +
+                ")");
+            return kExitTrouble;
+        }
+        output = cipher::EncryptText(plain.bytes, keyBytes.bytes);
     } else {
         std::optional<std::string> plain = cipher::DecryptForDocument(input, keyBytes.bytes);
         if (!plain) {
@@ -231,6 +279,12 @@ int run(const Options& options) {
             return kExitWrongKey;
         }
         output = std::move(*plain);
+        if (options.outputEncoding != files::Encoding::ShiftJis) {
+            const files::ReadText read = files::readText(output, files::Encoding::ShiftJis, files::LineBreak::CrLf);
+            files::TextFormat format;
+            format.encoding = options.outputEncoding;
+            output = files::writeText(read.bytes, read.standIns, format).bytes;
+        }
     }
     secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
     if (!writeAll(STDOUT_FILENO, output)) {
@@ -270,6 +324,19 @@ std::optional<int> runCryptCommandLine(int argc, char** argv) {
             } else {
                 options.keyFile = std::string(arg.substr(std::strlen("--key-file=")));
             }
+        } else if (!optionsEnded && (arg == "--output-encoding" || arg.starts_with("--output-encoding="))) {
+            std::string name;
+            if (arg == "--output-encoding") {
+                if (i + 1 >= argc) return usageError("--output-encoding の後に文字コードを指定してください。");
+                name = argv[++i];
+            } else {
+                name = std::string(arg.substr(std::strlen("--output-encoding=")));
+            }
+            const std::optional<files::Encoding> encoding = files::encodingFromId(name);
+            if (!encoding)
+                return usageError("知らない文字コードです: " + name +
+                                  " (Shift_JIS, UTF-8, UTF-8-BOM, EUC-JP, UTF-16LE, UTF-16BE, ISO-2022-JP)");
+            options.outputEncoding = *encoding;
         } else if (!optionsEnded && arg == "--help") {
             writeAll(STDOUT_FILENO, cryptCommandLineHelp());
             return 0;
@@ -288,11 +355,14 @@ std::optional<int> runCryptCommandLine(int argc, char** argv) {
 std::string cryptCommandLineHelp() {
     return "  verlo --encrypt [--key-file F] [FILE]\n"
            "      FILE (ないときや - のときは標準入力) を暗号化して、一行の暗号文を標準出力に書きます。\n"
-           "  verlo --decrypt [--key-file F] [FILE]\n"
-           "      暗号文を復号化して標準出力に書きます。鍵が合わなければ「だめです」と言って\n"
+           "      FILE はエディタで開くときと同じく文字コードを見分けて読み、Shift-JIS の形を暗号化します。\n"
+           "  verlo --decrypt [--key-file F] [--output-encoding ENC] [FILE]\n"
+           "      暗号文を復号化して標準出力に書きます (Shift-JIS、または ENC: UTF-8, UTF-8-BOM, EUC-JP,\n"
+           "      UTF-16LE, UTF-16BE, ISO-2022-JP)。鍵が合わなければ「だめです」と言って\n"
            "      何も書かず、終了コード 1 で終わります。\n"
            "  --key-file F\n"
-           "      鍵を F の1行目 (UTF-8) から読みます。ないときは端末で尋ねます (表示しません)。\n"
+           "      鍵を F の1行目 (文書と同じく文字コードを見分けて) 読みます。ないときは端末で\n"
+           "      (その文字コードで) 尋ねます (表示しません)。\n"
            "      鍵は Shift-JIS に直して使います。Shift-JIS で表せない文字があれば終了コード 2。\n";
 }
 

@@ -235,7 +235,7 @@ TEST_F(CryptCommandLine, FragmentsTooShortToHoldAnythingFailAsTheEditorSays) {
 
 TEST_F(CryptCommandLine, RefusesKeysTheCodePageCannotHold) {
     const fs::path text = file("text.txt", kJapaneseText);
-    for (const std::string& key : {std::string("鍵한"), std::string("😀"), std::string("\xFF\xFE key")}) {
+    for (const std::string& key : {std::string("鍵한"), std::string("😀"), std::string("鍵♡")}) {
         const Result r = run({"--encrypt", "--key-file", file("key", key), text});
         EXPECT_EQ(r.status, 2) << key;
         EXPECT_EQ(r.out, "") << key;
@@ -321,3 +321,23 @@ TEST_F(CryptCommandLine, HelpListsTheCommands) {
 }
 
 }  // namespace
+
+TEST_F(CryptCommandLine, ReadsFilesAsTheEditorOpensThemAndWritesTheEncodingAskedFor) {
+    const fs::path key = file("key", "Verlo key 42\n");
+    const std::string utf8 = verlo::test::iconvert("CP932", "UTF-8", kJapaneseText);
+    Result r = run({"--encrypt", "--key-file", key, file("u.txt", utf8)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, kUnderAsciiKey) << "the same line as for the Shift-JIS file";
+    r = run({"--decrypt", "--key-file", key, "--output-encoding", "UTF-8"}, kUnderAsciiKey);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, utf8);
+    r = run({"--decrypt", "--key-file", key, "--output-encoding=latin1"}, kUnderAsciiKey);
+    EXPECT_EQ(r.status, 2);
+    // A key file in UTF-16 is read like a document too.
+    const fs::path wideKey = file("wkey", "\xFF\xFE" + verlo::test::iconvert("UTF-8", "UTF-16LE", "Verlo key 42\n"));
+    EXPECT_EQ(run({"--encrypt", "--key-file", wideKey, file("t.txt", kJapaneseText)}).out, kUnderAsciiKey);
+    r = run({"--encrypt", "--key-file", key, file("h.txt", "本文♡")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("♡"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
