@@ -61,6 +61,7 @@ PageSetupDialog::PageSetupDialog(const print::PageSetup& initial, QWidget* paren
     titleLines = new QCheckBox(QStringLiteral("1ページ目に題名 (ファイル名) と著者名を入れる"), this);
     author = new QLineEdit(this);
     grid = new QCheckBox(QStringLiteral("原稿用紙のます目を引く"), this);
+    hang = new QCheckBox(QStringLiteral("行頭に来る、。を前の行の下にぶら下げる"), this);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("書式(&P):"), preset);
@@ -94,6 +95,7 @@ PageSetupDialog::PageSetupDialog(const print::PageSetup& initial, QWidget* paren
     form->addRow(QString(), titleLines);
     form->addRow(QStringLiteral("著者名:"), author);
     form->addRow(QString(), grid);
+    form->addRow(QString(), hang);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -137,6 +139,7 @@ void PageSetupDialog::show(const print::PageSetup& s) {
     author->setText(s.author);
     author->setEnabled(s.titleLines);
     grid->setChecked(s.grid);
+    hang->setChecked(s.hang);
 }
 
 print::PageSetup PageSetupDialog::setup() const {
@@ -157,6 +160,7 @@ print::PageSetup PageSetupDialog::setup() const {
     s.titleLines = titleLines->isChecked();
     s.author = author->text();
     s.grid = grid->isChecked();
+    s.hang = hang->isChecked();
     return s;
 }
 

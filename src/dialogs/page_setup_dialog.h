@@ -42,6 +42,7 @@ public:
     QCheckBox* titleLines;
     QLineEdit* author;
     QCheckBox* grid;
+    QCheckBox* hang;
 };
 
 }  // namespace verlo::dialogs

@@ -20,6 +20,9 @@ constexpr std::u32string_view kNoStartChars =
 // Characters that may not end a line: opening brackets and quotes.
 constexpr std::u32string_view kNoEndChars = U"([{「『（［｛〔〈《【〘〖〝‘“｢";
 constexpr std::u32string_view kInseparableChars = U"―—…‥";
+// Stops that may hang at the end of a line, and the closers that hang with them.
+constexpr std::u32string_view kStopChars = U"、。､｡";
+constexpr std::u32string_view kCloserChars = U")]}｣’”）〕］｝〉》」』】";
 // Those of kNoStartChars that the looser rules let begin a line.
 constexpr std::u32string_view kLooseStartChars =
     U"ヽヾゝゞ々〻ー"
@@ -34,6 +37,8 @@ std::uint8_t propertiesOfChar(char32_t c) {
     if (kLooseStartChars.find(c) != std::u32string_view::npos) p |= kNoStart | kLooseStart;
     if (kNoEndChars.find(c) != std::u32string_view::npos) p |= kNoEnd;
     if (kInseparableChars.find(c) != std::u32string_view::npos) p |= kInseparable;
+    if (kStopChars.find(c) != std::u32string_view::npos) p |= kStop;
+    if (kCloserChars.find(c) != std::u32string_view::npos) p |= kCloser;
     return p;
 }
 
@@ -93,7 +98,7 @@ std::uint8_t beforeBreak(std::string_view paragraph, const Cell& before, std::ui
 }
 
 void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float width,
-          std::vector<std::uint32_t>& lineStarts) {
+          std::vector<std::uint32_t>& lineStarts, Hanging hanging) {
     lineStarts.clear();
     lineStarts.push_back(0);
     const std::size_t n = cells.size();
@@ -116,6 +121,19 @@ void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float widt
             extent += advance;
             ++i;
             continue;
+        }
+        // A stop hangs, and a closer right after a stop, at most two cells past the width.
+        if (hanging == Hanging::Stops && (pi & (kStop | kCloser))) {
+            std::size_t fitting = i;  // the cells [start, fitting) are within the width
+            float within = extent;
+            while (fitting > start && within > width) within -= cells[--fitting].advance;
+            const std::size_t hung = i - fitting;
+            const bool hangs = (pi & kStop) ? hung == 0 : (hung <= 1 && (propsAt(i - 1) & kStop));
+            if (hangs) {
+                extent += advance;
+                ++i;
+                continue;
+            }
         }
         // Break before the last cell j in (start, i] where the rules allow it; failing that,
         // where the looser rules allow it (before a small kana or ー); when a Latin word

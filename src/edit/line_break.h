@@ -21,8 +21,10 @@ enum Property : std::uint8_t {
     kSpace = 8,        // an ASCII space: attaches to what precedes it and may hang past the end
     kInseparable = 16, // ―—…‥: no break inside a run of the same one (――, ……), though
                        // between two different ones (…‥) a line may break
-    kLooseStart = 32   // with kNoStart: small kana, ー and the iteration marks, which the looser
+    kLooseStart = 32,  // with kNoStart: small kana, ー and the iteration marks, which the looser
                        // rules let begin a line when nothing else would keep a word whole
+    kStop = 64,        // 、。､｡: may hang past the end of a full line when hanging is asked for
+    kCloser = 128      // closing brackets and quotes, which hang with a stop just before them
 };
 
 // The break properties of the character whose bytes start at p[0] (length 1 or 2).
@@ -67,10 +69,16 @@ constexpr bool mayBreakInsideWord(std::uint8_t before, std::uint8_t after) {
     return !(after & kNoStart) && !(before & kNoEnd);
 }
 
+// Whether 、 and 。 that would begin a line hang past the end of the line before instead.
+enum class Hanging { None, Stops };
+
 // Fills lineStarts (indexes into cells, the first always 0) for lines of at most `width`
 // along the inline axis. A line always holds at least one cell; one ASCII space at the end
-// of a full line may hang past the width. Linear in the number of cells.
+// of a full line may hang past the width. With Hanging::Stops a 、 or 。 (or ､ ｡) that
+// would begin the next line hangs past the end of the full line, and so does a closing
+// bracket or quote that follows a stop there (also one that took the line's last cell):
+// at most two cells hang, the way manuscript pages are counted. Linear in the number of cells.
 void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float width,
-          std::vector<std::uint32_t>& lineStarts);
+          std::vector<std::uint32_t>& lineStarts, Hanging hanging = Hanging::None);
 
 }  // namespace verlo::edit::line_break

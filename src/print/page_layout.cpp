@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "edit/line_break.h"
 #include "text/codec.h"
 
 namespace verlo::print {
@@ -135,7 +136,9 @@ bool Paginator::add(std::string_view paragraph) {
     auto p = std::make_shared<PageParagraph>();
     p->bytes.assign(paragraph);
     typesetting_.text().cells(p->bytes, p->cells);
-    typesetting_.text().wrap(p->bytes, p->cells, typesetting_.lineWidth(), starts_);
+    // The screen's line-breaking rules, and hanging stops when the setup asks for them.
+    edit::line_break::wrap(p->bytes, p->cells, typesetting_.lineWidth(), starts_,
+                           typesetting_.setup().hang ? edit::line_break::Hanging::Stops : edit::line_break::Hanging::None);
     const int perPage = std::max(1, typesetting_.setup().lines);
     for (std::size_t i = 0; i < starts_.size(); ++i) {
         const auto last = i + 1 < starts_.size() ? starts_[i + 1] : static_cast<std::uint32_t>(p->cells.size());

@@ -113,6 +113,7 @@ QString toText(const PageSetup& s) {
         QStringLiteral("title:") + QString::number(s.titleLines ? 1 : 0),
         QStringLiteral("author:") + encoded(s.author),
         QStringLiteral("grid:") + QString::number(s.grid ? 1 : 0),
+        QStringLiteral("hang:") + QString::number(s.hang ? 1 : 0),
     };
     return pairs.join(u' ');
 }
@@ -160,6 +161,8 @@ PageSetup fromText(const QString& text) {
             s.author = decoded(v);
         } else if (key == QLatin1String("grid")) {
             s.grid = flag(v).value_or(s.grid);
+        } else if (key == QLatin1String("hang")) {
+            s.hang = flag(v).value_or(s.hang);
         }
     }
     return s;

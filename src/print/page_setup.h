@@ -30,6 +30,7 @@ struct PageSetup {
     bool titleLines = false;  // the document's name and the author on the first lines
     QString author;
     bool grid = false;        // manuscript paper: every character in a cell of a light grid
+    bool hang = true;         // a 、 or 。 that would begin a line hangs below the line before
 
     bool operator==(const PageSetup&) const = default;
     // The paper's size in points, turned for landscape.

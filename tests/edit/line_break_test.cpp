@@ -79,6 +79,36 @@ TEST(LineBreak, RunsOfForbiddenCharactersMoveTogether) {
     EXPECT_EQ(wrap(sjis(u"あ「「うえ"), 30), (Starts{0, 1, 4}));
 }
 
+TEST(LineBreak, StopsHangPastAFullLineWhenAsked) {
+    auto hung = [](const std::u16string& text, float width) {
+        std::vector<std::uint32_t> starts;
+        const std::string p = sjis(text);
+        lb::wrap(p, cellsOf(p), width, starts, lb::Hanging::Stops);
+        return starts;
+    };
+    struct Case {
+        std::u16string text;
+        Starts plain, hanging;
+    };
+    const Case cases[] = {
+        {u"あいう。え", {0, 2}, {0, 4}},          // 。 hangs instead of taking う along
+        {u"あいう、え", {0, 2}, {0, 4}},
+        {u"あいう｡え", {0, 2}, {0, 4}},           // the half-width stop too
+        {u"あいう。」え", {0, 2, 5}, {0, 5}},     // a closer after a hung stop hangs with it
+        {u"あい。」え", {0, 1, 4}, {0, 4}},       // ... and after a stop in the last cell
+        {u"あいう。」」え", {0, 2, 5}, {0, 2, 5}}, // never more than two cells: kinsoku as usual
+        {u"あい。」」え", {0, 1, 4}, {0, 1, 4}},
+        {u"あいう」え", {0, 2}, {0, 2}},          // a closer alone does not hang
+        {u"あいう。。え", {0, 2, 5}, {0, 2, 5}},  // nor a second stop
+        {u"あいうえおかき", {0, 3, 6}, {0, 3, 6}},
+        {u"あいう。", {0, 2}, {0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(wrap(sjis(c.text), 30), c.plain) << sjis(c.text);
+        EXPECT_EQ(hung(c.text, 30), c.hanging) << sjis(c.text);
+    }
+}
+
 TEST(LineBreak, ALineOfOnlyForbiddenCharactersStillWraps) {
     EXPECT_EQ(wrap(sjis(u"」」」」」」」"), 30), (Starts{0, 3, 6}));
     EXPECT_EQ(wrap(sjis(u"「「「「「「「"), 30), (Starts{0, 3, 6}));

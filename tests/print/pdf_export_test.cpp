@@ -129,19 +129,26 @@ TEST_F(PdfExport, InfoFontsAndTextInReadingOrder) {
 }
 
 TEST_F(PdfExport, ColumnsRunFromRightToLeftWithTheCharactersPerColumn) {
-    // A full column, then a column of 5: ink over the whole first column on the right, the
-    // top 5 cells of the second, nothing in the third.
-    const PageSetup setup = noNumbers(PageSetup{});
-    ASSERT_FALSE(write(setup, paragraph(40, 1) + "\r\n" + paragraph(5, 2)).error);
-    const PageTypesetting t(setup, verlo::test::ipaGothic(16));
-    const Picture page = render(path, 1, 40);
-    ASSERT_GT(page.width, page.height) << "landscape";
-    for (int k = 0; k < 40; ++k) {
-        EXPECT_TRUE(page.inkIn(t.cellBox(0, k), 40)) << "column 1, cell " << k;
-        EXPECT_EQ(page.inkIn(t.cellBox(1, k), 40), k < 5) << "column 2, cell " << k;
-        EXPECT_FALSE(page.inkIn(t.cellBox(2, k), 40)) << "column 3, cell " << k;
+    // 40 characters and a 。, then a paragraph of 5. With hanging the 。 stays in the margin
+    // below the first column (the cell after its 40th); without, kinsoku takes the 40th
+    // character along to the second column. Columns from the right, cells from the top.
+    struct Case {
+        bool hang;
+        int cells[3];  // inked cells of the first three columns
+    };
+    for (const Case c : {Case{true, {40, 5, 0}}, Case{false, {39, 2, 5}}}) {
+        PageSetup setup = noNumbers(PageSetup{});
+        setup.hang = c.hang;
+        ASSERT_FALSE(write(setup, paragraph(40, 1) + sjis(u"。") + "\r\n" + paragraph(5, 2)).error);
+        const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+        const Picture page = render(path, 1, 40);
+        ASSERT_GT(page.width, page.height) << "landscape";
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 40; ++k)
+                EXPECT_EQ(page.inkIn(t.cellBox(j, k).adjusted(1, 1, -1, -1), 40), k < c.cells[j]) << c.hang << ": column " << j << ", cell " << k;
+        EXPECT_EQ(page.inkIn(t.cellBox(0, 40), 40), c.hang) << "the hanging stop below the first column";
+        EXPECT_GT(t.cellBox(0, 0).left(), t.cellBox(1, 0).right()) << "the first column is the rightmost";
     }
-    EXPECT_GT(t.cellBox(0, 0).left(), t.cellBox(1, 0).right()) << "the first column is the rightmost";
 }
 
 TEST_F(PdfExport, ManuscriptGridAndPageNumber) {

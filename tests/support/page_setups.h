@@ -24,6 +24,7 @@ inline print::PageSetup everySettingChanged() {
     s.titleLines = true;
     s.author = QStringLiteral("夏目 漱石 %20");
     s.grid = true;
+    s.hang = false;
     return s;
 }
 
