@@ -3,6 +3,7 @@
 #include <QRawFont>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "print/pdf_file.h"
 #include "text/codec.h"
@@ -111,9 +112,27 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
     const bool vertical = typesetter.writing() == edit::Writing::Vertical;
     std::uint32_t previousCell = static_cast<std::uint32_t>(-1);
     int indexInCell = 0;
-    for (const edit::Typesetter::PlacedGlyph& g : glyphs_) {
+    for (std::size_t i = 0; i < glyphs_.size(); ++i) {
+        const edit::Typesetter::PlacedGlyph& g = glyphs_[i];
         indexInCell = g.cell == previousCell ? indexInCell + 1 : 0;
         previousCell = g.cell;
+        const bool sharesCell = i + 1 < glyphs_.size() && glyphs_[i + 1].cell == g.cell;
+        if (indexInCell == 0 && sharesCell) {
+            // Two characters side by side in a column (digits, ！？): readers take their text
+            // from the span, as one piece of the column, rather than from the glyphs.
+            const edit::Cell& cell = cells[g.cell];
+            c += "/Span<</ActualText<FEFF";
+            std::size_t pos = cell.offset;
+            std::size_t length = 0;
+            while (pos < cell.offset + cell.length) {
+                const char32_t ch = text::codec::decodeChar(paragraph, pos, &length);
+                char hex[5];
+                std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(text::codec::standsFor(ch)) & 0xFFFF);
+                c.append(hex, 4);
+                pos += std::max<std::size_t>(1, length);
+            }
+            c += ">>>BDC\n";
+        }
         const int font = fontOf(typesetter, g.face);
         file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell));
         const double size = typesetter.faceFont(g.face).pixelSize() / k;
@@ -145,6 +164,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         for (int i = 0; i < 4; ++i) hex[i] = "0123456789ABCDEF"[(g.glyph >> (12 - 4 * i)) & 15];
         c.append(hex, 4);
         c += ">Tj\n";
+        if (indexInCell > 0 && !sharesCell) c += "EMC\n";
     }
 }
 
