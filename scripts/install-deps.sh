@@ -9,7 +9,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libharfbuzz-dev libicu-dev libssl-dev openssl libfontconfig-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
   xvfb xauth x11-utils imagemagick bc poppler-utils
   chromium
   desktop-file-utils dpkg-dev file librsvg2-bin

@@ -134,7 +134,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
             c += ">>>BDC\n";
         }
         const int font = fontOf(typesetter, g.face);
-        file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell));
+        const std::uint16_t code = file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell));
         const double size = typesetter.faceFont(g.face).pixelSize() / k;
         // Upright glyphs of vertical writing go in the vertical writing mode, whose glyph
         // origin lies half the advance to the right of and 0.88 em above the horizontal one.
@@ -161,7 +161,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         put(c, y);
         c += "Tm<";
         char hex[4];
-        for (int i = 0; i < 4; ++i) hex[i] = "0123456789ABCDEF"[(g.glyph >> (12 - 4 * i)) & 15];
+        for (int i = 0; i < 4; ++i) hex[i] = "0123456789ABCDEF"[(code >> (12 - 4 * i)) & 15];
         c.append(hex, 4);
         c += ">Tj\n";
         if (indexInCell > 0 && !sharesCell) c += "EMC\n";

@@ -6,6 +6,10 @@
 #include <QRawFont>
 #include <QtEndian>
 #include <algorithm>
+#include <span>
+#include <string_view>
+
+#include "print/cff_charset.h"
 
 namespace verlo::print {
 
@@ -19,6 +23,12 @@ struct PdfFile::Font {
     int horizontalId = 0;  // the Type 0 fonts, reserved when first selected
     int verticalId = 0;
     std::map<std::uint16_t, char16_t> glyphs;  // used glyph -> the character it draws
+    bool cff = false;                          // PostScript outlines rather than TrueType
+    std::vector<std::uint16_t> cids;           // glyph -> CID of a CID-keyed CFF; empty: the glyph index
+    std::uint16_t code(std::uint16_t glyph) const {
+        if (cids.empty()) return glyph;
+        return glyph < cids.size() ? cids[glyph] : 0;
+    }
     ~Font() {
         if (metrics) hb_font_destroy(metrics);
     }
@@ -51,6 +61,11 @@ constexpr hb_tag_t kTrueTypeTables[] = {
     HB_TAG('l', 'o', 'c', 'a'), HB_TAG('g', 'l', 'y', 'f'), HB_TAG('c', 'm', 'a', 'p'), HB_TAG('n', 'a', 'm', 'e'),
     HB_TAG('O', 'S', '/', '2'), HB_TAG('p', 'o', 's', 't'), HB_TAG('c', 'v', 't', ' '), HB_TAG('f', 'p', 'g', 'm'),
     HB_TAG('p', 'r', 'e', 'p'), HB_TAG('g', 'a', 's', 'p'), HB_TAG('v', 'h', 'e', 'a'), HB_TAG('v', 'm', 't', 'x')};
+// The same for a font with PostScript (CFF) outlines.
+constexpr hb_tag_t kCffTables[] = {
+    HB_TAG('h', 'e', 'a', 'd'), HB_TAG('h', 'h', 'e', 'a'), HB_TAG('h', 'm', 't', 'x'), HB_TAG('m', 'a', 'x', 'p'),
+    HB_TAG('C', 'F', 'F', ' '), HB_TAG('c', 'm', 'a', 'p'), HB_TAG('n', 'a', 'm', 'e'), HB_TAG('O', 'S', '/', '2'),
+    HB_TAG('p', 'o', 's', 't'), HB_TAG('v', 'h', 'e', 'a'), HB_TAG('v', 'm', 't', 'x'), HB_TAG('V', 'O', 'R', 'G')};
 
 std::int16_t int16At(const QByteArray& table, int offset) {
     if (table.size() < offset + 2) return 0;
@@ -118,12 +133,20 @@ int PdfFile::addFont(const QRawFont& raw, hb_face_t* tables) {
     font->metrics = hb_font_create(tables);
     font->key = key;
     font->index = static_cast<int>(fonts_.size());
+    hb_blob_t* cff = hb_face_reference_table(tables, HB_TAG('C', 'F', 'F', ' '));
+    unsigned cffLength = 0;
+    const char* cffData = hb_blob_get_data(cff, &cffLength);
+    font->cff = cffLength > 0;
+    if (font->cff) font->cids = cffGlyphCids(std::string_view(cffData, cffLength));
+    hb_blob_destroy(cff);
     fonts_.push_back(std::move(font));
     return fonts_.back()->index;
 }
 
-void PdfFile::useGlyph(int font, std::uint16_t glyph, char16_t character) {
-    fonts_[static_cast<std::size_t>(font)]->glyphs.emplace(glyph, character);
+std::uint16_t PdfFile::useGlyph(int font, std::uint16_t glyph, char16_t character) {
+    Font& f = *fonts_[static_cast<std::size_t>(font)];
+    f.glyphs.emplace(glyph, character);
+    return f.code(glyph);
 }
 
 int PdfFile::glyphWidth(int font, std::uint16_t glyph) {
@@ -158,11 +181,11 @@ bool PdfFile::endPage() {
 
 bool PdfFile::writeFont(Font& f) {
     if (f.horizontalId == 0 && f.verticalId == 0) return true;
-    hb_blob_t* cff = hb_face_reference_table(f.tables, HB_TAG('C', 'F', 'F', ' '));
-    const bool outlinesInCff = hb_blob_get_length(cff) > 0;
-    hb_blob_destroy(cff);
-    if (outlinesInCff) {
-        error_ = QStringLiteral("フォント %1 は埋め込めない形式です (TrueType のフォントを選んでください)")
+    hb_blob_t* glyf = hb_face_reference_table(f.tables, HB_TAG('g', 'l', 'y', 'f'));
+    const bool trueType = hb_blob_get_length(glyf) > 0;
+    hb_blob_destroy(glyf);
+    if (!trueType && !f.cff) {
+        error_ = QStringLiteral("フォント %1 は埋め込めない形式です (TrueType か OpenType のフォントを選んでください)")
                      .arg(f.raw.familyName());
         failed_ = true;
         return false;
@@ -176,7 +199,7 @@ bool PdfFile::writeFont(Font& f) {
     // The subsetter keeps pointers into the tables it reads, so it works on a whole font
     // file made of the face's tables rather than on tables copied out one read at a time.
     hb_face_t* builder = hb_face_builder_create();
-    for (const hb_tag_t tag : kTrueTypeTables) {
+    for (const hb_tag_t tag : f.cff ? std::span<const hb_tag_t>(kCffTables) : std::span<const hb_tag_t>(kTrueTypeTables)) {
         hb_blob_t* table = hb_face_reference_table(f.tables, tag);
         if (hb_blob_get_length(table) > 0) hb_face_builder_add_table(builder, tag, table);
         hb_blob_destroy(table);
@@ -218,29 +241,35 @@ bool PdfFile::writeFont(Font& f) {
     const QByteArray descent = QByteArray::number(-std::lround(f.raw.descent() / pixels * 1000));
 
     const int fileId = reserve();
-    writeStream(fileId, " /Length1 " + QByteArray::number(program.size()), program);
+    // TrueType outlines as they are; PostScript outlines in their OpenType wrapping.
+    writeStream(fileId, f.cff ? QByteArray(" /Subtype /OpenType") : " /Length1 " + QByteArray::number(program.size()),
+                program);
     const int descriptorId = reserve();
     startObject(descriptorId);
     write("<</Type /FontDescriptor /FontName " + fontName + " /Flags 4 /FontBBox " + bbox + " /ItalicAngle 0 /Ascent " +
-          ascent + " /Descent " + descent + " /CapHeight " + ascent + " /StemV 80 /FontFile2 " + ref(fileId) +
+          ascent + " /Descent " + descent + " /CapHeight " + ascent + " /StemV 80 " + QByteArray(f.cff ? "/FontFile3 " : "/FontFile2 ") + ref(fileId) +
           ">>\nendobj\n");
 
     QByteArray widths = "[";
     for (const auto& g : f.glyphs)
-        widths += QByteArray::number(g.first) + " [" + QByteArray::number(glyphWidth(f.index, g.first)) + "] ";
+        widths += QByteArray::number(f.code(g.first)) + " [" + QByteArray::number(glyphWidth(f.index, g.first)) + "] ";
     widths += "]";
     const int cidId = reserve();
     startObject(cidId);
-    write("<</Type /Font /Subtype /CIDFontType2 /BaseFont " + fontName +
+    // CIDs are glyph indexes for TrueType outlines and for CFF outlines that are not
+    // CID-keyed; a CID-keyed CFF maps them to glyphs by its own charset.
+    write(QByteArray("<</Type /Font /Subtype ") + (f.cff ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont " + fontName +
           " /CIDSystemInfo <</Registry (Adobe) /Ordering (Identity) /Supplement 0>> /FontDescriptor " +
-          ref(descriptorId) + " /DW 1000 /W " + widths + " /DW2 [" + QByteArray::number(kVerticalOriginY) + " -1000] /CIDToGIDMap /Identity>>\nendobj\n");
+          ref(descriptorId) + " /DW 1000 /W " + widths + " /DW2 [" + QByteArray::number(kVerticalOriginY) + " -1000]" + (f.cff ? "" : " /CIDToGIDMap /Identity") + ">>\nendobj\n");
 
     QByteArray cmap =
         "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
         "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
         "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
         "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    std::vector<std::pair<std::uint16_t, char16_t>> pairs(f.glyphs.begin(), f.glyphs.end());
+    std::map<std::uint16_t, char16_t> byCode;
+    for (const auto& [glyph, character] : f.glyphs) byCode.emplace(f.code(glyph), character);
+    std::vector<std::pair<std::uint16_t, char16_t>> pairs(byCode.begin(), byCode.end());
     for (std::size_t i = 0; i < pairs.size(); i += 100) {
         const std::size_t n = std::min<std::size_t>(100, pairs.size() - i);
         cmap += QByteArray::number(static_cast<qulonglong>(n)) + " beginbfchar\n";

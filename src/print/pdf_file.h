@@ -1,8 +1,8 @@
 // A PDF file written as it goes (into a temporary file that replaces the target when
 // finished, so a failed run leaves no half file): each page's content is compressed and written when the
 // page ends, so a file of any number of pages holds one page in memory. The fonts are
-// embedded at the end as subsets of the glyphs used (TrueType outlines, Type 0 fonts with
-// CID = glyph index), each with a map from its glyphs back to the characters they draw,
+// embedded at the end as subsets of the glyphs used (Type 0 fonts over TrueType outlines
+// with CID = glyph index, or over OpenType CFF outlines with the CFF's own CIDs), each with a map from its glyphs back to the characters they draw,
 // so that the text can be selected, searched and copied. Upright glyphs of vertical
 // writing use the font's vertical writing mode, which readers take as text running down
 // the page.
@@ -35,8 +35,9 @@ public:
     // A font to draw with: the raw font and its tables, which must stay valid until
     // finish(). The same face asked for again (by family and style) gives the same font.
     int addFont(const QRawFont& raw, hb_face_t* tables);
-    // Notes that the glyph of a font is drawn, and the character it stands for.
-    void useGlyph(int font, std::uint16_t glyph, char16_t character);
+    // Notes that the glyph of a font is drawn, and the character it stands for; gives the
+    // code a content stream draws it by (its CID).
+    std::uint16_t useGlyph(int font, std::uint16_t glyph, char16_t character);
     // The glyph's advance in thousandths of the em (what the file declares for it).
     int glyphWidth(int font, std::uint16_t glyph);
     // The height of a glyph's origin in the vertical writing mode above its horizontal

@@ -129,6 +129,25 @@ TEST_F(PdfExport, InfoFontsAndTextInReadingOrder) {
     }
 }
 
+TEST_F(PdfExport, FontsWithPostScriptOutlinesAreEmbeddedByTheirCids) {
+    // Noto Serif CJK is CID-keyed CFF (scripts/install-deps.sh installs it): its glyphs are
+    // named by CID, which a reader maps through the embedded font's own charset.
+    PageSetup setup = noNumbers(PageSetup{});
+    setup.fontFamily = QStringLiteral("Noto Serif CJK JP");
+    const std::string text = paragraph(40, 3) + "\r\n" + sjis(u"「吾輩は猫である。」、名前はまだ無い。Hello world、2026年");
+    ASSERT_FALSE(write(setup, text).error);
+    const std::string fonts = tool("pdffonts");
+    EXPECT_NE(fonts.find("NotoSerifCJKJP"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("CID Type 0C (OT)"), std::string::npos) << fonts;
+    EXPECT_EQ(pdfText(), withoutBlanks(verlo::test::fromCp932(text).toStdString()));
+    // Drawn where the typesetter put it: the first column full, the second one begun.
+    const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+    const Picture page = render(path, 1, 40);
+    for (int k : {0, 20, 39}) EXPECT_TRUE(page.inkIn(t.cellBox(0, k).adjusted(1, 1, -1, -1), 40)) << k;
+    EXPECT_TRUE(page.inkIn(t.cellBox(1, 0).adjusted(1, 1, -1, -1), 40));
+    EXPECT_FALSE(page.inkIn(t.cellBox(2, 0), 40));
+}
+
 TEST_F(PdfExport, ColumnsRunFromRightToLeftWithTheCharactersPerColumn) {
     // 40 characters and a 。, then a paragraph of 5. With hanging the 。 stays in the margin
     // below the first column (the cell after its 40th); without, kinsoku takes the 40th
