@@ -36,7 +36,8 @@ void PrintCommands::print() {
     dialog.setWindowTitle(QStringLiteral("印刷"));
     if (dialog.exec() != QDialog::Accepted) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::optional<QString> error = print::printText(printer, s, memo2_.textFont(), documentName(), memo2_.text());
+    const std::optional<QString> error = print::printText(printer, s, memo2_.textFont(), documentName(), memo2_.text(),
+                                                               &memo2_.document().standIns());
     QApplication::restoreOverrideCursor();
     if (error) platform::showError(owner_, *error);
 }
@@ -54,7 +55,8 @@ QString PrintCommands::exportPdf() {
     if (!target) return {};
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const print::ExportResult result =
-        print::exportPdf(*target, setup(), memo2_.textFont(), documentName(), memo2_.text());
+        print::exportPdf(*target, setup(), memo2_.textFont(), documentName(), memo2_.text(),
+                         &memo2_.document().standIns());
     QApplication::restoreOverrideCursor();
     if (result.error) {
         platform::showError(owner_, *result.error);

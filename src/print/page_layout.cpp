@@ -13,15 +13,17 @@ namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
 
-std::unique_ptr<edit::Typesetter> typesetterAt(const QString& family, int pixels, edit::Writing writing) {
+std::unique_ptr<edit::Typesetter> typesetterAt(const QString& family, int pixels, edit::Writing writing,
+                                               const text::StandIns* standIns = nullptr) {
     QFont font(family);
     font.setPixelSize(std::max(1, pixels));
-    return std::make_unique<edit::Typesetter>(font, writing);
+    return std::make_unique<edit::Typesetter>(font, writing, standIns);
 }
 
 }  // namespace
 
-PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont) : setup_(setup) {
+PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns)
+    : setup_(setup), standIns_(standIns) {
     const QString family = setup.fontFamily.isEmpty() ? editorFont.family() : setup.fontFamily;
     const edit::Writing writing = setup.vertical ? edit::Writing::Vertical : edit::Writing::Horizontal;
     page_ = setup.paperPoints();
@@ -41,14 +43,14 @@ PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont
         emPixels = 10;
     }
     int pixels = static_cast<int>(std::floor(emPixels));
-    text_ = typesetterAt(family, pixels, writing);
+    text_ = typesetterAt(family, pixels, writing, standIns);
     // A full-width cell may be larger than the em (the font's height in vertical writing):
     // shrink until the line holds its characters.
     const double room = along * kPixelsPerPoint;
     while (!problem_ && pixels > 1 && chars * text_->fullWidthAdvance() > room) {
         const int smaller = static_cast<int>(std::floor(pixels * room / (chars * text_->fullWidthAdvance())));
         pixels = std::max(1, std::min(pixels - 1, smaller));
-        text_ = typesetterAt(family, pixels, writing);
+        text_ = typesetterAt(family, pixels, writing, standIns);
     }
     numbers_ = typesetterAt(family, static_cast<int>(std::lround(pixels * 0.8)), edit::Writing::Horizontal);
 

@@ -27,8 +27,9 @@ inline constexpr double kPixelsPerPoint = 10;
 
 class PageTypesetting {
 public:
-    // editorFont gives the family when the setup names none.
-    PageTypesetting(const PageSetup& setup, const QFont& editorFont);
+    // editorFont gives the family when the setup names none; standIns is the document's
+    // table of what its user-defined-area codes stand for (none: they are what they are).
+    PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns = nullptr);
     ~PageTypesetting();
 
     // Why the setup leaves no room for its text (margins wider than the paper ...), or nothing.
@@ -42,6 +43,7 @@ public:
     double fontPoints() const;                        // the text's em, points
 
     const edit::Typesetter& text() const { return *text_; }
+    const text::StandIns* standIns() const { return standIns_; }
     const edit::Typesetter& numbers() const { return *numbers_; }
     // The width lines wrap at, pixels: exactly setup().chars full-width cells.
     float lineWidth() const;
@@ -72,6 +74,7 @@ private:
     double pitch_ = 0;
     std::unique_ptr<edit::Typesetter> text_;
     std::unique_ptr<edit::Typesetter> numbers_;
+    const text::StandIns* standIns_ = nullptr;
 };
 
 struct PageParagraph {

@@ -33,8 +33,8 @@ void preparePrinter(QPrinter& printer, const PageSetup& setup, const QString& ti
 }
 
 std::optional<QString> printText(QPrinter& printer, const PageSetup& setup, const QFont& editorFont,
-                                 const QString& title, std::string_view text) {
-    const PageTypesetting typesetting(setup, editorFont);
+                                 const QString& title, std::string_view text, const text::StandIns* standIns) {
+    const PageTypesetting typesetting(setup, editorFont, standIns);
     if (typesetting.problem()) return typesetting.problem();
     preparePrinter(printer, setup, title);
     QPainter painter;

@@ -21,7 +21,8 @@ void paintPage(QPainter& painter, const PageTypesetting& typesetting, const Page
 // Prints `text` (CP932 bytes) on the printer as set up, the pages in the printer's page
 // range when it has one. Returns the message to show when it could not.
 std::optional<QString> printText(QPrinter& printer, const PageSetup& setup, const QFont& editorFont,
-                                 const QString& title, std::string_view text);
+                                 const QString& title, std::string_view text,
+                                 const text::StandIns* standIns = nullptr);
 
 // The printer's paper, orientation and margins set to what the setup asks for.
 void preparePrinter(QPrinter& printer, const PageSetup& setup, const QString& title);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "files/file_io.h"
+#include "files/text_file.h"
 #include "print/pdf_export.h"
 #include "print/page_setup.h"
 #include "settings/settings_store.h"
@@ -94,9 +95,11 @@ int runPdfCommandLine(const QStringList& args) {
         say(QStringLiteral("ファイル %1 は開けません").arg(line.file));
         return 1;
     }
+    // Read as the editor opens it: its encoding found, every character kept.
+    const files::ReadText read = files::openText(*bytes, files::TextFormat{});
     QFont editorFont(stored.Name);
     const ExportResult result =
-        exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), *bytes);
+        exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read.bytes, &read.standIns);
     if (result.error) {
         say(*result.error);
         return 1;

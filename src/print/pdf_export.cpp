@@ -29,8 +29,13 @@ void put(QByteArray& out, double v) {
     out.append(buffer, p - buffer);
 }
 
-// The character the index-th glyph of a cell draws (a cell of two digits draws two).
-char16_t characterOf(std::string_view paragraph, const edit::Cell& cell, int index) {
+// The character the index-th glyph of a cell draws (a cell of two digits draws two); a
+// stand-in draws the first character of what it stands for.
+char32_t characterOf(std::string_view paragraph, const edit::Cell& cell, int index, const text::StandIns* standIns) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(paragraph.data()) + cell.offset;
+    if (standIns && cell.length == 2 && text::isUserAreaLead(bytes[0]))
+        if (const text::StandIns::Entry* standIn = standIns->find(bytes[0], bytes[1]); standIn && !standIn->chars.empty())
+            return standIn->chars.front();
     std::size_t pos = cell.offset;
     const std::size_t end = cell.offset + cell.length;
     std::size_t length = 0;
@@ -39,7 +44,7 @@ char16_t characterOf(std::string_view paragraph, const edit::Cell& cell, int ind
         pos += length;
         c = text::codec::decodeChar(paragraph, pos, &length);
     }
-    return static_cast<char16_t>(text::codec::standsFor(c));
+    return text::codec::standsFor(c);
 }
 
 }  // namespace
@@ -134,7 +139,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
             c += ">>>BDC\n";
         }
         const int font = fontOf(typesetter, g.face);
-        const std::uint16_t code = file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell));
+        const std::uint16_t code = file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell, &typesetter == &typesetting_.text() ? typesetting_.standIns() : nullptr));
         const double size = typesetter.faceFont(g.face).pixelSize() / k;
         // Upright glyphs of vertical writing go in the vertical writing mode, whose glyph
         // origin lies half the advance to the right of and 0.88 em above the horizontal one.
@@ -169,9 +174,9 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
 }
 
 ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,
-                       std::string_view text) {
+                       std::string_view text, const text::StandIns* standIns) {
     ExportResult result;
-    const PageTypesetting typesetting(setup, editorFont);
+    const PageTypesetting typesetting(setup, editorFont, standIns);
     if (typesetting.problem()) {
         result.error = *typesetting.problem();
         return result;

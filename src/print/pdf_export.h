@@ -52,7 +52,8 @@ struct ExportResult {
 // Sets `text` (CP932 bytes, lines ended by CR LF, CR or LF) on pages and writes them to a
 // PDF file at path; title is the document's name (the file's title, and the title line
 // when the setup asks for one).
+// standIns: the document's table of what its user-defined-area codes stand for.
 ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,
-                       std::string_view text);
+                       std::string_view text, const text::StandIns* standIns = nullptr);
 
 }  // namespace verlo::print

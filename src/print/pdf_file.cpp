@@ -22,7 +22,7 @@ struct PdfFile::Font {
     int index = 0;
     int horizontalId = 0;  // the Type 0 fonts, reserved when first selected
     int verticalId = 0;
-    std::map<std::uint16_t, char16_t> glyphs;  // used glyph -> the character it draws
+    std::map<std::uint16_t, char32_t> glyphs;  // used glyph -> the character it draws
     bool cff = false;                          // PostScript outlines rather than TrueType
     std::vector<std::uint16_t> cids;           // glyph -> CID of a CID-keyed CFF; empty: the glyph index
     std::uint16_t code(std::uint16_t glyph) const {
@@ -39,6 +39,13 @@ namespace {
 QByteArray ref(int id) { return QByteArray::number(id) + " 0 R"; }
 
 QByteArray hex4(unsigned v) { return QByteArray::number(v, 16).rightJustified(4, '0').toUpper(); }
+
+// A character as UTF-16 code units in hex (a surrogate pair past the basic plane).
+QByteArray utf16Hex(char32_t c) {
+    if (c < 0x10000) return hex4(c);
+    const char32_t v = c - 0x10000;
+    return hex4(0xD800 + (v >> 10)) + hex4(0xDC00 + (v & 0x3FF));
+}
 
 // A PDF name made of the letters and digits of text.
 QByteArray nameOf(const QString& text) {
@@ -143,7 +150,7 @@ int PdfFile::addFont(const QRawFont& raw, hb_face_t* tables) {
     return fonts_.back()->index;
 }
 
-std::uint16_t PdfFile::useGlyph(int font, std::uint16_t glyph, char16_t character) {
+std::uint16_t PdfFile::useGlyph(int font, std::uint16_t glyph, char32_t character) {
     Font& f = *fonts_[static_cast<std::size_t>(font)];
     f.glyphs.emplace(glyph, character);
     return f.code(glyph);
@@ -267,14 +274,14 @@ bool PdfFile::writeFont(Font& f) {
         "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
         "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
         "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    std::map<std::uint16_t, char16_t> byCode;
+    std::map<std::uint16_t, char32_t> byCode;
     for (const auto& [glyph, character] : f.glyphs) byCode.emplace(f.code(glyph), character);
-    std::vector<std::pair<std::uint16_t, char16_t>> pairs(byCode.begin(), byCode.end());
+    std::vector<std::pair<std::uint16_t, char32_t>> pairs(byCode.begin(), byCode.end());
     for (std::size_t i = 0; i < pairs.size(); i += 100) {
         const std::size_t n = std::min<std::size_t>(100, pairs.size() - i);
         cmap += QByteArray::number(static_cast<qulonglong>(n)) + " beginbfchar\n";
         for (std::size_t j = i; j < i + n; ++j)
-            cmap += "<" + hex4(pairs[j].first) + "> <" + hex4(pairs[j].second) + ">\n";
+            cmap += "<" + hex4(pairs[j].first) + "> <" + utf16Hex(pairs[j].second) + ">\n";
         cmap += "endbfchar\n";
     }
     cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";

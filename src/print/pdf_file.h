@@ -37,7 +37,7 @@ public:
     int addFont(const QRawFont& raw, hb_face_t* tables);
     // Notes that the glyph of a font is drawn, and the character it stands for; gives the
     // code a content stream draws it by (its CID).
-    std::uint16_t useGlyph(int font, std::uint16_t glyph, char16_t character);
+    std::uint16_t useGlyph(int font, std::uint16_t glyph, char32_t character);
     // The glyph's advance in thousandths of the em (what the file declares for it).
     int glyphWidth(int font, std::uint16_t glyph);
     // The height of a glyph's origin in the vertical writing mode above its horizontal

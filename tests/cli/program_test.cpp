@@ -112,6 +112,13 @@ TEST_F(ProgramCommandLine, PdfIsWrittenWithoutADisplay) {
             EXPECT_EQ(readBytes(out).rfind("%PDF-1.7", 0), 0u) << c.args;
         }
     }
+    // A UTF-8 file is read as the editor opens it, characters Shift-JIS lacks included.
+    const fs::path utf8 = dir / "utf8.txt";
+    std::ofstream(utf8) << "𠮷野家の髙橋さん\n";
+    ASSERT_EQ(runHeadless("--pdf '" + out + "' '" + utf8.string() + "'").status, 0);
+    const fs::path text = dir / "utf8-text.txt";
+    ASSERT_EQ(std::system(("pdftotext -enc UTF-8 '" + out + "' '" + text.string() + "'").c_str()), 0);
+    EXPECT_NE(readBytes(text).find("𠮷野家の髙橋さん"), std::string::npos) << readBytes(text);
     ::unsetenv("XDG_CONFIG_HOME");
     fs::remove_all(dir);
 }
