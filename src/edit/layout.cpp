@@ -69,24 +69,42 @@ bool Layout::setRawRange(std::size_t from, std::size_t to) {
     rawFrom_ = from;
     rawTo_ = to;
     if (!ruby_ || !valid_) return false;
-    // Paragraphs inside both ranges show every group as written either way, paragraphs
-    // outside both none: only the others can change.
-    const std::size_t last = doc_.lineOfPos(std::min(std::max(oldTo, to), doc_.length()));
+    // Only the paragraphs a range touches can change, and not those inside both ranges
+    // (every group as written either way), so a jump of the caret or a selection grown at
+    // one end lays out a few paragraphs, whatever lies between.
+    const std::size_t end = doc_.length();
     const std::size_t inFrom = std::max(oldFrom, from);
     const std::size_t inTo = std::min(oldTo, to);
     std::vector<std::size_t> changed;
-    for (std::size_t p = doc_.lineOfPos(std::min(std::min(oldFrom, from), doc_.length())); p <= last; ++p) {
-        if (doc_.lineStart(p) >= inFrom && doc_.lineEnd(p) <= inTo) continue;
-        if (longPara(p) || !text::ruby::mayHoldGroups(paragraphText(p))) continue;
-        if (changed.size() == kCacheFromChange) {
-            invalidate();  // a large selection: everything again, at the next query
-            return true;
+    bool many = false;
+    const auto walk = [&](std::size_t a, std::size_t b, std::size_t skipFirst, std::size_t skipLast) {
+        for (std::size_t p = doc_.lineOfPos(std::min(a, end)), last = doc_.lineOfPos(std::min(b, end)); p <= last && !many;
+             ++p) {
+            if (p >= skipFirst && p <= skipLast) {
+                p = skipLast;
+                continue;
+            }
+            const std::size_t start = doc_.lineStart(p);
+            if (start >= inFrom && doc_.lineEnd(p) <= inTo) {
+                p = std::max(p, doc_.lineOfPos(std::min(inTo, end)));  // the rest inside both, up to inTo
+                if (doc_.lineEnd(p) > inTo) --p;
+                continue;
+            }
+            if (doc_.lineEnd(p) - start > kLongParagraph || !text::ruby::mayHoldGroups(paragraphText(p))) continue;
+            many = changed.size() == kCacheFromChange;
+            changed.push_back(p);
         }
-        changed.push_back(p);
+    };
+    walk(oldFrom, oldTo, 1, 0);
+    walk(from, to, doc_.lineOfPos(std::min(oldFrom, end)), doc_.lineOfPos(std::min(oldTo, end)));
+    if (many) {
+        invalidate();  // a large selection gone or made: everything again, at the next query
+        return true;
     }
     for (std::size_t p : changed) {
         std::erase_if(cache_, [&](const std::unique_ptr<Para>& e) { return e->index == p; });
         index_.setCount(p, layOutParagraph(p, true));
+        pending_.erase(p);  // a worker may have it with the range as it was
     }
     return !changed.empty();
 }
@@ -106,12 +124,7 @@ std::string_view Layout::paragraphText(std::size_t paragraph) {
 
 std::uint32_t Layout::layOut(std::string_view text, std::size_t paraStart, std::vector<Cell>& cells,
                              std::vector<std::uint32_t>& starts) const {
-    if (!ruby_ || !text::ruby::mayHoldGroups(text)) return paragraph_wrap::layOut(*typesetter_, width_, text, cells, starts);
-    typesetter_->cells(text, cells);
-    ruby_->fold(text, paraStart, rawFrom_, rawTo_, paragraph_wrap::limit(width_), cells);
-    typesetter_->wrap(text, cells, paragraph_wrap::limit(width_), starts);
-    if (starts.empty()) starts.push_back(0);
-    return static_cast<std::uint32_t>(starts.size());
+    return paragraph_wrap::layOut(*typesetter_, width_, text, cells, starts, {ruby_.get(), paraStart, rawFrom_, rawTo_});
 }
 
 Layout::LongPara* Layout::longPara(std::size_t paragraph) {
@@ -156,8 +169,7 @@ void Layout::ensure() {
     std::vector<std::uint32_t> counts(n);
     // The workers set text as things are now, for the big changes to come if not at once.
     if (workers_) startWorkers();
-    // Ruby is folded here only (the workers count lines without it).
-    if (workers_ && !ruby_ && doc_.length() > shape_.fromBytes) {
+    if (workers_ && doc_.length() > shape_.fromBytes) {
         // Estimates now; the workers make them exact (a short text is laid out at once).
         for (std::size_t p = 0; p < n; ++p) counts[p] = estimate(doc_.lineEnd(p) - doc_.lineStart(p));
         index_.assign(counts);
@@ -194,7 +206,7 @@ std::uint32_t Layout::estimate(std::size_t length) const {
 }
 
 void Layout::startWorkers() {
-    workers_->restart({typesetter_->font(), typesetter_->writing(), width_});
+    workers_->restart({typesetter_->font(), typesetter_->writing(), width_, ruby_ != nullptr});
     feedFrom_ = 0;
 }
 
@@ -227,6 +239,9 @@ void Layout::feed() {
             ++p;
         } while (p < run.second && end - from < shape_.jobBytes);
         job.bytes = doc_.slice(from, end - from);
+        job.at = from;
+        job.rawFrom = rawFrom_;
+        job.rawTo = rawTo_;
         feedFrom_ = p;
         workers_->submit(std::move(job));
         ++out;
@@ -378,7 +393,7 @@ void Layout::documentChanged(const text::Change& change) {
     const std::size_t removed = static_cast<std::size_t>(oldLast + 1) - first;
     std::vector<std::uint32_t> counts(added);
     // In the background a large change is estimated here and wrapped by the workers.
-    const bool background = workers_ && !ruby_ && (added > kBackgroundParagraphs ||
+    const bool background = workers_ && (added > kBackgroundParagraphs ||
                                          doc_.lineEnd(last) - doc_.lineStart(first) > shape_.fromBytes);
     for (std::size_t i = 0; i < added; ++i)
         counts[i] = background ? estimate(doc_.lineEnd(first + i) - doc_.lineStart(first + i))

@@ -14,7 +14,8 @@
 // calling thread: paragraphs not laid out yet count an estimate of their lines, worker
 // threads wrap them and collect() puts their exact counts in. Any query that needs the
 // lines of a paragraph lays that one out at once, so the answers always agree with each
-// other; exact() says when no count is an estimate any more.
+// other; exact() says when no count is an estimate any more. With ruby shown the workers
+// fold it as the interface thread does, the groups at the caret as written.
 //
 // Positions are byte offsets into the document. A position where a wrapped line starts
 // belongs to that line; asked "upstream", it belongs to the end of the line before.
@@ -25,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "edit/paragraph_set.h"
@@ -67,6 +69,7 @@ public:
     void setRubyShown(bool on);
     RubyLayout* ruby() const { return ruby_.get(); }
     bool setRawRange(std::size_t from, std::size_t to);
+    std::pair<std::size_t, std::size_t> rawRange() const { return {rawFrom_, rawTo_}; }
 
     // The extent along the inline axis that a line may fill, pixels.
     void setWrapWidth(float width);

@@ -54,7 +54,7 @@ std::size_t LayoutWorkers::outstanding() const {
     return outstanding_;
 }
 
-bool LayoutWorkers::wrapJob(const Typesetter& typesetter, float width, const Job& job, Result& out,
+bool LayoutWorkers::wrapJob(const Typesetter& typesetter, RubyLayout* ruby, float width, const Job& job, Result& out,
                             const std::function<bool()>& cancelled) {
     out.tag = job.tag;
     out.first = job.first;
@@ -66,7 +66,8 @@ bool LayoutWorkers::wrapJob(const Typesetter& typesetter, float width, const Job
         if (cancelled()) return false;
         const std::string_view text = bytes.substr(job.starts[i], job.ends[i] - job.starts[i]);
         if (text.size() <= paragraph_wrap::kLongParagraph) {
-            out.counts[i] = paragraph_wrap::layOut(typesetter, width, text, cells, starts);
+            out.counts[i] = paragraph_wrap::layOut(typesetter, width, text, cells, starts,
+                                                   {ruby, job.at + job.starts[i], job.rawFrom, job.rawTo});
             continue;
         }
         LongLines lines{i, {}};
@@ -81,6 +82,7 @@ bool LayoutWorkers::wrapJob(const Typesetter& typesetter, float width, const Job
 
 void LayoutWorkers::run() {
     std::unique_ptr<Typesetter> typesetter;
+    std::unique_ptr<RubyLayout> ruby;
     QFont font;
     Writing writing = Writing::Horizontal;
     for (;;) {
@@ -100,9 +102,12 @@ void LayoutWorkers::run() {
             typesetter = std::make_unique<Typesetter>(setup->font, setup->writing);
             font = setup->font;
             writing = setup->writing;
+            ruby.reset();
         }
+        if (setup->ruby != (ruby != nullptr))
+            ruby = setup->ruby ? std::make_unique<RubyLayout>(font, writing, *typesetter) : nullptr;
         Result result;
-        const bool finished = wrapJob(*typesetter, setup->width, job, result,
+        const bool finished = wrapJob(*typesetter, ruby.get(), setup->width, job, result,
                                       [&] { return generation != generation_.load(std::memory_order_relaxed); });
         if (!finished) continue;
         bool first = false;

@@ -1,7 +1,8 @@
 // Threads that wrap paragraphs away from the interface thread. The layout hands them jobs
 // (a copy of a run of paragraphs) and takes back their line counts; every worker sets
-// text with a typesetter of its own, made for the font and direction of the current
-// setup, so what it computes is exactly what the interface thread would.
+// text with a typesetter of its own (and folds ruby with a ruby layout of its own), made
+// for the font, direction and ruby switch of the current setup, so what it computes is
+// exactly what the interface thread would.
 //
 // restart() begins a new generation: queued jobs are dropped, jobs being wrapped stop at
 // the next paragraph, and nothing of an older generation is ever handed back. `wake` is
@@ -25,12 +26,15 @@
 
 namespace verlo::edit {
 
+class RubyLayout;
+
 class LayoutWorkers {
 public:
     struct Setup {
         QFont font;
         Writing writing = Writing::Horizontal;
         float width = 0;
+        bool ruby = false;  // ruby folded as the layout folds it (ruby_layout.h)
     };
     // Paragraphs first, first + 1, ... : paragraph i is bytes[starts[i], starts[i + 1] - breaks)
     // where the break after it is left out by ends[i].
@@ -40,6 +44,9 @@ public:
         std::string bytes;
         std::vector<std::size_t> starts;  // one per paragraph
         std::vector<std::size_t> ends;    // one per paragraph (before its line break)
+        std::size_t at = 0;               // document position of bytes[0]
+        std::size_t rawFrom = 0;          // the groups this range touches stay as written
+        std::size_t rawTo = 0;
     };
     struct LongLines {
         std::size_t paragraph = 0;  // counted from the job's first
@@ -65,8 +72,9 @@ public:
     // Jobs of this generation handed in and not yet taken back.
     std::size_t outstanding() const;
 
-    // What one job computes, on whatever thread calls it; false when cancelled midway.
-    static bool wrapJob(const Typesetter& typesetter, float width, const Job& job, Result& out,
+    // What one job computes, on whatever thread calls it, ruby folded by `ruby` unless it
+    // is null; false when cancelled midway.
+    static bool wrapJob(const Typesetter& typesetter, RubyLayout* ruby, float width, const Job& job, Result& out,
                         const std::function<bool()>& cancelled);
 
 private:

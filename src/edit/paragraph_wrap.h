@@ -9,8 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/ruby_layout.h"
 #include "edit/typesetter.h"
 #include "text/cp932.h"
+#include "text/ruby_notation.h"
 
 namespace verlo::edit::paragraph_wrap {
 
@@ -24,10 +26,21 @@ constexpr std::size_t kEditChunk = 2 * 1024;
 
 inline float limit(float width) { return width + kWidthSlack; }
 
+// Ruby folded into a paragraph's cells before they are wrapped, while ruby is shown: who
+// folds, the paragraph's document position and the range whose groups stay as written.
+struct RubyFold {
+    RubyLayout* ruby = nullptr;
+    std::size_t paraStart = 0;
+    std::size_t rawFrom = 0;
+    std::size_t rawTo = 0;
+};
+
 // Cells and line starts of a paragraph held as a whole; returns its number of lines.
 inline std::uint32_t layOut(const Typesetter& typesetter, float width, std::string_view text,
-                            std::vector<Cell>& cells, std::vector<std::uint32_t>& starts) {
+                            std::vector<Cell>& cells, std::vector<std::uint32_t>& starts, const RubyFold& fold = {}) {
     typesetter.cells(text, cells);
+    if (fold.ruby && text::ruby::mayHoldGroups(text))
+        fold.ruby->fold(text, fold.paraStart, fold.rawFrom, fold.rawTo, limit(width), cells);
     typesetter.wrap(text, cells, limit(width), starts);
     if (starts.empty()) starts.push_back(0);
     return static_cast<std::uint32_t>(starts.size());

@@ -1,7 +1,8 @@
 // The laid-out lines kept up to date by single-paragraph re-wrapping must equal a layout
 // made afresh, whatever the edits do to line breaks (lone CR, lone LF, CR LF split and joined);
 // so must a layout made in the background, once its workers are done, and while they are
-// not its answers agree with each other.
+// not its answers agree with each other. All of it with ruby shown too (ruby folded, the
+// groups at the caret as written), by the workers as by the interface thread.
 #include "edit/layout.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,10 @@ void expectSameLines(Layout& kept, Document& doc, Writing writing, float width) 
     Layout afresh(fresh);
     afresh.setFont(ipaGothic(16), writing);
     afresh.setWrapWidth(width);
+    if (kept.ruby()) {
+        afresh.setRubyShown(true);
+        afresh.setRawRange(kept.rawRange().first, kept.rawRange().second);
+    }
     ASSERT_EQ(kept.lineCount(), afresh.lineCount());
     for (std::size_t line = 0; line < afresh.lineCount(); ++line) {
         ASSERT_EQ(kept.lineStart(line), afresh.lineStart(line)) << "line " << line;
@@ -45,13 +50,17 @@ void expectSameLines(Layout& kept, Document& doc, Writing writing, float width) 
         ASSERT_EQ(kept.lineFromChar(pos), afresh.lineFromChar(pos)) << "pos " << pos;
 }
 
+std::string bytesOf(std::u16string_view text) { return verlo::text::codec::encode(text).bytes; }
+
 // Random edits at any byte, checked against a fresh layout every few steps. With a
-// starting text longer than 64 KB the first paragraph is a long one.
-void editAtRandom(const std::string& start, int steps, bool lineBreaks) {
-    const std::string pieces[] = {
-        "a", " ", "\r", "\n", "\r\n", "word ", verlo::text::codec::encode(u"あ").bytes,
-        verlo::text::codec::encode(u"。").bytes, verlo::text::codec::encode(u"「漢字」").bytes, "12",
-        verlo::text::codec::encode(u"ーっ").bytes};
+// starting text longer than 64 KB the first paragraph is a long one. With ruby shown, the
+// edits also write and break groups, and the caret (the raw range) follows each edit.
+void editAtRandom(const std::string& start, int steps, bool lineBreaks, bool ruby = false) {
+    std::vector<std::string> pieces = {"a", " ", "\r", "\n", "\r\n", "word ", bytesOf(u"あ"), bytesOf(u"。"),
+                                       bytesOf(u"「漢字」"), "12", bytesOf(u"ーっ")};
+    if (ruby)
+        for (const char16_t* piece : {u"《", u"》", u"｜", u"漢字《かんじ》", u"《《点》》", u"｜青い空《あおいそら》"})
+            pieces.push_back(bytesOf(piece));
     for (Writing writing : {Writing::Horizontal, Writing::Vertical}) {
         std::mt19937 rng(writing == Writing::Horizontal ? 11 : 12);
         Document doc;
@@ -65,6 +74,7 @@ void editAtRandom(const std::string& start, int steps, bool lineBreaks) {
         doc.setListener(&listener);
         layout.setFont(ipaGothic(16), writing);
         layout.setWrapWidth(100);
+        layout.setRubyShown(ruby);
         layout.lineCount();  // laid out, so that changes are followed one by one
         for (int step = 0; step < steps; ++step) {
             const std::size_t len = doc.length();
@@ -72,10 +82,11 @@ void editAtRandom(const std::string& start, int steps, bool lineBreaks) {
             const std::size_t removed = pos < len && rng() % 3 == 0 ? std::min<std::size_t>(rng() % 6, len - pos) : 0;
             std::string inserted;
             for (unsigned k = rng() % 4; k > 0; --k) {
-                const std::string& piece = pieces[rng() % std::size(pieces)];
+                const std::string& piece = pieces[rng() % pieces.size()];
                 if (lineBreaks || piece.find_first_of("\r\n") == std::string::npos) inserted += piece;
             }
             doc.replace(pos, removed, inserted, EditKind::Edit);
+            if (ruby && rng() % 2) layout.setRawRange(pos + inserted.size(), pos + inserted.size() + rng() % 40);
             if (step % 20 == 0) {
                 layout.trimCache();
                 ASSERT_NO_FATAL_FAILURE(expectSameLines(layout, doc, writing, 100)) << "step " << step;
@@ -90,6 +101,8 @@ void editAtRandom(const std::string& start, int steps, bool lineBreaks) {
 }  // namespace
 
 TEST(Layout, EditsKeepTheSameLinesAsAFreshLayout) { editAtRandom("", 400, true); }
+
+TEST(Layout, EditsWithRubyShownKeepTheSameLinesAsAFreshLayout) { editAtRandom("", 400, true, true); }
 
 TEST(Layout, EditsInALongParagraph) {
     std::string text;
@@ -138,11 +151,12 @@ struct Background {
     Writing writing = Writing::Horizontal;
     float width = 160;
 
-    explicit Background(const std::string& text, std::size_t fromBytes = 0) {
+    explicit Background(const std::string& text, std::size_t fromBytes = 0, bool ruby = false) {
         doc.setText(text);
         listener.layout = &layout;
         doc.setListener(&listener);
         layout.runInBackground(waker.wake(), {2, fromBytes, 2048});  // small jobs
+        layout.setRubyShown(ruby);
         layout.setFont(ipaGothic(16), writing);
         layout.setWrapWidth(width);
     }
@@ -163,22 +177,25 @@ struct Background {
     }
 };
 
-std::string novelText(std::size_t bytes) {
-    const std::string pieces[] = {verlo::text::codec::encode(u"吾輩は猫である。名前はまだ無い。").bytes, "\r\n",
-                                  "Latin words 12 ", verlo::text::codec::encode(u"「どこで生れたか」とんと見当がつかぬ、").bytes,
+// A novel's text; with ruby, its groups are long enough to change where lines break.
+std::string novelText(std::size_t bytes, bool ruby = false) {
+    const std::string pieces[] = {bytesOf(u"吾輩は猫である。名前はまだ無い。"), "\r\n", "Latin words 12 ",
+                                  bytesOf(ruby ? u"「何処《どこ》で｜生れたか《うまれたか》」とんと《《見当》》がつかぬ、"
+                                               : u"「どこで生れたか」とんと見当がつかぬ、"),
                                   "\r\n\r\n", "2026"};
     std::string text;
     for (std::size_t i = 0; text.size() < bytes; ++i) text += pieces[i * 7 % std::size(pieces)];
     return text;
 }
 
-}  // namespace
-
-TEST(Layout, BackgroundLayoutEqualsASynchronousOneAfterAnySequence) {
-    std::string text = novelText(24 * 1024);
+// Random resizes, turns, large changes and typing while the workers run; with ruby, the
+// caret or a selection (the raw range) moves after each edit, often over paragraphs a
+// worker holds.
+void backgroundSequence(bool ruby) {
+    std::string text = novelText(24 * 1024, ruby);
     std::string longOne;  // a paragraph the workers wrap piece by piece
-    while (longOne.size() < 70 * 1024) longOne += verlo::text::codec::encode(u"長い段落の文、").bytes + "word ";
-    Background b(text + "\r\n" + longOne + "\r\n" + text);
+    while (longOne.size() < 70 * 1024) longOne += bytesOf(u"長い段落の文、") + "word ";
+    Background b(text + "\r\n" + longOne + "\r\n" + text, 0, ruby);
     std::mt19937 rng(16);
     for (int step = 1; step <= 120; ++step) {
         const std::size_t len = b.doc.length();
@@ -192,15 +209,23 @@ TEST(Layout, BackgroundLayoutEqualsASynchronousOneAfterAnySequence) {
                 b.layout.setFont(ipaGothic(16), b.writing);
                 break;
             case 2:  // a large change, which goes to the workers
-                b.doc.replace(rng() % len, rng() % 3000, novelText(rng() % 6000), EditKind::Edit);
+                b.doc.replace(rng() % len, rng() % 3000, novelText(rng() % 6000, ruby), EditKind::Edit);
                 break;
             case 3:
                 b.layout.collect();
                 break;
             default: {  // typing, line breaks too, often before the paragraphs the workers have
                 const std::size_t pos = rng() % (rng() % 2 ? len / 8 + 1 : len + 1);
-                b.doc.replace(pos, rng() % 3 == 0 ? 2 : 0, rng() % 4 == 0 ? "\r\n" : "ab", EditKind::Typing);
+                if (ruby) b.layout.collect();  // the workers free, to take the typed paragraph at once
+                const std::string typed = rng() % 4 == 0 ? "\r\n" : ruby && rng() % 2 ? bytesOf(u"字《じ》") : "ab";
+                b.doc.replace(pos, rng() % 3 == 0 ? 2 : 0, typed, EditKind::Typing);
+                if (ruby) b.layout.setRawRange(pos + typed.size(), pos + typed.size());  // the caret after it
             }
+        }
+        if (ruby && rng() % 2) {  // the caret onto a group, or a selection from one, often where the workers start
+            const std::size_t from = rng() % (rng() % 2 ? b.doc.length() / 16 + 1 : b.doc.length() + 1);
+            const std::size_t at = std::min(b.doc.text().find(bytesOf(u"《"), from), b.doc.length());
+            b.layout.setRawRange(at, at + (rng() % 4 == 0 ? rng() % 20000 : 0));
         }
         ASSERT_NO_FATAL_FAILURE(b.expectConsistentAt(rng() % (b.doc.length() + 1))) << "step " << step;
         if (step % 30 == 0) {
@@ -208,6 +233,12 @@ TEST(Layout, BackgroundLayoutEqualsASynchronousOneAfterAnySequence) {
         }
     }
 }
+
+}  // namespace
+
+TEST(Layout, BackgroundLayoutEqualsASynchronousOneAfterAnySequence) { backgroundSequence(false); }
+
+TEST(Layout, BackgroundLayoutWithRubyEqualsASynchronousOne) { backgroundSequence(true); }
 
 TEST(Layout, AStreamOfResizesLeavesNoStaleCount) {
     Background b(novelText(64 * 1024));
@@ -227,5 +258,15 @@ TEST(Layout, AShortTextLaidOutAtOnceThenALargeChangeInTheBackground) {
     EXPECT_TRUE(b.layout.exact());
     b.doc.replace(500, 0, novelText(20000), EditKind::Edit);
     EXPECT_FALSE(b.layout.exact());
+    b.expectExact();
+}
+
+TEST(Layout, ACaretMovedOntoAGroupAWorkerHoldsStaysAsWritten) {
+    // The workers take the paragraph with its groups folded; the caret then lands on one,
+    // which lays it out as written here, and the workers' count must not undo that.
+    Background b(bytesOf(u"漢字《かんじ》漢字《かんじ》漢字《かんじ》\r\n") + novelText(8000, true), 0, true);
+    b.layout.setRawRange(b.doc.length(), b.doc.length());
+    b.layout.lineCount();
+    b.layout.setRawRange(2, 2);
     b.expectExact();
 }
