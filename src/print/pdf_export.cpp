@@ -115,6 +115,20 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         selected_ = Selection{};
     }
     const bool vertical = typesetter.writing() == edit::Writing::Vertical;
+    const text::StandIns* standIns = &typesetter == &typesetting_.text() ? typesetting_.standIns() : nullptr;
+    // Glyphs that follow one another along the line in the same font and mode share one TJ
+    // array, each placed by its offset from where the glyph before leaves the pen.
+    struct Run {
+        bool open = false;
+        bool turned = false;
+        double across = 0;  // where the run lies across the line, points
+        double pen = 0;     // where the next glyph would go along the line, points
+    } run;
+    auto closeRun = [&] {
+        if (run.open) c += "]TJ\n";
+        run.open = false;
+    };
+    auto hundredths = [](double v) { return static_cast<double>(std::llround(v * 100)) / 100; };
     std::uint32_t previousCell = static_cast<std::uint32_t>(-1);
     int indexInCell = 0;
     for (std::size_t i = 0; i < glyphs_.size(); ++i) {
@@ -125,6 +139,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         if (indexInCell == 0 && sharesCell) {
             // Two characters side by side in a column (digits, ！？): readers take their text
             // from the span, as one piece of the column, rather than from the glyphs.
+            closeRun();
             const edit::Cell& cell = cells[g.cell];
             c += "/Span<</ActualText<FEFF";
             std::size_t pos = cell.offset;
@@ -139,13 +154,15 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
             c += ">>>BDC\n";
         }
         const int font = fontOf(typesetter, g.face);
-        const std::uint16_t code = file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell, &typesetter == &typesetting_.text() ? typesetting_.standIns() : nullptr));
+        const std::uint16_t code =
+            file_.useGlyph(font, g.glyph, characterOf(paragraph, cells[g.cell], indexInCell, standIns));
         const double size = typesetter.faceFont(g.face).pixelSize() / k;
         // Upright glyphs of vertical writing go in the vertical writing mode, whose glyph
         // origin lies half the advance to the right of and 0.88 em above the horizontal one.
         const bool verticalMode = vertical && !g.turned;
         const Selection selection{font, verticalMode, size};
         if (!(selection == selected_)) {
+            closeRun();
             c += file_.fontName(font, verticalMode) + ' ';
             put(c, size);
             c += "Tf\n";
@@ -153,24 +170,39 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         }
         double x = g.origin.x() / k;
         double y = height - g.origin.y() / k;
-        if (g.turned) {
-            c += "0 -1 1 0 ";
-        } else {
-            c += "1 0 0 1 ";
-            if (verticalMode) {
-                x += file_.glyphWidth(font, g.glyph) / 2000.0 * size;
-                y += PdfFile::kVerticalOriginY / 1000.0 * size;
-            }
+        if (verticalMode) {
+            x += file_.glyphWidth(font, g.glyph) / 2000.0 * size;
+            y += PdfFile::kVerticalOriginY / 1000.0 * size;
         }
-        put(c, x);
-        put(c, y);
-        c += "Tm<";
-        char hex[4];
-        for (int i = 0; i < 4; ++i) hex[i] = "0123456789ABCDEF"[(code >> (12 - 4 * i)) & 15];
-        c.append(hex, 4);
-        c += ">Tj\n";
-        if (indexInCell > 0 && !sharesCell) c += "EMC\n";
+        x = hundredths(x);
+        y = hundredths(y);
+        // Columns and turned glyphs run down the page, horizontal lines to the right.
+        const bool down = verticalMode || g.turned;
+        const double along = down ? -y : x;
+        const double across = down ? x : y;
+        if (run.open && run.turned == g.turned && std::abs(across - run.across) < 0.005) {
+            // TJ moves the pen back by the number in thousandths of the em.
+            const double back = hundredths((run.pen - along) * 1000 / size);
+            if (back != 0) put(c, back);
+            run.pen -= back * size / 1000;
+        } else {
+            closeRun();
+            c += g.turned ? "0 -1 1 0 " : "1 0 0 1 ";
+            put(c, x);
+            put(c, y);
+            c += "Tm[";
+            run = Run{true, g.turned, across, along};
+        }
+        char hex[6] = {'<', 0, 0, 0, 0, '>'};
+        for (int h = 0; h < 4; ++h) hex[1 + h] = "0123456789ABCDEF"[(code >> (12 - 4 * h)) & 15];
+        c.append(hex, 6);
+        run.pen += verticalMode ? size : file_.glyphWidth(font, g.glyph) / 1000.0 * size;
+        if (indexInCell > 0 && !sharesCell) {
+            closeRun();
+            c += "EMC\n";
+        }
     }
+    closeRun();
 }
 
 ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,

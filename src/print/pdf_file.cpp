@@ -23,6 +23,8 @@ struct PdfFile::Font {
     int horizontalId = 0;  // the Type 0 fonts, reserved when first selected
     int verticalId = 0;
     std::map<std::uint16_t, char32_t> glyphs;  // used glyph -> the character it draws
+    std::vector<bool> used = std::vector<bool>(0x10000);  // the glyphs already in `glyphs`
+    std::vector<std::int16_t> widths = std::vector<std::int16_t>(0x10000, -1);  // thousandths of the em, -1: not known yet
     bool cff = false;                          // PostScript outlines rather than TrueType
     std::vector<std::uint16_t> cids;           // glyph -> CID of a CID-keyed CFF; empty: the glyph index
     std::uint16_t code(std::uint16_t glyph) const {
@@ -120,8 +122,9 @@ void PdfFile::writeStream(int id, const QByteArray& dictionary, const QByteArray
     QByteArray body = data;
     QByteArray filter;
     if (compress) {
-        // qCompress puts the length before the zlib stream.
-        body = qCompress(data, 6).mid(4);
+        // qCompress puts the length before the zlib stream. The fastest level: content
+        // streams are runs of glyph codes, which it already shrinks about fivefold.
+        body = qCompress(data, 1).mid(4);
         filter = " /Filter /FlateDecode";
     }
     write("<<" + dictionary + filter + " /Length " + QByteArray::number(body.size()) + ">>\nstream\n");
@@ -152,13 +155,20 @@ int PdfFile::addFont(const QRawFont& raw, hb_face_t* tables) {
 
 std::uint16_t PdfFile::useGlyph(int font, std::uint16_t glyph, char32_t character) {
     Font& f = *fonts_[static_cast<std::size_t>(font)];
-    f.glyphs.emplace(glyph, character);
+    if (!f.used[glyph]) {
+        f.used[glyph] = true;
+        f.glyphs.emplace(glyph, character);
+    }
     return f.code(glyph);
 }
 
 int PdfFile::glyphWidth(int font, std::uint16_t glyph) {
-    const Font& f = *fonts_[static_cast<std::size_t>(font)];
-    return static_cast<int>(std::lround(hb_font_get_glyph_h_advance(f.metrics, glyph) * 1000.0 / f.upem));
+    Font& f = *fonts_[static_cast<std::size_t>(font)];
+    std::int16_t& width = f.widths[glyph];
+    if (width < 0)
+        width = static_cast<std::int16_t>(
+            std::clamp<long>(std::lround(hb_font_get_glyph_h_advance(f.metrics, glyph) * 1000.0 / f.upem), 0, 32767));
+    return width;
 }
 
 QByteArray PdfFile::fontName(int font, bool vertical) {
