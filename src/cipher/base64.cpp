@@ -27,32 +27,32 @@ constexpr std::array<std::uint8_t, 256> kValues = makeValues();
 }  // namespace
 
 std::string EncodeBase64(std::string_view bytes) {
-    std::string out;
-    out.reserve(4 * ((bytes.size() + 2) / 3));
+    std::string out(4 * ((bytes.size() + 2) / 3), '\0');
+    char* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         const std::uint32_t v = (std::uint32_t{p[i]} << 16) | (std::uint32_t{p[i + 1]} << 8) | p[i + 2];
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
+        *o++ = kAlphabet[(v >> 18) & 63];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = kAlphabet[(v >> 6) & 63];
+        *o++ = kAlphabet[v & 63];
     }
     const std::size_t rest = bytes.size() - i;
     if (rest > 0) {
         const std::uint32_t v = (std::uint32_t{p[i]} << 16) | (rest == 2 ? std::uint32_t{p[i + 1]} << 8 : 0);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
-        out += '=';
+        *o++ = kAlphabet[(v >> 18) & 63];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        *o++ = '=';
     }
     return out;
 }
 
 std::string DecodeBase64(std::string_view text) {
     const std::size_t groups = text.size() / 4;
-    std::string out;
-    out.reserve(3 * groups);
+    std::string out(3 * groups, '\0');
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t g = 0; g < groups; ++g) {
         const std::uint8_t a = kValues[p[4 * g]];
@@ -60,12 +60,13 @@ std::string DecodeBase64(std::string_view text) {
         const std::uint8_t c = kValues[p[4 * g + 2]];
         const std::uint8_t d = kValues[p[4 * g + 3]];
         // Each byte in 8 bits: the bits shifted out are dropped.
-        out += static_cast<char>(static_cast<std::uint8_t>((a << 2) | (b >> 4)));
+        *o++ = static_cast<std::uint8_t>((a << 2) | (b >> 4));
         if (c == kPad) continue;
-        out += static_cast<char>(static_cast<std::uint8_t>((b << 4) | (c >> 2)));
+        *o++ = static_cast<std::uint8_t>((b << 4) | (c >> 2));
         if (d == kPad) continue;
-        out += static_cast<char>(static_cast<std::uint8_t>((c << 6) | d));
+        *o++ = static_cast<std::uint8_t>((c << 6) | d);
     }
+    out.resize(static_cast<std::size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
     return out;
 }
 

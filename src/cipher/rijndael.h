@@ -1,5 +1,7 @@
 // TDCP_rijndael: AES on 16-byte blocks, keyed with up to 256 bits. Only the forward cipher
-// exists; 8-bit CFB needs nothing else. The block cipher itself is OpenSSL's, through EVP.
+// exists; 8-bit CFB needs nothing else. The block cipher is the processor's AES instructions
+// when it has them (aes_ni.h), otherwise OpenSSL's through EVP. Decryption of more than a few
+// hundred kilobytes at once is split between two threads.
 #pragma once
 
 #include <openssl/types.h>
@@ -8,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cipher/aes_ni.h"
 #include "cipher/cipher.h"
 
 namespace verlo::cipher {
@@ -27,6 +30,8 @@ public:
     // Without a key both raise EDCP_blockcipher "Cipher not initialized".
     void EncryptBlock(const std::uint8_t* in, std::uint8_t* out) override;
     void EncryptBlocks(const std::uint8_t* in, std::uint8_t* out, std::size_t count) override;
+    void EncryptCfb8(const std::uint8_t* in, std::uint8_t* out, std::size_t count) override;
+    void DecryptCfb8(const std::uint8_t* in, std::uint8_t* out, std::size_t count) override;
 
     // Sets the round count to 0 and erases the key and its schedule.
     void Wipe() override;
@@ -39,7 +44,12 @@ protected:
 private:
     void eraseKey();
 
+    // Part of DecryptCfb8 with the processor's instructions: count bytes from the register reg.
+    void decryptPart(const std::uint8_t* reg, const std::uint8_t* in, std::uint8_t* out, std::size_t count) const;
+
     EVP_CIPHER_CTX* fContext;  // holds the key schedule
+    bool fFast = false;        // fSchedule holds the key schedule too, for the AES instructions
+    aesni::Schedule fSchedule{};
     std::int32_t fRounds = 0;
     std::array<std::uint8_t, 32> fKey{};
 };

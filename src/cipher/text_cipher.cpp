@@ -5,6 +5,7 @@
 
 #include "cipher/hash.h"
 #include "cipher/rijndael.h"
+#include "cipher/text_cipher_stream.h"
 #include "cipher/wipe.h"
 
 namespace verlo::cipher {
@@ -18,16 +19,9 @@ std::string checkPrefix(std::string_view text) { return Sha1Hex(text).substr(0, 
 }  // namespace
 
 std::string Sha1Hex(std::string_view text) {
-    if (text.empty()) return {};
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const std::string digest = sha1Digest(text);
-    std::string hex;
-    hex.reserve(2 * digest.size());
-    for (unsigned char b : digest) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
+    PlainTextDigest digest;
+    digest.add(text);
+    return digest.finish();
 }
 
 std::string EncryptText(std::string_view plainText, std::string_view keyText) {

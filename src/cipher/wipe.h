@@ -3,12 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace verlo::cipher {
 
 inline void secureFill(void* data, std::size_t size, std::uint8_t value) {
-    volatile std::uint8_t* p = static_cast<volatile std::uint8_t*>(data);
-    for (std::size_t i = 0; i < size; ++i) p[i] = value;
+    if (size == 0) return;
+    std::memset(data, value, size);
+    // The compiler must assume the memory is read here, so the stores stay.
+    __asm__ __volatile__("" : : "r"(data) : "memory");
 }
 
 }  // namespace verlo::cipher

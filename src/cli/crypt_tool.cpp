@@ -15,9 +15,9 @@
 #include <unistd.h>
 #include <variant>
 
-#include "cipher/text_cipher.h"
 #include "cipher/key_text.h"
 #include "cipher/wipe.h"
+#include "cli/crypt_stream.h"
 #include "files/file_io.h"
 #include "files/text_file.h"
 
@@ -28,17 +28,6 @@ namespace {
 using cipher::secureFill;
 
 constexpr std::string_view kUsageHint = "詳しくは verlo --help を見てください。";
-
-bool writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // A line on standard error, after the program's name unless bare.
 void say(std::string_view message, bool bare = false) {
@@ -246,51 +235,33 @@ int run(const Options& options) {
         return kExitTrouble;
     }
 
-    std::string input;
-    if (options.input) {
-        std::string error;
-        if (!readFile(*options.input, input, error)) {
-            say(error);
-            return kExitTrouble;
-        }
-    } else if (!files::readAll(STDIN_FILENO, input)) {
-        say("標準入力を読めません: " + errnoText(errno));
+    Input input;
+    std::string error;
+    if (!input.open(options.input, error)) {
+        secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
+        say(error);
         return kExitTrouble;
     }
-
-    std::string output;
-    if (options.encrypt) {
-        // The text as the editor opens the file: its CP932 form is what is encrypted.
-        const files::ReadText read = files::openText(input, files::TextFormat{});
-        const text::StandIns::Encoded plain = read.standIns.toCodePage(read.bytes);
-        if (!plain.ok()) {
-            secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
-            say("Shift-JIS で表せない文字があるため暗号化できません (" +
-                QString::fromUcs4(plain.refused.data(), static_cast<qsizetype>(plain.refused.size())).toStdString() +
-                ")");
-            return kExitTrouble;
-        }
-        output = cipher::EncryptText(plain.bytes, keyBytes.bytes);
-    } else {
-        std::optional<std::string> plain = cipher::DecryptForDocument(input, keyBytes.bytes);
-        if (!plain) {
-            secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
-            say("だめです", true);
-            return kExitWrongKey;
-        }
-        output = std::move(*plain);
-        if (options.outputEncoding != files::Encoding::ShiftJis) {
-            const files::ReadText read = files::readText(output, files::Encoding::ShiftJis, files::LineBreak::CrLf);
-            files::TextFormat format;
-            format.encoding = options.outputEncoding;
-            output = files::writeText(read.bytes, read.standIns, format).bytes;
-        }
-    }
+    Output output;
+    const CryptResult result = options.encrypt
+                                   ? encryptInput(input, keyBytes.bytes, output)
+                                   : decryptInput(input, keyBytes.bytes, options.outputEncoding, output);
     secureFill(keyBytes.bytes.data(), keyBytes.bytes.size(), 0);
-    if (!writeAll(STDOUT_FILENO, output)) {
-        say("標準出力に書けません: " + errnoText(errno));
+    const auto characters = [&] {
+        return QString::fromUcs4(result.refused.data(), static_cast<qsizetype>(result.refused.size())).toStdString();
+    };
+    switch (result.kind) {
+    case CryptResult::Done: return 0;
+    case CryptResult::WrongKey: say("だめです", true); return kExitWrongKey;
+    case CryptResult::Refused:
+        say(options.encrypt ? "Shift-JIS で表せない文字があるため暗号化できません (" + characters() + ")"
+                            : std::string(files::encodingId(options.outputEncoding)) +
+                                  " で表せない文字があるため書き出せません (" + characters() + ")");
         return kExitTrouble;
+    case CryptResult::ReadFailed: say(result.message); return kExitTrouble;
+    case CryptResult::WriteFailed: say("標準出力に書けません: " + result.message); return kExitTrouble;
     }
+    return kExitTrouble;
     return 0;
 }
 

@@ -20,8 +20,6 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr char32_t kZeroWidthJoiner = 0x200D;
 constexpr unsigned kGetaMarkCode = 0x81AC;  // 〓: a character beyond the full table
-// The detector reads this much of a file: enough to be sure, little enough to stay quick.
-constexpr std::size_t kDetectorSample = 64 * 1024;
 // The detector's confidence (0-100) from which its choice is taken.
 constexpr int kConfident = 50;
 
@@ -316,6 +314,10 @@ Encoding detectEncoding(std::string_view bytes, Encoding plainDefault) {
         // Plain ASCII, unless it holds the escapes of ISO-2022-JP.
         if (bytes.find("\x1B$") == std::string_view::npos) return plainDefault;
     }
+    return detectorChoice(bytes);
+}
+
+Encoding detectorChoice(std::string_view bytes) {
     UErrorCode err = U_ZERO_ERROR;
     UCharsetDetector* detector = ucsdet_open(&err);
     Encoding found = Encoding::ShiftJis;

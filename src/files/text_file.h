@@ -18,6 +18,11 @@ namespace verlo::files {
 // any bytes whole. A file of plain ASCII (or an empty one) gets plainDefault.
 Encoding detectEncoding(std::string_view bytes, Encoding plainDefault);
 
+// The charset detector's part of detectEncoding: what it makes of the first kDetectorSample
+// bytes (Shift-JIS unless it is confident of EUC-JP or ISO-2022-JP).
+inline constexpr std::size_t kDetectorSample = 64 * 1024;
+Encoding detectorChoice(std::string_view bytes);
+
 // True when bytes are valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 // *multiByte tells whether any character took more than one byte.
 bool isStrictUtf8(std::string_view bytes, bool* multiByte = nullptr);

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "cipher/text_cipher.h"
 #include "support/test_text.h"
 
 extern char** environ;
@@ -85,9 +86,9 @@ protected:
         return path;
     }
 
-    // Runs verlo in the temporary folder, in a session of its own (no terminal), standard
-    // input from `input`.
-    Result run(std::vector<std::string> args, const std::string& input = "") {
+    // Runs verlo (or another program) in the temporary folder, in a session of its own (no
+    // terminal), standard input from `input`.
+    Result run(std::vector<std::string> args, const std::string& input = "", const std::string& program = kVerlo) {
         const fs::path in = file("stdin", input), out = dir_ / "stdout", err = dir_ / "stderr";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -98,12 +99,12 @@ protected:
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-        args.insert(args.begin(), kVerlo);
+        args.insert(args.begin(), program);
         std::vector<std::string> env = headlessEnvironment();
         std::vector<char*> argv = pointers(args), envp = pointers(env);
         pid_t pid;
         Result r;
-        const int spawned = posix_spawn(&pid, kVerlo.c_str(), &actions, &attributes, argv.data(), envp.data());
+        const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attributes);
         if (spawned != 0) {
@@ -158,6 +159,18 @@ protected:
         waitpid(pid, &status, 0);
         r.status = exitStatus(status);
         r.out = readBytes(out);
+        return r;
+    }
+
+    // Runs verlo with its standard input and output on pipes, as in `cat in | verlo ... | cat`.
+    Result runPiped(const std::vector<std::string>& args, const std::string& input) {
+        file("piped-in", input);
+        std::string command = "cat piped-in | { '" + kVerlo + "'";
+        for (const std::string& a : args) command += " '" + a + "'";
+        command += " 2>piped-err; echo $? >piped-status; } | cat";
+        Result r = run({"-c", command}, "", "/bin/sh");
+        r.status = std::atoi(readBytes(dir_ / "piped-status").c_str());
+        r.err = readBytes(dir_ / "piped-err");
         return r;
     }
 
@@ -340,4 +353,39 @@ TEST_F(CryptCommandLine, ReadsFilesAsTheEditorOpensThemAndWritesTheEncodingAsked
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("♡"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CryptCommandLine, LargeInputsStreamThroughFilesAndPipesAsTheEditorWouldEncryptThem) {
+    // Several of the pieces the program reads at a time, in UTF-8: each cut meets a character.
+    std::string utf8;
+    while (utf8.size() < 1'200'000) utf8 += verlo::test::iconvert("CP932", "UTF-8", verlo::test::sampleText()) + "♪x\r\n";
+    const std::string cp932 = verlo::test::iconvert("UTF-8", "CP932", utf8);
+    const std::string expected = verlo::cipher::EncryptText(cp932, "Verlo key 42");
+    const fs::path key = file("key", "Verlo key 42\n");
+    const fs::path text = file("big.txt", utf8);
+
+    Result r = run({"--encrypt", "--key-file", key, text});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == expected) << "from a file";
+    r = runPiped({"--encrypt", "--key-file", key}, utf8);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == expected) << "from a pipe";
+
+    r = run({"--decrypt", "--key-file", key}, expected);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == cp932);
+    r = runPiped({"--decrypt", "--key-file", key, "--output-encoding", "UTF-8"}, expected);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == utf8);
+
+    // Damage near the end shows only after everything was decrypted: nothing may stay written.
+    std::string damaged = expected;
+    damaged[damaged.size() - 20] = damaged[damaged.size() - 20] == 'A' ? 'B' : 'A';
+    r = run({"--decrypt", "--key-file", key}, damaged);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kFailure);
+    EXPECT_EQ(r.out.size(), 0u) << "written to a file, then taken back";
+    r = runPiped({"--decrypt", "--key-file", key}, damaged);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.size(), 0u) << "a pipe: checked before anything is written";
 }

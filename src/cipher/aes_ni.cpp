@@ -1,0 +1,122 @@
+#include "cipher/aes_ni.h"
+
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "cipher/wipe.h"
+
+#define VERLO_AES_TARGET __attribute__((target("aes,sse4.1")))
+
+namespace verlo::cipher::aesni {
+
+namespace {
+
+VERLO_AES_TARGET std::uint32_t subWord(std::uint32_t w) {
+    // The instruction substitutes the second word of its operand into the first.
+    const __m128i x = _mm_aeskeygenassist_si128(_mm_set_epi32(0, 0, static_cast<int>(w), 0), 0);
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(x));
+}
+
+std::uint32_t rotateWord(std::uint32_t w) { return w >> 8 | w << 24; }  // bytes a0 a1 a2 a3 -> a1 a2 a3 a0
+
+template <int Rounds>
+struct Keys {
+    __m128i k[Rounds + 1];
+    VERLO_AES_TARGET explicit Keys(const Schedule& s) {
+        for (int r = 0; r <= Rounds; ++r) k[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(s.keys[r]));
+    }
+    VERLO_AES_TARGET __m128i encrypt(__m128i x) const {
+        x = _mm_xor_si128(x, k[0]);
+        for (int r = 1; r < Rounds; ++r) x = _mm_aesenc_si128(x, k[r]);
+        return _mm_aesenclast_si128(x, k[Rounds]);
+    }
+};
+
+template <int Rounds>
+VERLO_AES_TARGET void cfb8Encrypt(const Schedule& s, std::uint8_t* reg, const std::uint8_t* in, std::uint8_t* out,
+                                  std::size_t count) {
+    const Keys<Rounds> keys(s);
+    __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(reg));
+    for (std::size_t i = 0; i < count; ++i) {
+        const __m128i e = keys.encrypt(r);
+        const auto c = static_cast<std::uint8_t>(in[i] ^ static_cast<std::uint8_t>(_mm_cvtsi128_si32(e)));
+        out[i] = c;
+        // The register moves on by one byte: its first byte goes, the ciphertext byte comes in last.
+        r = _mm_insert_epi8(_mm_srli_si128(r, 1), c, 15);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(reg), r);
+}
+
+template <int Rounds>
+VERLO_AES_TARGET void cfb8Decrypt(const Schedule& s, const std::uint8_t* seq, std::uint8_t* out, std::size_t count) {
+    const Keys<Rounds> keys(s);
+    constexpr int kWide = 8;
+    std::size_t j = 0;
+    for (; j + kWide <= count; j += kWide) {
+        __m128i x[kWide];
+        for (int w = 0; w < kWide; ++w)
+            x[w] = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(seq + j + w)), keys.k[0]);
+        for (int r = 1; r < Rounds; ++r)
+            for (int w = 0; w < kWide; ++w) x[w] = _mm_aesenc_si128(x[w], keys.k[r]);
+        for (int w = 0; w < kWide; ++w) {
+            x[w] = _mm_aesenclast_si128(x[w], keys.k[Rounds]);
+            out[j + w] = static_cast<std::uint8_t>(seq[16 + j + w] ^ static_cast<std::uint8_t>(_mm_cvtsi128_si32(x[w])));
+        }
+    }
+    for (; j < count; ++j) {
+        const __m128i e = keys.encrypt(_mm_loadu_si128(reinterpret_cast<const __m128i*>(seq + j)));
+        out[j] = static_cast<std::uint8_t>(seq[16 + j] ^ static_cast<std::uint8_t>(_mm_cvtsi128_si32(e)));
+    }
+}
+
+}  // namespace
+
+bool available() { return __builtin_cpu_supports("aes") && __builtin_cpu_supports("sse4.1"); }
+
+void expandKey(const std::uint8_t* key, std::size_t length, Schedule& out) {
+    const std::size_t nk = length / 4;  // words of the key: 4, 6 or 8
+    out.rounds = static_cast<int>(nk) + 6;
+    const std::size_t total = 4 * static_cast<std::size_t>(out.rounds + 1);
+    std::uint32_t w[60];
+    std::memcpy(w, key, length);
+    std::uint32_t rcon = 1;
+    for (std::size_t i = nk; i < total; ++i) {
+        std::uint32_t t = w[i - 1];
+        if (i % nk == 0) {
+            t = subWord(rotateWord(t)) ^ rcon;
+            rcon = (rcon << 1) ^ ((rcon & 0x80) ? 0x11B : 0);
+        } else if (nk > 6 && i % nk == 4) {
+            t = subWord(t);
+        }
+        w[i] = w[i - nk] ^ t;
+    }
+    std::memcpy(out.keys, w, total * 4);
+    secureFill(w, sizeof w, 0);
+}
+
+VERLO_AES_TARGET void encryptBlock(const Schedule& s, const std::uint8_t* in, std::uint8_t* out) {
+    __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)),
+                              _mm_load_si128(reinterpret_cast<const __m128i*>(s.keys[0])));
+    for (int r = 1; r < s.rounds; ++r) x = _mm_aesenc_si128(x, _mm_load_si128(reinterpret_cast<const __m128i*>(s.keys[r])));
+    x = _mm_aesenclast_si128(x, _mm_load_si128(reinterpret_cast<const __m128i*>(s.keys[s.rounds])));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), x);
+}
+
+void encryptCfb8(const Schedule& s, std::uint8_t* reg, const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
+    switch (s.rounds) {
+    case 10: cfb8Encrypt<10>(s, reg, in, out, count); break;
+    case 12: cfb8Encrypt<12>(s, reg, in, out, count); break;
+    default: cfb8Encrypt<14>(s, reg, in, out, count); break;
+    }
+}
+
+void decryptCfb8(const Schedule& s, const std::uint8_t* seq, std::uint8_t* out, std::size_t count) {
+    switch (s.rounds) {
+    case 10: cfb8Decrypt<10>(s, seq, out, count); break;
+    case 12: cfb8Decrypt<12>(s, seq, out, count); break;
+    default: cfb8Decrypt<14>(s, seq, out, count); break;
+    }
+}
+
+}  // namespace verlo::cipher::aesni

@@ -1,0 +1,85 @@
+// A text file read and written a piece at a time, with exactly the result the whole-file
+// routines of text_file.h give, for files too large to hold at once (the command line's
+// --encrypt and --decrypt). Each piece is cut where reading or writing it on its own
+// changes nothing: between whole characters, never inside a cluster the stand-in table
+// keeps together, and for ISO-2022-JP only where the file is back in ASCII.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "files/text_format.h"
+
+namespace verlo::files {
+
+// detectEncoding over a file given in pieces.
+class EncodingScan {
+public:
+    explicit EncodingScan(Encoding plainDefault) : plainDefault_(plainDefault) {}
+    void add(std::string_view piece);
+    // True when the rest of the file cannot change the answer.
+    bool decided() const;
+    // The encoding of everything added.
+    Encoding finish();
+
+private:
+    int bom() const;  // 0 none, 1 UTF-8, 2 UTF-16LE, 3 UTF-16BE; -1 not known yet
+
+    Encoding plainDefault_;
+    std::string head_;   // the first kDetectorSample bytes
+    std::string carry_;  // the last, maybe unfinished, UTF-8 sequence
+    bool utf8_ = true;
+    bool multiByte_ = false;
+    bool escape_ = false;  // ESC $ seen
+    char last_ = 0;
+};
+
+using PieceSink = std::function<void(std::string_view)>;
+
+// A file's bytes in an encoding made into the document's CP932 form with the stand-ins put
+// back (readText, then StandIns::toCodePage): what the editor encrypts.
+class CodePageStream {
+public:
+    CodePageStream(Encoding encoding, PieceSink sink, std::size_t pieceSize = kPieceSize);
+    void add(std::string_view bytes);
+    void finish();
+    // The characters the code page cannot hold (each once). Once there is one, nothing more
+    // goes to the sink.
+    const std::u32string& refused() const { return refused_; }
+
+    static constexpr std::size_t kPieceSize = 256 * 1024;
+
+private:
+    std::size_t cut() const;
+    void convert(std::string_view piece);
+
+    Encoding encoding_;
+    PieceSink sink_;
+    std::size_t pieceSize_;
+    std::string pending_;
+    bool first_ = true;
+    std::u32string refused_;
+};
+
+// A document's CP932 bytes written as a file in a format (readText in CP932, then writeText):
+// what --decrypt writes for another encoding. refused() as above.
+class FileBytesStream {
+public:
+    FileBytesStream(const TextFormat& format, PieceSink sink, std::size_t pieceSize = CodePageStream::kPieceSize);
+    void add(std::string_view document);
+    void finish();
+    const std::u32string& refused() const { return refused_; }
+
+private:
+    void convert(std::string_view piece);
+
+    TextFormat format_;
+    PieceSink sink_;
+    std::size_t pieceSize_;
+    std::string pending_;
+    std::u32string refused_;
+};
+
+}  // namespace verlo::files

@@ -1,0 +1,115 @@
+// Files read and written in pieces give what the whole-file routines give, whatever the
+// piece size: cuts land inside multi-byte characters, CR LF pairs, surrogate pairs, clusters
+// and ISO-2022-JP's shifted stretches unless the stream moves them.
+#include <gtest/gtest.h>
+
+#include "files/text_file.h"
+#include "files/text_stream.h"
+#include "support/test_text.h"
+
+using namespace verlo::files;
+using verlo::test::iconvert;
+
+namespace {
+
+const std::string kJapanese = "　吾輩は猫である。\r\n名前はまだ無い。\r\nｶﾀｶﾅﾞ ok 123\n「ど\r\nこ」\r";
+// Characters Shift-JIS cannot hold: clusters, a pair of flags, a mark in the middle.
+const std::string kBeyond = "♡剝𠮟👨‍👩‍👧 e\u0301 🇯🇵🇺🇸 ⚽\uFE0F \uFEFFmid\r\n";
+
+struct Case {
+    const char* name;
+    Encoding encoding;
+    std::string bytes;
+};
+
+std::vector<Case> cases() {
+    const std::string jp = verlo::test::repeat(kJapanese, 3);
+    return {
+        {"Shift-JIS", Encoding::ShiftJis, iconvert("UTF-8", "CP932", jp) + "\xF0\x40\x80\xFF\x81\x0A\x81"},
+        {"UTF-8", Encoding::Utf8, jp},
+        {"UTF-8 beyond", Encoding::Utf8, jp + kBeyond + jp},
+        {"UTF-8 mark", Encoding::Utf8Bom, "\xEF\xBB\xBF" + jp + "\xEF\xBB\xBF" + jp},
+        {"UTF-8 mark, not text", Encoding::Utf8Bom, "\xEF\xBB\xBF" + jp + "\xE3\x81\r\n\xFF" + jp},
+        {"UTF-16LE", Encoding::Utf16Le, "\xFF\xFE" + iconvert("UTF-8", "UTF-16LE", jp + kBeyond) + std::string("\x00\xD8", 2) + "x"},
+        {"UTF-16BE", Encoding::Utf16Be, "\xFE\xFF" + iconvert("UTF-8", "UTF-16BE", jp + "\uFEFF" + jp)},
+        {"EUC-JP", Encoding::EucJp, iconvert("UTF-8", "EUC-JP", jp + jp)},
+        {"ISO-2022-JP", Encoding::Iso2022Jp,
+         iconvert("UTF-8", "ISO-2022-JP", "吾輩は猫である。\r\n" + jp) + "\x1B$B$3$s\n$K$A$O\x1B(B\nend\n"},
+    };
+}
+
+// Feeds bytes to add in steps of `step` bytes.
+template <class Add>
+void feed(std::string_view bytes, std::size_t step, Add&& add) {
+    for (std::size_t i = 0; i < bytes.size(); i += step) add(bytes.substr(i, step));
+}
+
+}  // namespace
+
+TEST(TextStream, PiecesFindTheEncodingAndGiveTheDocumentTheWholeFileGives) {
+    for (const Case& c : cases()) {
+        const Encoding found = detectEncoding(c.bytes, Encoding::ShiftJis);
+        const ReadText whole = readText(c.bytes, c.encoding, LineBreak::CrLf);
+        const verlo::text::StandIns::Encoded expected = whole.standIns.toCodePage(whole.bytes);
+        for (std::size_t pieceSize : {1, 2, 3, 5, 16, 4096}) {
+            for (std::size_t step : {1, 7}) {
+                SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(pieceSize) + ", fed " +
+                             std::to_string(step));
+                EncodingScan scan(Encoding::ShiftJis);
+                feed(c.bytes, step, [&](std::string_view p) { scan.add(p); });
+                EXPECT_EQ(scan.finish(), found);
+
+                std::string out;
+                CodePageStream stream(c.encoding, [&](std::string_view p) { out += p; }, pieceSize);
+                feed(c.bytes, step, [&](std::string_view p) { stream.add(p); });
+                stream.finish();
+                EXPECT_EQ(stream.refused(), expected.refused);
+                if (expected.ok()) {
+                    EXPECT_EQ(out, expected.bytes);
+                }
+            }
+        }
+    }
+}
+
+TEST(TextStream, ScanStopsWhenTheRestCannotMatter) {
+    EncodingScan marked(Encoding::ShiftJis);
+    marked.add("\xEF\xBB");
+    EXPECT_FALSE(marked.decided());
+    marked.add("\xBF text");
+    EXPECT_TRUE(marked.decided());
+    EXPECT_EQ(marked.finish(), Encoding::Utf8Bom);
+
+    EncodingScan sjis(Encoding::Utf8);
+    sjis.add(std::string(kDetectorSample - 1, 'a') + "\x82");
+    EXPECT_FALSE(sjis.decided()) << "the detector's sample is not complete";
+    sjis.add("\xA0 and more");
+    EXPECT_TRUE(sjis.decided());
+    EXPECT_EQ(sjis.finish(), Encoding::ShiftJis);
+
+    EncodingScan ascii(Encoding::Utf8);
+    ascii.add(std::string(kDetectorSample * 2, 'a'));
+    EXPECT_FALSE(ascii.decided()) << "a UTF-8 character may come later";
+    EXPECT_EQ(ascii.finish(), Encoding::Utf8) << "plain ASCII takes the default";
+}
+
+TEST(TextStream, DocumentsWrittenInPiecesAreTheFileWrittenWhole) {
+    const std::string doc = cases()[0].bytes;
+    for (Encoding encoding : kEncodings) {
+        TextFormat format;
+        format.encoding = encoding;
+        const ReadText read = readText(doc, Encoding::ShiftJis, LineBreak::CrLf);
+        const WrittenText whole = writeText(read.bytes, read.standIns, format);
+        for (std::size_t pieceSize : {1, 3, 16}) {
+            SCOPED_TRACE(std::string(encodingId(encoding)) + ", pieces of " + std::to_string(pieceSize));
+            std::string out;
+            FileBytesStream stream(format, [&](std::string_view p) { out += p; }, pieceSize);
+            feed(doc, 5, [&](std::string_view p) { stream.add(p); });
+            stream.finish();
+            EXPECT_EQ(stream.refused(), whole.refused);
+            if (whole.ok()) {
+                EXPECT_EQ(out, whole.bytes);
+            }
+        }
+    }
+}
