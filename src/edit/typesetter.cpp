@@ -136,6 +136,8 @@ struct Typesetter::Impl {
     }
     void drawMarks(QPainter& painter, std::string_view paragraph, const std::vector<Cell>& cells, const Frame& at,
                    const QColor& color);
+    // The box a mark is drawn in.
+    QRectF markBox(const Frame& at, const MarkAt& mark, const Cell& cell) const;
     void decorate(QPainter& painter, const Frame& at, float pen, const QColor& color) const;
 
     Run& runOf(std::vector<Run>& runs, std::size_t face) {
@@ -219,7 +221,7 @@ void Typesetter::paintLine(QPainter& painter, std::string_view paragraph, const 
 
 void Typesetter::placeLine(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
                            std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out,
-                           std::vector<QRectF>* rules) const {
+                           std::vector<QRectF>* rules, std::vector<PlacedMark>* marks) const {
     last = std::min(last, cells.size());
     Impl& m = *d;
     const bool vertical = m.writing == Writing::Vertical;
@@ -243,6 +245,9 @@ void Typesetter::placeLine(std::string_view paragraph, const std::vector<Cell>& 
                 out.push_back({static_cast<int>(f), static_cast<std::uint16_t>(m.turned[f].glyphs[g]),
                                QPointF(at.centre - p.y(), at.top + p.x()), true, cell});
             }
+        if (marks)
+            for (const Impl::MarkAt& mark : m.pendingMarks)
+                marks->push_back({m.markBox(at, mark, cells[mark.cell]), static_cast<std::uint32_t>(mark.cell)});
         for (const Impl::Rule& r : m.rules) {
             if (!runs.empty() && runs.back().trail == r.trail && runs.back().lastCell + 1 == r.lastCell) {
                 runs.back().ink |= r.ink;
@@ -376,14 +381,13 @@ void Typesetter::Impl::drawMarks(QPainter& painter, std::string_view paragraph, 
                                  const Frame& at, const QColor& color) {
     for (const MarkAt& mark : pendingMarks) {
         const Cell& cell = cells[mark.cell];
-        const std::string_view bytes = paragraph.substr(cell.offset, cell.length);
-        QRectF box;
-        if (writing == Writing::Vertical)
-            box = QRectF(at.centre - em / 2.0, at.top + mark.pen, em, cell.advance);
-        else
-            box = QRectF(at.left + mark.pen, at.baseline - metrics.ascent(), cell.advance, metrics.height());
-        marks.paint(painter, bytes, box, color);
+        marks.paint(painter, paragraph.substr(cell.offset, cell.length), markBox(at, mark, cell), color);
     }
+}
+
+QRectF Typesetter::Impl::markBox(const Frame& at, const MarkAt& mark, const Cell& cell) const {
+    if (writing == Writing::Vertical) return QRectF(at.centre - em / 2.0, at.top + mark.pen, em, cell.advance);
+    return QRectF(at.left + mark.pen, at.baseline - metrics.ascent(), cell.advance, metrics.height());
 }
 
 void Typesetter::Impl::decorate(QPainter& painter, const Frame& at, float pen, const QColor& color) const {

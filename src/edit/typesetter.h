@@ -86,13 +86,20 @@ public:
         bool turned = false;       // drawn turned 90° clockwise about its origin
         std::uint32_t cell = 0;    // index of the cell it draws
     };
+    // The mark of bytes that are not text (or of a control character), as paintLine draws
+    // it: the box it is centred in, and the cell.
+    struct PlacedMark {
+        QRectF box;
+        std::uint32_t cell = 0;
+    };
     // The glyphs of cells [first, last) placed as paintLine places them from lineOrigin,
     // appended to out in the order of the cells. Cells that draw no glyph (a tab, a mark
     // for bytes that are not text) add nothing. When rules is given, the continuous rules
-    // paintLine draws over runs of ― or ─ are appended to it.
+    // paintLine draws over runs of ― or ─ are appended to it; when marks is given, the
+    // marks of the line.
     void placeLine(std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
                    std::size_t last, QPointF lineOrigin, std::vector<PlacedGlyph>& out,
-                   std::vector<QRectF>* rules = nullptr) const;
+                   std::vector<QRectF>* rules = nullptr, std::vector<PlacedMark>* marks = nullptr) const;
     // The faces the glyphs come from: the font asked for and its fallbacks, as raw fonts and
     // as HarfBuzz faces over their tables.
     const QRawFont& faceFont(int face) const;

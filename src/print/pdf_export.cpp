@@ -1,10 +1,13 @@
 #include "print/pdf_export.h"
 
+#include <QPainterPath>
 #include <QRawFont>
+#include <QStringList>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "edit/glyph_marks.h"
 #include "print/pdf_file.h"
 #include "text/codec.h"
 
@@ -27,6 +30,15 @@ void put(QByteArray& out, double v) {
     }
     *p++ = ' ';
     out.append(buffer, p - buffer);
+}
+
+// A rectangle of the page (points, y downwards) as the operands of "re", then op.
+void putRect(QByteArray& out, const QRectF& r, double pageHeight, const char* op) {
+    put(out, r.left());
+    put(out, pageHeight - r.bottom());
+    put(out, r.width());
+    put(out, r.height());
+    out += op;
 }
 
 // The character the index-th glyph of a cell draws (a cell of two digits draws two); a
@@ -83,12 +95,7 @@ void PdfPages::grid() {
     c += "q 0.6 0.78 0.6 RG 0.5 w\n";
     for (int j = 0; j < typesetting_.setup().lines; ++j)
         for (int k = 0; k < typesetting_.setup().chars; ++k) {
-            const QRectF box = typesetting_.cellBox(j, k);
-            put(c, box.left());
-            put(c, height - box.bottom());
-            put(c, box.width());
-            put(c, box.height());
-            c += "re\n";
+            putRect(c, typesetting_.cellBox(j, k), height, "re\n");
         }
     c += "S Q\n";
 }
@@ -97,20 +104,15 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
                     const std::vector<edit::Cell>& cells, std::size_t first, std::size_t last, QPointF origin) {
     glyphs_.clear();
     rules_.clear();
-    typesetter.placeLine(paragraph, cells, first, last, origin, glyphs_, &rules_);
+    marks_.clear();
+    typesetter.placeLine(paragraph, cells, first, last, origin, glyphs_, &rules_, &marks_);
     QByteArray& c = file_.content();
     const double k = kPixelsPerPoint;
     const double height = typesetting_.pageSize().height();
     // Runs of ― as one continuous rule, outside the text object.
     if (!rules_.empty()) {
         c += "ET\n";
-        for (const QRectF& r : rules_) {
-            put(c, r.left() / k);
-            put(c, height - r.bottom() / k);
-            put(c, r.width() / k);
-            put(c, r.height() / k);
-            c += "re f\n";
-        }
+        for (const QRectF& r : rules_) putRect(c, QRectF(r.topLeft() / k, r.size() / k), height, "re f\n");
         c += "BT\n";
         selected_ = Selection{};
     }
@@ -181,10 +183,12 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         const double along = down ? -y : x;
         const double across = down ? x : y;
         if (run.open && run.turned == g.turned && std::abs(across - run.across) < 0.005) {
-            // TJ moves the pen back by the number in thousandths of the em.
-            const double back = hundredths((run.pen - along) * 1000 / size);
-            if (back != 0) put(c, back);
-            run.pen -= back * size / 1000;
+            // TJ moves the pen by the number in thousandths of the em: back along a
+            // horizontal line (and a turned run), down a column in the vertical mode.
+            const double sign = verticalMode ? 1 : -1;
+            const double move = hundredths(sign * (along - run.pen) * 1000 / size);
+            if (move != 0) put(c, move);
+            run.pen += sign * move * size / 1000;
         } else {
             closeRun();
             c += g.turned ? "0 -1 1 0 " : "1 0 0 1 ";
@@ -203,6 +207,67 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         }
     }
     closeRun();
+    if (!marks_.empty()) marks(typesetter, paragraph, cells);
+}
+
+void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragraph,
+                     const std::vector<edit::Cell>& cells) {
+    QByteArray& c = file_.content();
+    const double k = kPixelsPerPoint;
+    const double height = typesetting_.pageSize().height();
+    // The label in the text's own font at two fifths of its size, one row per byte, upright,
+    // as outlines: the bytes are no characters for text tools to read.
+    const QRawFont& raw = typesetter.faceFont(0);
+    const double em = raw.pixelSize();
+    const double labelEm = std::max(5.0, std::floor(em * 2 / 5));
+    const double scale = labelEm / em;
+    c += "ET\nq\n";
+    auto point = [&](QPointF p) {
+        put(c, p.x() / k);
+        put(c, height - p.y() / k);
+    };
+    for (const edit::Typesetter::PlacedMark& mark : marks_) {
+        const edit::Cell& cell = cells[mark.cell];
+        const QStringList rows = edit::GlyphMarks::label(paragraph.substr(cell.offset, cell.length)).split(u'\n');
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            const QList<quint32> glyphs = raw.glyphIndexesForString(rows[r]);
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+            double width = 0;
+            for (const QPointF& a : advances) width += a.x() * scale;
+            QPointF pen(mark.box.center().x() - width / 2,
+                        mark.box.center().y() + (r - rows.size() / 2.0) * labelEm + 0.8 * labelEm);
+            for (qsizetype i = 0; i < glyphs.size(); ++i) {
+                const QPainterPath outline = raw.pathForGlyph(glyphs[i]);
+                for (int e = 0; e < outline.elementCount(); ++e) {
+                    const QPainterPath::Element el = outline.elementAt(e);
+                    const QPointF p = pen + QPointF(el.x, el.y) * scale;
+                    if (el.type == QPainterPath::MoveToElement) {
+                        if (e > 0) c += "h\n";
+                        point(p);
+                        c += "m\n";
+                    } else if (el.type == QPainterPath::LineToElement) {
+                        point(p);
+                        c += "l\n";
+                    } else if (el.type == QPainterPath::CurveToElement && e + 2 < outline.elementCount()) {
+                        point(p);
+                        point(pen + QPointF(outline.elementAt(e + 1).x, outline.elementAt(e + 1).y) * scale);
+                        point(pen + QPointF(outline.elementAt(e + 2).x, outline.elementAt(e + 2).y) * scale);
+                        c += "c\n";
+                        e += 2;
+                    }
+                }
+                if (outline.elementCount() > 0) c += "h f\n";
+                pen.rx() += advances[i].x() * scale;
+            }
+        }
+    }
+    c += "0.1 w\n";
+    for (const edit::Typesetter::PlacedMark& mark : marks_) {
+        const QRectF box = mark.box.adjusted(1.5, 1.5, -1.5, -1.5);
+        putRect(c, QRectF(box.topLeft() / k, box.size() / k), height, "re\n");
+    }
+    c += "S Q\nBT\n";
+    selected_ = Selection{};
 }
 
 ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,

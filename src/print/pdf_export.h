@@ -28,12 +28,16 @@ private:
     void line(const edit::Typesetter& typesetter, std::string_view paragraph, const std::vector<edit::Cell>& cells,
               std::size_t first, std::size_t last, QPointF origin);
     int fontOf(const edit::Typesetter& typesetter, int face);
+    // The marks of bytes that are not text, as the screen shows them: a thin box around the
+    // bytes in hexadecimal, drawn as outlines (outside the text object).
+    void marks(const edit::Typesetter& typesetter, std::string_view paragraph, const std::vector<edit::Cell>& cells);
 
     PdfFile& file_;
     const PageTypesetting& typesetting_;
     std::map<std::pair<const edit::Typesetter*, int>, int> fonts_;
     std::vector<edit::Typesetter::PlacedGlyph> glyphs_;
     std::vector<QRectF> rules_;
+    std::vector<edit::Typesetter::PlacedMark> marks_;
     // The font, writing mode and size selected last in the page's text object.
     struct Selection {
         int font = -1;

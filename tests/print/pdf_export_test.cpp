@@ -171,6 +171,21 @@ TEST_F(PdfExport, ColumnsRunFromRightToLeftWithTheCharactersPerColumn) {
     }
 }
 
+TEST_F(PdfExport, BytesThatAreNotTextShowTheirMarksAndTheTextGoesOnAfterThem) {
+    // A byte and a pair that are no characters: each shows as the screen's boxed mark in its
+    // cell, and the characters after them stand in theirs (placed past the gaps), in both
+    // directions; text tools read only the characters.
+    const std::string text = sjis(u"あ") + "\xFD" + sjis(u"い") + "\x85\x40" + sjis(u"う");
+    for (const PageSetup& setup : {noNumbers(PageSetup{}), noNumbers(presets()[2].setup)}) {
+        ASSERT_FALSE(write(setup, text).error);
+        EXPECT_EQ(pdfText(), "あいう");
+        const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+        const Picture page = render(path, 1, 72);
+        for (int k = 0; k < 7; ++k)
+            EXPECT_EQ(page.inkIn(t.cellBox(0, k).adjusted(1, 1, -1, -1), 72), k < 5) << setup.vertical << ", cell " << k;
+    }
+}
+
 TEST_F(PdfExport, ManuscriptGridAndPageNumber) {
     PageSetup setup = presets()[1].setup;  // 20 × 20 manuscript paper
     ASSERT_TRUE(setup.grid);
