@@ -69,9 +69,11 @@ bool Layout::setRawRange(std::size_t from, std::size_t to) {
     rawFrom_ = from;
     rawTo_ = to;
     if (!ruby_ || !valid_) return false;
-    // Only the paragraphs a range touches can change, and not those inside both ranges
-    // (every group as written either way), so a jump of the caret or a selection grown at
-    // one end lays out a few paragraphs, whatever lies between.
+    // Only the paragraphs a range touches can change, not those inside both ranges (every
+    // group as written either way), and of the others only those with a group that one
+    // range touches and the other does not: a jump of the caret or a selection grown at
+    // one end lays out a few paragraphs whatever lies between, and typing or moving along
+    // a paragraph lays out nothing until the caret reaches or leaves a group.
     const std::size_t end = doc_.length();
     const std::size_t inFrom = std::max(oldFrom, from);
     const std::size_t inTo = std::min(oldTo, to);
@@ -90,7 +92,9 @@ bool Layout::setRawRange(std::size_t from, std::size_t to) {
                 if (doc_.lineEnd(p) > inTo) --p;
                 continue;
             }
-            if (doc_.lineEnd(p) - start > kLongParagraph || !text::ruby::mayHoldGroups(paragraphText(p))) continue;
+            if (doc_.lineEnd(p) - start > kLongParagraph ||
+                !ruby_->rawDiffers(paragraphText(p), start, oldFrom, oldTo, from, to))
+                continue;
             many = changed.size() == kCacheFromChange;
             changed.push_back(p);
         }

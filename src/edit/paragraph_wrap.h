@@ -12,7 +12,6 @@
 #include "edit/ruby_layout.h"
 #include "edit/typesetter.h"
 #include "text/cp932.h"
-#include "text/ruby_notation.h"
 
 namespace verlo::edit::paragraph_wrap {
 
@@ -39,8 +38,7 @@ struct RubyFold {
 inline std::uint32_t layOut(const Typesetter& typesetter, float width, std::string_view text,
                             std::vector<Cell>& cells, std::vector<std::uint32_t>& starts, const RubyFold& fold = {}) {
     typesetter.cells(text, cells);
-    if (fold.ruby && text::ruby::mayHoldGroups(text))
-        fold.ruby->fold(text, fold.paraStart, fold.rawFrom, fold.rawTo, limit(width), cells);
+    if (fold.ruby) fold.ruby->fold(text, fold.paraStart, fold.rawFrom, fold.rawTo, limit(width), cells);
     typesetter.wrap(text, cells, limit(width), starts);
     if (starts.empty()) starts.push_back(0);
     return static_cast<std::uint32_t>(starts.size());

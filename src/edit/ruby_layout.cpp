@@ -55,13 +55,33 @@ QPointF RubyLayout::along(QPointF p, float u) const {
     return writing_ == Writing::Horizontal ? QPointF(p.x() + u, p.y()) : QPointF(p.x(), p.y() + u);
 }
 
+namespace {
+
+bool touches(const text::ruby::Group& g, std::size_t paraStart, std::size_t from, std::size_t to) {
+    return from <= paraStart + g.end && to >= paraStart + g.begin;
+}
+
+}  // namespace
+
+bool RubyLayout::rawDiffers(std::string_view paragraph, std::size_t paraStart, std::size_t fromA, std::size_t toA,
+                            std::size_t fromB, std::size_t toB) {
+    text::ruby::parse(paragraph, groups_);
+    return std::any_of(groups_.begin(), groups_.end(), [&](const text::ruby::Group& g) {
+        return touches(g, paraStart, fromA, toA) != touches(g, paraStart, fromB, toB);
+    });
+}
+
 void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::size_t rawFrom, std::size_t rawTo,
                       float width, std::vector<Cell>& cells) {
     text::ruby::parse(paragraph, groups_);
     if (groups_.empty()) return;
-    std::size_t out = 0;
-    std::size_t r = 0;
+    // The cells before the first group stay where they are.
     const std::size_t n = cells.size();
+    std::size_t r = static_cast<std::size_t>(
+        std::partition_point(cells.begin(), cells.end(),
+                             [&](const Cell& c) { return c.offset < groups_.front().begin; }) -
+        cells.begin());
+    std::size_t out = r;
     for (const text::ruby::Group& g : groups_) {
         while (r < n && cells[r].offset < g.begin) cells[out++] = cells[r++];
         if (r == n || cells[r].offset != g.begin) continue;  // not on a cell boundary: left as written
@@ -74,7 +94,7 @@ void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::si
             if (o >= g.rubyBegin && o < g.rubyEnd) ruby += cells[end].advance;
         }
         const float advance = std::max(base, ruby * smallEm_ / std::max(em_, 1.0f));
-        const bool raw = rawFrom <= paraStart + g.end && rawTo >= paraStart + g.begin;
+        const bool raw = touches(g, paraStart, rawFrom, rawTo);
         if (raw || advance > width || (end < n && cells[end].offset != g.end)) continue;  // copied below
         cells[out++] = {g.begin, g.end - g.begin, advance};
         r = end;

@@ -40,6 +40,11 @@ public:
     void fold(std::string_view paragraph, std::size_t paraStart, std::size_t rawFrom, std::size_t rawTo, float width,
               std::vector<Cell>& cells);
 
+    // True when a group of the paragraph is touched by one range and not by the other, so
+    // that moving the raw range from one to the other changes how it is laid out.
+    bool rawDiffers(std::string_view paragraph, std::size_t paraStart, std::size_t fromA, std::size_t toA,
+                    std::size_t fromB, std::size_t toB);
+
     // Paints cells [first, last) as Typesetter::paintLine does, drawing the group cells.
     void paintLine(QPainter& painter, const Typesetter& main, std::string_view paragraph,
                    const std::vector<Cell>& cells, std::size_t first, std::size_t last, QPointF lineOrigin,

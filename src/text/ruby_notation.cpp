@@ -1,5 +1,8 @@
 #include "text/ruby_notation.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "text/cp932.h"
 
 namespace verlo::text::ruby {
@@ -19,10 +22,11 @@ struct Char {
 };
 
 Char charAt(std::string_view s, std::size_t pos) {
-    const auto length = static_cast<std::uint32_t>(cp932::charLength(s, pos));
     const auto b0 = static_cast<std::uint8_t>(s[pos]);
-    if (length == 1) return {b0, 1};
-    return {static_cast<std::uint16_t>(b0 << 8 | static_cast<std::uint8_t>(s[pos + 1])), 2};
+    if (!cp932::isLeadByte(b0) || pos + 1 >= s.size()) return {b0, 1};
+    const auto b1 = static_cast<std::uint8_t>(s[pos + 1]);
+    if (!cp932::isTrailByte(b1)) return {b0, 1};
+    return {static_cast<std::uint16_t>(b0 << 8 | b1), 2};
 }
 
 bool isCode(std::string_view s, std::size_t pos, std::uint16_t code) {
@@ -67,53 +71,94 @@ std::uint32_t emphasisClose(std::string_view s, std::uint32_t from) {
     return kNone;
 }
 
+// The next bytes of a mark (｜《》, all 0x81 and a second byte) starting in [from, to),
+// whether they start a character or not: found by the second byte, rare in Japanese text
+// where 0x81 is common.
+constexpr std::size_t kNoPos = std::string_view::npos;
+std::size_t findMark(std::string_view s, std::size_t from, std::size_t to, std::uint16_t mark) {
+    const std::size_t end = std::min(to + 1, s.size());
+    for (std::size_t i = from + 1; i < end; ++i) {  // i: where the second byte may be
+        const void* hit = std::memchr(s.data() + i, mark & 0xFF, end - i);
+        if (!hit) break;
+        i = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data());
+        if (static_cast<std::uint8_t>(s[i - 1]) == mark >> 8) return i - 1;
+    }
+    return kNoPos;
+}
+
+// The character start at or before pos, walking back no further than floor (a character
+// start).
+std::uint32_t snapBack(std::string_view s, std::uint32_t floor, std::uint32_t pos) {
+    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
+    return static_cast<std::uint32_t>(cp932::snapBackAt(at, s.size(), pos, floor));
+}
+
+// The start of the ｜ that gives the 《 at `open` its base: the last ｜ in [floor, open)
+// with no 》 after it; kNone when there is none. Both marks begin with the byte 0x81.
+std::uint32_t barBefore(std::string_view s, std::uint32_t floor, std::uint32_t open) {
+    const auto starts = [&](std::size_t at) { return snapBack(s, floor, static_cast<std::uint32_t>(at)) == at; };
+    std::size_t bar = kNoPos;
+    for (std::size_t at = findMark(s, floor, open, kBar); at != kNoPos; at = findMark(s, at + 1, open, kBar))
+        if (starts(at)) bar = at;
+    if (bar == kNoPos) return kNone;
+    for (std::size_t at = findMark(s, bar + 2, open, kClose); at != kNoPos; at = findMark(s, at + 1, open, kClose))
+        if (starts(at)) return kNone;
+    return static_cast<std::uint32_t>(bar);
+}
+
+// The start of the run of one script that ends at `open`, not before floor; kNone when the
+// character before `open` belongs to no script.
+std::uint32_t runBefore(std::string_view s, std::uint32_t floor, std::uint32_t open) {
+    std::uint32_t start = open;
+    Script run = Script::None;
+    while (start > floor) {
+        const std::uint32_t prev = snapBack(s, floor, start - 1);
+        const Script script = scriptOf(charAt(s, prev).code);
+        if (script == Script::None || (run != Script::None && script != run)) break;
+        run = script;
+        start = prev;
+    }
+    return run == Script::None ? kNone : start;
+}
+
+// Reads the 《 at `open` (a character start; floor is where the last 《 left off): appends
+// the group it begins or ends, if any, and returns where it leaves off.
+std::uint32_t takeOpen(std::string_view s, std::uint32_t floor, std::uint32_t open, std::vector<Group>& out) {
+    if (isCode(s, open + 2, kOpen)) {
+        const std::uint32_t close = emphasisClose(s, open + 4);
+        if (close != kNone && close > open + 4) {
+            out.push_back({Kind::Emphasis, open, open + 4, close, close, close, close + 4});
+            return close + 4;
+        }
+    }
+    const std::uint32_t close = rubyClose(s, open + 2);
+    if (close == kNone || close == open + 2) return open + 2;  // shown as written
+    std::uint32_t begin = barBefore(s, floor, open);
+    std::uint32_t baseBegin = begin != kNone && begin + 2 < open ? begin + 2 : kNone;
+    if (baseBegin == kNone) begin = baseBegin = runBefore(s, floor, open);
+    if (baseBegin == kNone) return open + 2;
+    out.push_back({Kind::Ruby, begin, baseBegin, open, open + 2, close, close + 2});
+    return close + 2;
+}
+
 }  // namespace
 
-bool mayHoldGroups(std::string_view paragraph) { return paragraph.find("\x81\x73") != std::string_view::npos; }
+bool mayHoldGroups(std::string_view paragraph) { return findMark(paragraph, 0, paragraph.size(), kOpen) != kNoPos; }
 
+// Only the 《 matter: each one found is checked to start a character, and its base is
+// looked for behind it, no further back than where the last 《 left off (a ｜ or a script
+// run never reaches over a 《). So the text between groups costs a byte search.
 void parse(std::string_view s, std::vector<Group>& out) {
     out.clear();
-    if (!mayHoldGroups(s)) return;
-    std::uint32_t bar = kNone;  // a ｜ waiting for its 《
-    std::uint32_t runStart = 0;  // the run of one script that ends at i
-    Script run = Script::None;
-    for (std::uint32_t i = 0; i < s.size();) {
-        const Char c = charAt(s, i);
-        if (c.code == kOpen) {
-            if (isCode(s, i + 2, kOpen)) {
-                const std::uint32_t close = emphasisClose(s, i + 4);
-                if (close != kNone && close > i + 4) {
-                    out.push_back({Kind::Emphasis, i, i + 4, close, close, close, close + 4});
-                    i = close + 4;
-                    bar = kNone;
-                    run = Script::None;
-                    continue;
-                }
-            }
-            const std::uint32_t close = rubyClose(s, i + 2);
-            std::uint32_t baseBegin = kNone;
-            std::uint32_t begin = kNone;
-            if (bar != kNone && bar + 2 < i) {
-                begin = bar;
-                baseBegin = bar + 2;
-            } else if (run != Script::None) {
-                begin = baseBegin = runStart;
-            }
-            if (close != kNone && close > i + 2 && baseBegin != kNone) {
-                out.push_back({Kind::Ruby, begin, baseBegin, i, i + 2, close, close + 2});
-                i = close + 2;
-            } else {
-                i += 2;  // shown as written
-            }
-            bar = kNone;
-            run = Script::None;
+    std::uint32_t floor = 0;
+    for (std::size_t found = findMark(s, 0, s.size(), kOpen); found != kNoPos;) {
+        const auto open = static_cast<std::uint32_t>(found);
+        if (snapBack(s, floor, open) != open) {  // the bytes of 《 across two characters
+            found = findMark(s, found + 1, s.size(), kOpen);
             continue;
         }
-        if (c.code == kBar || c.code == kClose) bar = c.code == kBar ? i : kNone;
-        const Script script = scriptOf(c.code);
-        if (script != run || script == Script::None) runStart = i;
-        run = script;
-        i += c.length;
+        floor = takeOpen(s, floor, open, out);
+        found = findMark(s, floor, s.size(), kOpen);
     }
 }
 

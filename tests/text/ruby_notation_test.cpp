@@ -97,6 +97,11 @@ TEST(RubyNotation, TrailBytesThatLookLikeMarksAreNotMarks) {
     std::vector<ruby::Group> groups;
     ruby::parse(bytes, groups);
     EXPECT_TRUE(groups.empty());
+    // Nor one ending in 0x81 followed by 'b' (0x62) a ｜: the base is the script run.
+    const std::string bar = "\x83\x81" "b" + sjis(u"漢字《かんじ》");
+    ruby::parse(bar, groups);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].begin, 3u);
 }
 
 }  // namespace
