@@ -80,7 +80,7 @@ void EditControl::Impl::documentChanged(const text::Change& c) {
     sel.documentChanged(c);
     emit q->edited(c);
     updateScrollBars();
-    q->viewport()->update();
+    repaintChange(c);
     access.changed(c);
     if (editDepth > 0) {
         changePending = true;
@@ -203,7 +203,7 @@ void EditControl::Impl::restartBlink() {
 void EditControl::Impl::caretMoved() {
     showRawAtCaret();
     restartBlink();
-    q->viewport()->update();
+    repaintSelection();
     if (q->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     access.caretMoved();
     emit q->selectionChanged();

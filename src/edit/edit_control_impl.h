@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "edit/accessible_edit.h"
 #include "edit/edit_control.h"
@@ -94,7 +95,7 @@ struct EditControl::Impl : text::DocumentListener {
 
     // ---- document listener
     void documentChanged(const text::Change& change) override;
-    void documentWillChange(std::size_t pos, std::size_t len) override { access.willChange(pos, len); }
+    void documentWillChange(std::size_t pos, std::size_t len) override;
 
     // ---- the background layout (edit_control_background.cpp)
     // Takes the workers' results in, keeping the text at the top of the view where it is.
@@ -170,6 +171,24 @@ struct EditControl::Impl : text::DocumentListener {
     std::size_t utf16Length(std::size_t from, std::size_t to) const;
     QString unicode(std::size_t from, std::size_t to) const;  // the text [from, to) as the user sees it
     std::size_t posFromUtf16(std::size_t from, std::size_t to, std::ptrdiff_t units) const;
+
+    // ---- repainting what changed (edit_control_repaint.cpp)
+    // An edit repaints the lines of the paragraphs it touched (down to the end of the view
+    // when the number of lines changed), a move of the caret or the selection the caret's
+    // old and new boxes and the lines whose selection changed; anything else the whole view.
+    std::size_t linesBefore = 0;  // laid-out lines before the change under way (npos: unknown)
+    // Where the shown lines from startsLine up to the one after the change's started before it.
+    std::size_t startsLine = 0;
+    std::vector<std::size_t> startsBefore;
+    std::size_t shownAnchor = 0;  // the selection as last asked to be repainted
+    std::size_t shownCaret = 0;
+    QRect shownCaretBox;          // where paint() last drew the caret
+    bool wholePending = false;    // the whole view waits to be painted
+    void repaintAll();
+    void repaintChange(const text::Change& c);
+    void repaintSelection();
+    void repaintLines(std::size_t from, std::size_t to);  // laid-out lines [from, to], clipped to the view
+    bool repaintsInPart();
 
     // ---- assistive technology (accessible_edit.cpp)
     EditAccess access{*this};

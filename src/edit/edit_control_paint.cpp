@@ -26,6 +26,7 @@ QColor mix(const QColor& a, const QColor& b, double t) {
 }  // namespace
 
 void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
+    wholePending = false;
     p.fillRect(exposed, background);
     layout.trimCache();
     const std::size_t first = firstLine();
@@ -43,6 +44,7 @@ void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
     } else if (q->hasFocus() && caretShown) {
         const QRectF caretBox = caretRect();
         if (!caretBox.isEmpty()) p.fillRect(caretBox, caretColor(q->palette(), background, textColor));
+        if (!caretBox.isEmpty() && caretBox.intersects(exposed)) shownCaretBox = caretBox.toAlignedRect().adjusted(-1, -1, 1, 1);
     }
 }
 

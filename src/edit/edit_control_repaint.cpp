@@ -1,0 +1,126 @@
+// What the edit control repaints. A keystroke changes one paragraph and moves the caret:
+// repainting the whole view for it cost more than everything else a key does, so an edit
+// repaints the lines of the paragraphs it touched (on to the end of the view when the
+// number of lines changed, as everything below moved), and a move of the caret or of the
+// selection repaints the caret's old and new boxes and the lines whose highlight changed.
+// What this does not follow (a scroll, a new layout, ruby groups shown as written around
+// the caret, the input method's pre-edit) repaints the whole view.
+#include <algorithm>
+#include <utility>
+
+#include "edit/edit_control_impl.h"
+
+namespace verlo::edit {
+
+namespace {
+
+// How far the cells of a character may depend on the bytes after it (a lead byte pairing
+// with the next byte, two narrow characters side by side, a run of digits standing upright).
+constexpr std::size_t kCellContext = 8;
+
+}  // namespace
+
+void EditControl::Impl::documentWillChange(std::size_t pos, std::size_t len) {
+    access.willChange(pos, len);
+    linesBefore = text::npos;
+    startsBefore.clear();
+    if (!repaintsInPart()) return;
+    linesBefore = layout.lineCount();
+    // The shown lines of the changed paragraph before the change, and the one after it:
+    // those that start and end where they did, well before the change, need no repainting.
+    const std::size_t first = firstLine();
+    const std::size_t last = first + static_cast<std::size_t>(geo.linesPerPage());
+    startsLine = std::max(first, layout.lineFromChar(doc.lineStart(doc.lineOfPos(pos))));
+    const std::size_t changed = layout.lineFromChar(pos);
+    if (changed > last) return;
+    for (std::size_t line = startsLine; line <= changed + 1; ++line) startsBefore.push_back(layout.lineStart(line));
+}
+
+bool EditControl::Impl::repaintsInPart() {
+    return q->isVisible() && !wholePending && layout.isValid() && !layout.ruby() && preedit.isEmpty();
+}
+
+void EditControl::Impl::repaintAll() {
+    wholePending = true;
+    q->viewport()->update();
+}
+
+void EditControl::Impl::repaintLines(std::size_t from, std::size_t to) {
+    const std::size_t first = firstLine();
+    const std::size_t last = first + static_cast<std::size_t>(geo.linesPerPage());  // a part of it may show
+    from = std::max(from, first);
+    to = std::min(to, last);
+    if (from > to) return;
+    const QRectF a = geo.box(static_cast<double>(from - first), -geo.inlineStart, geo.inlineExtent());
+    const QRectF b = geo.box(static_cast<double>(to - first), -geo.inlineStart, geo.inlineExtent());
+    q->viewport()->update(a.united(b).toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+void EditControl::Impl::repaintChange(const text::Change& c) {
+    // The selection last shown moves with the text, so that its lines are found again.
+    const auto moved = [&](std::size_t pos) {
+        if (pos >= c.pos + c.removed) return pos - c.removed + c.inserted;
+        return pos > c.pos ? c.pos + c.inserted : pos;
+    };
+    shownAnchor = moved(shownAnchor);
+    shownCaret = moved(shownCaret);
+    const std::size_t before = std::exchange(linesBefore, text::npos);
+    std::vector<std::size_t> starts;
+    starts.swap(startsBefore);
+    if (before == text::npos || !repaintsInPart()) return repaintAll();
+    syncGeometry();
+    const std::size_t firstPara = std::min(c.firstLine, doc.lineOfPos(c.pos));
+    const std::size_t lastPara = doc.lineOfPos(std::min(c.pos + c.inserted, doc.length()));
+    std::size_t from = layout.lineFromChar(doc.lineStart(firstPara));
+    const std::size_t to = layout.lineCount() == before ? layout.lineFromChar(doc.lineEnd(lastPara)) : text::npos;
+    // Lines of the paragraph before the change that kept their start and end are as they were;
+    // of the first one that did not, only what may have moved, from a cell before the change on.
+    double fromU = -geo.inlineStart;
+    if (!starts.empty() && firstPara == doc.lineOfPos(c.pos) && startsLine >= from) {
+        const std::size_t reach = c.pos > kCellContext ? c.pos - kCellContext : 0;
+        std::size_t line = startsLine;
+        for (std::size_t k = 0; k + 1 < starts.size() && layout.lineStart(line) == starts[k]; ++k, ++line) {
+            if (starts[k + 1] > reach || layout.lineStart(line + 1) != starts[k + 1]) {
+                const Layout::Line l = layout.line(line);
+                fromU = l.inlineOf(std::min(std::max(starts[k], reach), l.endPos())) - geo.pitch;
+                break;
+            }
+        }
+        from = line;
+    }
+    if (fromU > 0 && from <= to) {
+        const std::size_t first = firstLine();
+        if (from >= first && from <= first + static_cast<std::size_t>(geo.linesPerPage())) {
+            const QRectF box = geo.box(static_cast<double>(from - first), fromU, geo.inlineExtent());
+            q->viewport()->update(box.toAlignedRect().adjusted(-1, -1, 1, 1));
+        }
+        ++from;
+    }
+    repaintLines(from, to);
+}
+
+void EditControl::Impl::repaintSelection() {
+    if (!repaintsInPart()) {
+        repaintAll();
+    } else {
+        syncGeometry();
+        const std::size_t s0 = std::min(shownAnchor, shownCaret), e0 = std::max(shownAnchor, shownCaret);
+        const std::size_t s1 = sel.start(), e1 = sel.end();
+        // The lines between an old and a new end of the selection changed their highlight.
+        const auto lines = [&](std::size_t a, std::size_t b) {
+            if (a == b) return;
+            repaintLines(layout.lineFromChar(std::min(a, b)), layout.lineFromChar(std::max(a, b)));
+        };
+        if (s0 < e0 || s1 < e1) {
+            lines(s0, s1);
+            lines(e0, e1);
+        }
+        if (!shownCaretBox.isEmpty()) q->viewport()->update(shownCaretBox);
+    }
+    shownAnchor = sel.anchor();
+    shownCaret = sel.caret();
+    const QRectF caret = caretRect();
+    if (!wholePending && !caret.isEmpty()) q->viewport()->update(caret.toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+}  // namespace verlo::edit
