@@ -9,7 +9,12 @@
 # moving, in 10 ms steps) and the growth of its resident memory:
 #   typing 200 characters at the end and in the middle (CPU per key), a resize from
 #   800 to 600 pixels (and how long until the title's count is exact again), F12 and F11,
-#   select all then copy.
+#   F7 and F8, select all then copy.
+# After the resize, F12, F11, F7 and F8 it also prints how long the program took to answer
+# the next event: a request for the clipboard's text (xclip), sent as soon as the action
+# was, which the program answers on its interface thread once it is free (the program owns
+# the clipboard from a copy made before; "idle" is the same request with nothing going on,
+# mostly xclip's own start).
 set -euo pipefail
 file=${1:-${TMPDIR:-/tmp}/verlo-novel-20mb.txt}
 build=${2:-build}
@@ -44,19 +49,27 @@ settle() {
   done
   echo "$moved - $t0" | bc | awk '{printf "%.2f", ($1 < 0 ? 0 : $1)}'
 }
+# Seconds until the program hands over the clipboard's text.
+answer() {
+  local t0; t0=$(now)
+  xclip -selection clipboard -o >/dev/null 2>&1 || true
+  echo "$(now) - $t0" | bc | awk '{printf "%.3f", $1}'
+}
 # action NAME COMMAND...: runs the command against the window and reports.
+# With PROBE=1 the next event is sent right after the command.
 action() {
   local name=$1; shift
   settle "$(now)" >/dev/null
-  local c0 m0 t0 busy
+  local c0 m0 t0 busy next=""
   c0=$(ticks); m0=$(rss); t0=$(now)
   "$@"
+  [ "${PROBE:-0}" = 1 ] && next="  next event answered $(answer) s"
   busy=$(settle "$t0")
-  printf '%-28s cpu %6.3f s  busy %5s s  memory %+5d MiB\n' "$name" \
-    "$(echo "($(ticks) - $c0) / $hz" | bc -l)" "$busy" $(( ($(rss) - m0) / 1024 ))
+  printf '%-28s cpu %6.3f s  busy %5s s  memory %+5d MiB%s\n' "$name" \
+    "$(echo "($(ticks) - $c0) / $hz" | bc -l)" "$busy" $(( ($(rss) - m0) / 1024 )) "$next"
 }
 start=$(now)
-XDG_CONFIG_HOME=$config "$build/verlo" "$file" >/dev/null 2>&1 &
+XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config "$build/verlo" "$file" >/dev/null 2>&1 &
 pid=$!
 name=$(basename "$file")
 until wid=$(xdotool search --pid "$pid" --name "Verlo - $name" 2>/dev/null | head -1) && [ -n "$wid" ]; do sleep 0.01; done
@@ -84,6 +97,11 @@ per_key "typing at the end"
 # The middle: a middle click on the scroll bar jumps there, a click in the text puts the caret.
 xdotool mousemove --window "$wid" 790 350 click 2 mousemove --window "$wid" 300 300 click 1
 per_key "typing in the middle"
+# One character selected and copied: the program owns the clipboard for the probe.
+xdotool key --window "$wid" shift+Left ctrl+c
+settle "$(now)" >/dev/null
+echo "next event answered, idle: $(answer) s"
+PROBE=1
 before=$(title)
 t0=$(now)
 action "resize 800 -> 600" xdotool windowsize --sync "$wid" 600 700
@@ -91,4 +109,7 @@ until [ "$(title)" != "$before" ] && title | grep -q "全"; do sleep 0.01; done
 echo "resize to exact title: $(echo "$(now) - $t0" | bc) s (includes the busy wait above)"
 action "F12" xdotool key --window "$wid" F12
 action "F11" xdotool key --window "$wid" F11
+action "F7" xdotool key --window "$wid" F7
+action "F8" xdotool key --window "$wid" F8
+PROBE=0
 action "select all, copy" xdotool key --window "$wid" ctrl+a ctrl+c
