@@ -17,15 +17,17 @@ EditCommands::EditCommands(edit::EditControl& memo2, edit::EditControl& memo1, Q
 void EditCommands::undo() { memo2_.undo(); }
 
 void EditCommands::copy() {
-    // The plain scratch control takes the selection and copies it: what stays on the
-    // clipboard is the text alone. The selection goes to it as bytes, as a paste of
-    // memo2's copy would bring them (decoding and encoding are exact inverses), so the
-    // text is converted once. With nothing selected it takes the clipboard's own text.
+    // The clipboard is to hold the selection as plain text only, as the plain scratch control
+    // would copy it after taking it in: that is the text with CR LF line breaks, which memo2
+    // puts there itself, decoded once with its own table of stand-ins (the scratch control
+    // has none, and nothing reads what a copy leaves in it). With nothing selected the
+    // scratch control takes the clipboard's own text and copies it back as plain text.
     memo1_.setText({});
-    if (memo2_.selLength() == 0)
-        memo1_.paste();
-    else
-        memo1_.replaceSelection(text::toCrLf(memo2_.selectedText()), true);
+    if (memo2_.selLength() > 0) {
+        memo2_.copyWithCrLf();
+        return;
+    }
+    memo1_.paste();
     memo1_.selectAll();
     memo1_.copy();
 }

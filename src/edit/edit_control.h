@@ -76,6 +76,9 @@ public:
     void undo();
     void cut();
     void copy();
+    // The selection as plain text with every line break as CR LF, as a plain edit control
+    // holding it would copy it (the copy command's result).
+    void copyWithCrLf();
     void paste();
     void emptyUndoBuffer();
     bool modified() const;

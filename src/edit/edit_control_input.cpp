@@ -15,6 +15,7 @@
 #include <cmath>
 #include <optional>
 
+#include "edit/document_text.h"
 #include "edit/edit_control_impl.h"
 #include "edit/key_map.h"
 #include "edit/preedit_layout.h"
@@ -303,8 +304,7 @@ QRectF EditControl::Impl::inputRectangle() {
 }
 
 QString EditControl::Impl::unicode(std::size_t from, std::size_t to) const {
-    const std::u16string s = doc.standIns().decodeUtf16(doc.slice(from, to - from));
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+    return documentText(doc, from, to);
 }
 
 QVariant EditControl::Impl::query(Qt::InputMethodQuery what) {
@@ -397,6 +397,13 @@ void EditControl::copy() {
     if (d->sel.empty()) return;
     auto* mime = new QMimeData;
     mime->setText(d->unicode(d->sel.start(), d->sel.end()));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void EditControl::copyWithCrLf() {
+    if (d->sel.empty()) return;
+    auto* mime = new QMimeData;
+    mime->setText(documentText(d->doc, d->sel.start(), d->sel.end(), true));
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 

@@ -120,6 +120,11 @@ char32_t decodeChar(std::string_view s, std::size_t pos, std::size_t* length) {
 std::u16string decodeUtf16(std::string_view bytes) { return decodeAll<std::u16string>(bytes); }
 std::u32string decodeUtf32(std::string_view bytes) { return decodeAll<std::u32string>(bytes); }
 
+char16_t* decodeUtf16Into(std::string_view bytes, char16_t* out) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    return decodeInto(p, p + bytes.size(), out);
+}
+
 EncodeResult encode(std::u16string_view text) {
     Encoder encoder(text.size() * 2);
     for (std::size_t i = 0; i < text.size(); ++i) {

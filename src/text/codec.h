@@ -36,6 +36,10 @@ char32_t decodeChar(std::string_view s, std::size_t pos, std::size_t* length);
 // Whole strings. UTF-16 for Qt, UTF-32 where code points are wanted.
 std::u16string decodeUtf16(std::string_view bytes);
 std::u32string decodeUtf32(std::string_view bytes);
+// Decodes bytes into out, which has room for bytes.size() units (one unit per character at
+// most); returns the end of what it wrote. Splits no character when bytes ends at a
+// character boundary.
+char16_t* decodeUtf16Into(std::string_view bytes, char16_t* out);
 
 struct EncodeResult {
     std::string bytes;               // the encoded text (complete only when ok())

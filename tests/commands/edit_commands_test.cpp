@@ -11,6 +11,7 @@
 #include "edit/edit_control.h"
 #include "support/scripted_answerer.h"
 #include "text/codec.h"
+#include "text/stand_ins.h"
 #include "commands/direction.h"
 #include "commands/edit_commands.h"
 #include "commands/command_window.h"
@@ -61,6 +62,22 @@ TEST_F(EditCommandsTest, CopyLeavesPlainTextOnlyAndTheDocumentAsItWas) {
     EXPECT_EQ(memo2.anchorPos(), 2u);
     EXPECT_FALSE(memo2.modified());
     EXPECT_EQ(memo2.text(), "\x95\x5C\x8E\xA6\r\nabc");
+}
+
+TEST_F(EditCommandsTest, CopyGivesCrLfBreaksAndCharactersTheCodePageCannotHold) {
+    // A text read from a UTF-8 file with LF breaks: ♡ and 𠮟 stand in user-defined-area codes.
+    verlo::text::StandIns table;
+    std::string text = "a";
+    for (const char32_t* c : {U"♡", U"𠮟"}) {
+        const unsigned code = table.codeFor(c);
+        text += {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF), '\n'};
+    }
+    text += "\r\rb";
+    memo2.loadText(text, std::move(table), "\n");
+    memo2.selectAll();
+    commands.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("a♡\r\n𠮟\r\n\r\n\r\nb"));
+    EXPECT_EQ(clipboardFormats(), QStringList{"text/plain"});
 }
 
 TEST_F(EditCommandsTest, CopyWithNothingSelectedTurnsTheClipboardsTextIntoPlainText) {

@@ -1,0 +1,61 @@
+#include "edit/document_text.h"
+
+#include <algorithm>
+#include <string>
+
+#include "text/codec.h"
+
+namespace verlo::edit {
+
+namespace {
+
+constexpr std::size_t kPiece = 1 << 20;
+
+// Decodes bytes to w, each line break as CR LF; returns the end of what it wrote.
+char16_t* decodeWithCrLf(std::string_view bytes, char16_t* w) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t brk = bytes.find_first_of("\r\n", at);
+        const std::size_t end = brk == std::string_view::npos ? bytes.size() : brk;
+        w = text::codec::decodeUtf16Into(bytes.substr(at, end - at), w);
+        if (end == bytes.size()) break;
+        *w++ = u'\r';
+        *w++ = u'\n';
+        at = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    return w;
+}
+
+}  // namespace
+
+QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool crLf) {
+    to = std::min(to, doc.length());
+    if (from >= to) return {};
+    if (!doc.standIns().empty()) {  // a stand-in may stand for several characters
+        std::string bytes = doc.slice(from, to - from);
+        if (crLf) bytes = text::toCrLf(bytes);
+        const std::u16string s = doc.standIns().decodeUtf16(bytes);
+        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+    }
+    // Room for the most it can take (a unit a byte, two for a lone CR or LF): the pages of
+    // it that are never written are never touched.
+    QString out;
+    out.resize(static_cast<qsizetype>((to - from) * (crLf ? 2 : 1)));
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* w = begin;
+    std::string piece;
+    for (std::size_t pos = from; pos < to;) {
+        std::size_t end = to;
+        if (to - pos > kPiece) {
+            end = doc.snapCaretPos(pos + kPiece);  // never inside a character or a CR LF pair
+            if (end <= pos) end = to;
+        }
+        piece = doc.slice(pos, end - pos);
+        w = crLf ? decodeWithCrLf(piece, w) : text::codec::decodeUtf16Into(piece, w);
+        pos = end;
+    }
+    out.resize(w - begin);
+    return out;
+}
+
+}  // namespace verlo::edit
