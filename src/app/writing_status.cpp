@@ -37,7 +37,10 @@ QString pagesToolTip(std::size_t lines) {
 }
 
 WritingStatus::WritingStatus(QMainWindow& window, edit::EditControl& memo2, QAction& toggle)
-    : window_(window), memo2_(memo2), toggle_(toggle) {
+    : window_(window),
+      memo2_(memo2),
+      toggle_(toggle),
+      background_([this] { QMetaObject::invokeMethod(this, [this] { collect(); }, Qt::QueuedConnection); }) {
     toggle_.setCheckable(true);
     toggle_.setChecked(false);
     connect(&toggle_, &QAction::toggled, this, &WritingStatus::setShown);
@@ -74,22 +77,43 @@ void WritingStatus::setShown(bool shown) {
     if (!shown) {
         for (const auto& c : following_) disconnect(c);
         following_.clear();
+        background_.cancel();
         bar_->hide();
         return;
     }
     if (!bar_) build();
-    counts_.recount(memo2_.document());
     shownChars_ = shownLines_ = static_cast<std::size_t>(-1);
-    following_ << connect(&memo2_, &edit::EditControl::edited, this, [this](const text::Change& change) {
-        counts_.apply(memo2_.document(), change);
-    });
+    countAll();
+    following_ << connect(&memo2_, &edit::EditControl::edited, this, &WritingStatus::follow);
     following_ << connect(&memo2_, &edit::EditControl::changed, this, &WritingStatus::refresh);
     following_ << connect(&memo2_, &edit::EditControl::selectionChanged, this, &WritingStatus::refreshSelection);
     bar_->show();
     refresh();
 }
 
+void WritingStatus::countAll() {
+    text::Document& doc = memo2_.document();
+    if (doc.length() > backgroundFrom_)
+        background_.start(doc.text(), doc.lineCount());
+    else
+        counts_.recount(doc);
+}
+
+void WritingStatus::follow(const text::Change& change) {
+    if (background_.running())
+        background_.noteChange(change);
+    else if (change.inserted + change.removed > backgroundFrom_)
+        countAll();
+    else
+        counts_.apply(memo2_.document(), change);
+}
+
+void WritingStatus::collect() {
+    if (background_.collect(memo2_.document(), counts_)) refresh();
+}
+
 void WritingStatus::refresh() {
+    if (!exact()) return;  // the figures shown stay until the new ones are counted
     const std::size_t chars = counts_.chars();
     const std::size_t lines = counts_.manuscriptLines(memo2_.document());
     if (chars != shownChars_) chars_->setText(charsLabel(chars));
@@ -110,6 +134,7 @@ void WritingStatus::showFormat(const files::TextFormat& format) {
 }
 
 void WritingStatus::refreshSelection() {
+    if (!exact()) return;
     const std::size_t from = memo2_.selStart();
     const std::size_t length = memo2_.selLength();
     selection_->setVisible(length > 0);

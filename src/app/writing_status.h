@@ -3,14 +3,16 @@
 // there is one, the manuscript pages (400-character sheets) to one decimal with the lines
 // of the last sheet in its tooltip, and the file's encoding and line breaks.
 //
-// While it is shown it follows every change of the text, one paragraph at a time; while it
-// is hidden it counts nothing.
+// While it is shown it follows every change of the text, one paragraph at a time; a change
+// too large for that (a file opened, a large paste) is counted on a thread of its own, the
+// bar keeping its figures until the new ones are exact. While it is hidden it counts nothing.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <memory>
 
+#include "counts/background_counts.h"
 #include "counts/live_counts.h"
 #include "files/text_format.h"
 
@@ -37,6 +39,12 @@ public:
     // How the document is kept in its file, as the bar shows it.
     void showFormat(const files::TextFormat& format);
 
+    // Whether the figures shown are those of the text as it is (false while a large
+    // change is being counted in the background).
+    bool exact() const { return !background_.running(); }
+    // Changes of more bytes than this are counted in the background (tests lower it).
+    void setBackgroundFrom(std::size_t bytes) { backgroundFrom_ = bytes; }
+
     // What the bar shows (empty while it is hidden; the selection's text is empty without one).
     QString charsText() const;
     QString selectionText() const;
@@ -48,6 +56,9 @@ private:
     void build();
     void refresh();
     void refreshSelection();
+    void follow(const text::Change& change);
+    void countAll();
+    void collect();
 
     QMainWindow& window_;
     edit::EditControl& memo2_;
@@ -58,6 +69,8 @@ private:
     QLabel* pages_ = nullptr;
     QLabel* encoding_ = nullptr;
     counts::LiveCounts counts_;
+    counts::BackgroundCounts background_;
+    std::size_t backgroundFrom_ = 256 * 1024;
     std::size_t shownChars_ = 0;  // what the labels show
     std::size_t shownLines_ = 0;
     files::TextFormat format_;

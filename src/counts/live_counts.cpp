@@ -45,15 +45,11 @@ ParagraphCount countParagraph(std::string_view content, std::string_view withBre
 
 }  // namespace
 
-void LiveCounts::countParagraphs(text::Document& doc, std::size_t first, std::size_t count, CharTally::State& state,
-                                 std::vector<ParagraphCount>& out) const {
-    // One view of them all, cut at the line breaks as the document cuts lines: CR LF, a
-    // lone CR, a lone LF.
-    const std::size_t last = first + count - 1;
-    const std::size_t start = doc.lineStart(first);
-    const std::string_view bytes = doc.view(start, doc.lineEnd(last) + doc.lineBreakLength(last) - start);
+bool countParagraphs(std::string_view bytes, std::size_t count, CharTally::State& state,
+                     std::vector<ParagraphCount>& out, const std::atomic<bool>* stop) {
     std::size_t at = 0;
     for (std::size_t n = 0; n < count; ++n) {
+        if (stop && stop->load(std::memory_order_relaxed)) return false;
         std::size_t end = at;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         std::size_t next = end;
@@ -62,14 +58,27 @@ void LiveCounts::countParagraphs(text::Document& doc, std::size_t first, std::si
         state = out.back().exit;
         at = next;
     }
+    return true;
 }
+
+namespace {
+
+// Paragraphs [first, first + count) of the document, in one view of them all.
+void countDocumentParagraphs(text::Document& doc, std::size_t first, std::size_t count, CharTally::State& state,
+                             std::vector<ParagraphCount>& out) {
+    const std::size_t last = first + count - 1;
+    const std::size_t start = doc.lineStart(first);
+    countParagraphs(doc.view(start, doc.lineEnd(last) + doc.lineBreakLength(last) - start), count, state, out);
+}
+
+}  // namespace
 
 void LiveCounts::recount(text::Document& doc) {
     std::vector<ParagraphCount> all;
     const std::size_t n = doc.lineCount();
     all.reserve(n);
     CharTally::State state;
-    countParagraphs(doc, 0, n, state, all);
+    countDocumentParagraphs(doc, 0, n, state, all);
     paragraphs_.assign(all);
 }
 
@@ -82,7 +91,7 @@ void LiveCounts::apply(text::Document& doc, const text::Change& change) {
     CharTally::State state = first > 0 ? paragraphs_.at(first - 1).exit : CharTally::State{};
     std::vector<ParagraphCount> counts;
     counts.reserve(added);
-    countParagraphs(doc, first, added, state, counts);
+    countDocumentParagraphs(doc, first, added, state, counts);
     if (removed == 1 && added == 1)
         paragraphs_.set(first, counts.front());
     else
@@ -91,7 +100,7 @@ void LiveCounts::apply(text::Document& doc, const text::Change& change) {
     for (std::size_t p = first + added; p < paragraphs_.size() && !(state == oldExit); ++p) {
         oldExit = paragraphs_.at(p).exit;
         std::vector<ParagraphCount> one;
-        countParagraphs(doc, p, 1, state, one);
+        countDocumentParagraphs(doc, p, 1, state, one);
         paragraphs_.set(p, one.front());
     }
 }

@@ -5,7 +5,9 @@
 // or a CR that waits for what follows, the paragraphs up to the next one that does not).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 #include "counts/paragraph_counts.h"
@@ -13,10 +15,19 @@
 
 namespace verlo::counts {
 
+// Counts the paragraphs of bytes (a whole text, or a run of paragraphs with their breaks)
+// from `state`, which ends as the state after them; `count` paragraphs, cut at the line
+// breaks as the document cuts lines (CR LF, a lone CR, a lone LF). Stops early (returning
+// false) when *stop turns true.
+bool countParagraphs(std::string_view bytes, std::size_t count, CharTally::State& state,
+                     std::vector<ParagraphCount>& out, const std::atomic<bool>* stop = nullptr);
+
 class LiveCounts {
 public:
     // Counts the whole document (O(length)).
     void recount(text::Document& doc);
+    // Takes the counts of every paragraph of the document, counted elsewhere (countText).
+    void assign(const std::vector<ParagraphCount>& paragraphs) { paragraphs_.assign(paragraphs); }
     // Follows one change of the document (after it happened).
     void apply(text::Document& doc, const text::Change& change);
 
@@ -28,9 +39,6 @@ public:
     std::size_t manuscriptLines(const text::Document& doc) const;
 
 private:
-    // Counts paragraphs [first, first + count) from `state`, which ends as the state after them.
-    void countParagraphs(text::Document& doc, std::size_t first, std::size_t count, CharTally::State& state,
-                         std::vector<ParagraphCount>& out) const;
 
     ParagraphCounts paragraphs_;
 };

@@ -4,12 +4,14 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
+#include <random>
 
 #include "app/recent_files.h"
 #include "app/writing_status.h"
 #include "app_fixture.h"
 #include "commands/window_fit.h"
 #include "counts/char_count.h"
+#include "counts/live_counts.h"
 #include "support/test_text.h"
 
 using namespace verlo;
@@ -80,6 +82,36 @@ TEST_F(InstrumentsTest, TheCountsFollowALoadedNovelAndItsEdits) {
     EXPECT_EQ(status.charsText(), app::charsLabel(counts::countSelectionChars(form->memo2->text())));
     form->memo2->undo();
     EXPECT_EQ(status.charsText(), app::charsLabel(counts::countSelectionChars(novel)));
+}
+
+TEST_F(InstrumentsTest, ALargeChangeIsCountedInTheBackgroundWithTheEditsMadeMeanwhile) {
+    auto form = startShown();
+    form->StatusBar1->trigger();
+    app::WritingStatus& status = form->writingStatus();
+    status.setBackgroundFrom(64);  // the sample text counts as large
+    edit::EditControl& memo2 = *form->memo2;
+    const std::string pieces[] = {sjis(u"吾輩"), "\r\n", "\r", "\n", "a", sjis(u"、。"), "\x81"};
+    std::mt19937 rng(19);
+    for (int round = 0; round < 12; ++round) {
+        const QString shown = status.charsText();
+        memo2.setText(verlo::test::repeat(verlo::test::sampleText(), 1 + round % 3));
+        EXPECT_FALSE(status.exact());
+        // Edits while the worker counts: typed, deleted, line breaks joined and split, now
+        // and then a large one that starts the count again.
+        for (unsigned n = rng() % 8; n > 0; --n) {
+            const std::size_t length = memo2.textLength();
+            const std::size_t at = memo2.document().snapCaretPos(rng() % (length + 1));
+            const std::size_t end = memo2.document().snapCaretPos(std::min(length, at + rng() % 6));
+            memo2.setSelection(at, end);
+            memo2.replaceSelection(rng() % 9 == 0 ? verlo::test::sampleText() : pieces[rng() % std::size(pieces)], true);
+        }
+        EXPECT_EQ(status.charsText(), shown);  // kept until the figures are exact
+        while (!status.exact()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        counts::LiveCounts fresh;
+        fresh.recount(memo2.document());
+        EXPECT_EQ(status.charsText(), app::charsLabel(counts::countSelectionChars(memo2.text()))) << round;
+        EXPECT_EQ(status.pagesText(), app::pagesLabel(fresh.manuscriptLines(memo2.document()))) << round;
+    }
 }
 
 TEST_F(InstrumentsTest, TheBarsTextsToOneDecimal) {
