@@ -82,7 +82,8 @@ void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::si
                              [&](const Cell& c) { return c.offset < groups_.front().begin; }) -
         cells.begin());
     std::size_t out = r;
-    for (const text::ruby::Group& g : groups_) {
+    for (std::size_t k = 0; k < groups_.size(); ++k) {
+        const text::ruby::Group& g = groups_[k];
         while (r < n && cells[r].offset < g.begin) cells[out++] = cells[r++];
         if (r == n || cells[r].offset != g.begin) continue;  // not on a cell boundary: left as written
         float base = 0;
@@ -93,7 +94,17 @@ void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::si
             if (o >= g.baseBegin && o < g.baseEnd) base += cells[end].advance;
             if (o >= g.rubyBegin && o < g.rubyEnd) ruby += cells[end].advance;
         }
-        const float advance = std::max(base, ruby * smallEm_ / std::max(em_, 1.0f));
+        const float rubyAdvance = ruby * smallEm_ / std::max(em_, 1.0f);
+        float advance = std::max(base, rubyAdvance);
+        // Ruby longer than its base reaches over the kana on either side by up to half a
+        // ruby character, when both sides are kana without ruby of their own.
+        const auto kanaAt = [&](std::size_t cell) {
+            const std::uint32_t o = cells[cell].offset;
+            const bool nextGroup = k + 1 < groups_.size() && o >= groups_[k + 1].begin;
+            return !isGroup(cells[cell]) && !nextGroup && text::ruby::isKana(paragraph, o);
+        };
+        if (rubyAdvance > base && out > 0 && end < n && kanaAt(out - 1) && kanaAt(end))
+            advance = std::max(base, rubyAdvance - smallEm_);
         const bool raw = touches(g, paraStart, rawFrom, rawTo);
         if (raw || advance > width || (end < n && cells[end].offset != g.end)) continue;  // copied below
         cells[out++] = {g.begin, g.end - g.begin, advance};

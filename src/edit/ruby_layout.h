@@ -3,7 +3,9 @@
 // above the line (horizontal writing) or to the right of the column (vertical writing), the
 // marks and the ruby taking no room along the line. The cell is as long as the base, or as
 // the ruby when that is longer (the base is then centred under it), so ruby overhangs its
-// base evenly and never reaches the ruby of a neighbour. A group stays as written (one cell
+// base evenly and never reaches the ruby of a neighbour; between two kana without ruby the
+// longer ruby may reach over each of them by half a ruby character, and the cell is that
+// much shorter. A group stays as written (one cell
 // per character, as any text) when the caret or the selection touches it, so it can be
 // edited, and when it would not fit on one line, so a base longer than a line still wraps.
 #pragma once

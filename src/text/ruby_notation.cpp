@@ -143,6 +143,12 @@ std::uint32_t takeOpen(std::string_view s, std::uint32_t floor, std::uint32_t op
 
 }  // namespace
 
+bool isKana(std::string_view paragraph, std::size_t pos) {
+    if (pos >= paragraph.size()) return false;
+    const Script script = scriptOf(charAt(paragraph, pos).code);
+    return script == Script::Hiragana || script == Script::Katakana;
+}
+
 bool mayHoldGroups(std::string_view paragraph) { return findMark(paragraph, 0, paragraph.size(), kOpen) != kNoPos; }
 
 // Only the 《 matter: each one found is checked to start a character, and its base is

@@ -49,6 +49,10 @@ struct Group {
 // lets paragraphs without the notation skip the parser.
 bool mayHoldGroups(std::string_view paragraph);
 
+// True when the character at pos (a character start) is hiragana or katakana, which ruby
+// longer than its base may reach over.
+bool isKana(std::string_view paragraph, std::size_t pos);
+
 // The groups of one paragraph (its bytes without the line break), in order, appended to out
 // after clearing it. Linear in the paragraph's length.
 void parse(std::string_view paragraph, std::vector<Group>& out);

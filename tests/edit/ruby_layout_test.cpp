@@ -52,8 +52,13 @@ TEST(RubyLayout, CellsAGroupTakes) {
     } cases[] = {
         // The base's length; marks and ruby take nothing.
         {u"あ漢字《かんじ》い", "1.00 +2.00 1.00 | "},
-        // Ruby longer than its base: the ruby's length at half size.
-        {u"あ字《かんじ》い", "1.00 +1.50 1.00 | "},
+        // Ruby longer than its base: the ruby's length at half size, less the half ruby
+        // character it may reach over each neighbour when both are kana without ruby.
+        {u"「字《かんじ》」", "1.00 +1.50 1.00 | "},
+        {u"あ字《かんじ》い", "1.00 +1.00 1.00 | "},
+        {u"あ字《かんじょう》い", "1.00 +2.00 1.00 | "},
+        {u"あ字《かんじ》かな《かな》", "1.00 +1.50 +2.00 | "},
+        {u"漢字《かんじ》あ", "+2.00 1.00 | "},
         {u"《《強調》》", "+2.00 | "},
         // What forms no group takes its cells as written.
         {u"字《》", "1.00 1.00 1.00 | "},
