@@ -158,6 +158,10 @@ public:
     // Loads a file into the document, in the encoding given or the one it is found to be in;
     // on failure shows "ファイル %s は開けません" and changes nothing. Returns whether it was loaded.
     bool loadFile(const QString& path, std::optional<files::Encoding> encoding = std::nullopt);
+    // loadFile's reading of a file that opens as Shift-JIS, into the document a piece at a
+    // time; nullopt (nothing done) for any other file. *incomplete when a read failed on the way.
+    std::optional<files::TextFormat> loadShiftJisFile(const QString& path, std::optional<files::Encoding> encoding,
+                                                      const files::TextFormat& defaults, bool* incomplete);
 
     // How the open document is kept in its file: what Save writes (encoding, line breaks).
     const files::TextFormat& textFormat() const { return format_; }

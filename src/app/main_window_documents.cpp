@@ -14,6 +14,11 @@
 #include "platform/error.h"
 #include "files/file_io.h"
 #include "files/text_file.h"
+#include "files/text_stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace verlo::app {
 
@@ -30,18 +35,42 @@ const QString kDefaultSuffix = QStringLiteral("txt");
 
 bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encoding) {
     files::removeLeftoverTemporaries(path);  // of a save killed on the way
-    std::optional<std::string> bytes = files::readWholeFile(path);
-    if (!bytes) {
-        platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
+    const files::TextFormat defaults = newDocumentFormat();
+    files::ReadText read;
+    std::optional<std::string> bytes;
+    // A Shift-JIS file goes into the document a piece at a time, never held whole twice.
+    bool incomplete = false;
+    const std::optional<files::TextFormat> streamed =
+        !encoding || *encoding == files::Encoding::ShiftJis ? loadShiftJisFile(path, encoding, defaults, &incomplete)
+                                                            : std::nullopt;
+    if (incomplete) {
+        // What was read stays, as a new document that was never saved: no file is bound to
+        // only a part of it.
+        platform::showError(this, QStringLiteral("ファイル %1 を最後まで読めませんでした").arg(path));
+        takeNewDocumentFormat();
+        memo2->setReadOnly(false);
+        readOnlyFile_.clear();
+        currentFileName.clear();
+        Save1->setEnabled(false);
+        captionBase = QStringLiteral("Verlo");
+        memo2->setModified(true);
+        UpdateCaption();
         return false;
     }
-    keepPlace();
-    const files::TextFormat defaults = newDocumentFormat();
-    files::ReadText read = encoding ? files::readText(*bytes, *encoding, defaults.lineBreak)
-                                    : files::openText(*bytes, defaults);
+    if (streamed) {
+        read.format = *streamed;
+    } else {
+        bytes = files::readWholeFile(path);
+        if (!bytes) {
+            platform::showError(this, QStringLiteral("ファイル %1 は開けません").arg(path));
+            return false;
+        }
+        keepPlace();
+        read = encoding ? files::readText(*bytes, *encoding, defaults.lineBreak) : files::openText(*bytes, defaults);
+        memo2->loadText(read.bytes, std::move(read.standIns), files::lineBreakBytes(read.format.lineBreak));
+        std::string().swap(read.bytes);
+    }
     format_ = read.format;
-    memo2->loadText(read.bytes, std::move(read.standIns), files::lineBreakBytes(format_.lineBreak));
-    read.bytes.clear();
     // More distinct characters than the document can stand for: shown, never changed, and
     // written elsewhere only as the file's own bytes.
     memo2->setReadOnly(read.tooManyCharacters);
@@ -67,6 +96,29 @@ bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encodi
                                       .arg(path)
                                       .arg(text::kUserAreaCodes));
     return true;
+}
+
+std::optional<files::TextFormat> TForm1::loadShiftJisFile(const QString& path, std::optional<files::Encoding> encoding,
+                                                          const files::TextFormat& defaults, bool* incomplete) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;  // read whole, which says what is wrong
+    struct stat st{};
+    std::optional<files::Encoding> found = encoding;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (!found && !(found = files::detectFileEncoding(fd, defaults.encoding))) ||
+        *found != files::Encoding::ShiftJis) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    keepPlace();
+    files::ShiftJisReader reader(fd);
+    memo2->loadText([&reader](text::StandIns& table) { return reader.next(table); });
+    ::close(fd);
+    files::TextFormat format;
+    format.encoding = files::Encoding::ShiftJis;
+    format.lineBreak = reader.lineBreak(defaults.lineBreak);
+    memo2->document().setLineBreak(files::lineBreakBytes(format.lineBreak));
+    *incomplete = reader.failed();
+    return format;
 }
 
 void TForm1::bindTo(const QString& path) {

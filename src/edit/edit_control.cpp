@@ -324,10 +324,18 @@ void EditControl::replaceSelection(std::string_view bytes, bool canUndo) {
 std::string EditControl::text() const { return d->doc.text(); }
 std::size_t EditControl::textLength() const { return d->doc.length(); }
 
-void EditControl::setText(std::string_view bytes) {
+void EditControl::setText(std::string_view bytes) { replaceAllBy([&] { d->doc.setText(bytes); }); }
+
+void EditControl::loadText(const text::Document::PieceSource& next) {
+    d->doc.standIns() = text::StandIns();
+    d->layout.standInsReplaced();
+    replaceAllBy([&] { d->doc.loadText(next); });
+}
+
+void EditControl::replaceAllBy(const std::function<void()>& change) {
     EditScope scope(d.get());
     d->restoreTop = false;
-    d->doc.setText(bytes);
+    change();
     d->sel.collapse(0);
     d->changePending = true;  // even when the text was already empty
     d->updateScrollBars();

@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,6 +57,9 @@ public:
     // Loads a file's text: its bytes, what their user-defined-area codes stand for, and the
     // line break that Enter and paste insert. Otherwise as setText.
     void loadText(std::string_view bytes, text::StandIns standIns, std::string_view lineBreak);
+    // loadText for a text given in pieces (text::Document::loadText), never held whole; the
+    // stand-ins start from an empty table and the line break stays until set.
+    void loadText(const text::Document::PieceSource& next);
     // A read-only text is changed by nothing but setText and loadText.
     void setReadOnly(bool on);
     bool isReadOnly() const;
@@ -171,6 +175,9 @@ public:
     struct Impl;
 
 private:
+    // setText's work around a change that replaces the whole text.
+    void replaceAllBy(const std::function<void()>& change);
+
     friend class AccessibleEdit;
     std::unique_ptr<Impl> d;
 };

@@ -1,6 +1,9 @@
 #include "files/text_stream.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/types.h>
+#include <unistd.h>
 
 #include "files/text_file.h"
 #include "text/stand_ins.h"
@@ -213,6 +216,77 @@ void FileBytesStream::add(std::string_view document) {
 void FileBytesStream::finish() {
     convert(pending_);
     pending_.clear();
+}
+
+// ---- reading a file descriptor
+
+namespace {
+
+// Appends up to n bytes read from fd; false on an error. *atEnd when the file ended.
+bool readSome(int fd, std::string& out, std::size_t n, bool* atEnd) {
+    const std::size_t at = out.size();
+    out.resize(at + n);
+    ssize_t got;
+    do got = ::read(fd, out.data() + at, n);
+    while (got < 0 && errno == EINTR);
+    out.resize(at + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    *atEnd = got == 0;
+    return got >= 0;
+}
+
+}  // namespace
+
+std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault) {
+    const off_t start = ::lseek(fd, 0, SEEK_CUR);
+    if (start < 0) return std::nullopt;
+    EncodingScan scan(plainDefault);
+    std::string piece;
+    bool atEnd = false;
+    while (!atEnd && !scan.decided()) {
+        piece.clear();
+        if (!readSome(fd, piece, CodePageStream::kPieceSize, &atEnd)) return std::nullopt;
+        scan.add(piece);
+    }
+    if (::lseek(fd, start, SEEK_SET) < 0) return std::nullopt;
+    return scan.finish();
+}
+
+std::string_view ShiftJisReader::next(text::StandIns& table) {
+    piece_.swap(rest_);
+    rest_.clear();
+    // A piece ends after a byte below 0x40 (a character of its own) that is not a CR.
+    std::size_t cut = 0;
+    while (!ended_ && cut == 0) {
+        const std::size_t scanned = piece_.size();
+        if (!readSome(fd_, piece_, pieceSize_, &ended_)) {
+            failed_ = ended_ = true;
+            break;
+        }
+        for (std::size_t p = piece_.size(); p > std::max<std::size_t>(scanned, 1) && !ended_; --p) {
+            const auto b = static_cast<unsigned char>(piece_[p - 1]);
+            if (b < 0x40 && b != '\r') {
+                cut = p;
+                break;
+            }
+        }
+    }
+    if (!ended_ && cut > 0) {
+        rest_.assign(piece_, cut);
+        piece_.resize(cut);
+    }
+    if (piece_.empty()) return {};
+    const ReadText read = readText(piece_, Encoding::ShiftJis, LineBreak::CrLf);
+    for (std::size_t i = 0; !read.standIns.empty() && i < text::kUserAreaCodes; ++i)
+        if (read.standIns.find(text::userAreaCode(i))) table.adopt(text::userAreaCode(i));
+    const text::LineBreakCounts counts = text::countLineBreaks(piece_);
+    counts_.crLf += counts.crLf;
+    counts_.lf += counts.lf;
+    counts_.cr += counts.cr;
+    return piece_;
+}
+
+LineBreak ShiftJisReader::lineBreak(LineBreak noBreaks) const {
+    return counts_.crLf + counts_.lf + counts_.cr == 0 ? noBreaks : lineBreakOf(counts_.mostUsed());
 }
 
 }  // namespace verlo::files

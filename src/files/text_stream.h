@@ -7,10 +7,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "files/text_format.h"
+#include "text/document.h"
+#include "text/stand_ins.h"
 
 namespace verlo::files {
 
@@ -80,6 +83,33 @@ private:
     std::size_t pieceSize_;
     std::string pending_;
     std::u32string refused_;
+};
+
+// The encoding a file opens in (detectEncoding), read from fd in pieces as far as the answer
+// needs; fd is then back where it was. nullopt when it cannot be read.
+std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault);
+
+// A Shift-JIS file read from fd in pieces as readText reads it whole, for a document that
+// never holds it twice: next() gives the document's bytes a piece at a time (never cutting a
+// character or a CR LF pair) and adopts their user-defined-area codes into the table it is
+// given; once it has given the empty piece, lineBreak() is readText's.
+class ShiftJisReader {
+public:
+    explicit ShiftJisReader(int fd, std::size_t pieceSize = CodePageStream::kPieceSize * 4)
+        : fd_(fd), pieceSize_(pieceSize) {}
+    std::string_view next(text::StandIns& table);
+    // A read failed: the pieces given are not the whole file.
+    bool failed() const { return failed_; }
+    LineBreak lineBreak(LineBreak noBreaks) const;
+
+private:
+    int fd_;
+    std::size_t pieceSize_;
+    std::string piece_;
+    std::string rest_;  // read, not yet given
+    text::LineBreakCounts counts_;
+    bool ended_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace verlo::files

@@ -94,7 +94,8 @@ std::vector<GapVector<char>> BlockBytes::chunk(const char* data, std::size_t n) 
             const std::size_t lf = std::string_view(data + cut - window, window).rfind('\n');
             if (lf != std::string_view::npos) cut = cut - window + lf + 1;
         }
-        out.emplace_back().assign(data + pos, cut - pos, capacity_);
+        // Room for an eighth more: a block grows to its capacity only when edited.
+        out.emplace_back().assign(data + pos, cut - pos);
         pos = cut;
     }
     return out;
@@ -104,6 +105,16 @@ void BlockBytes::assign(const char* data, std::size_t n) {
     endViews();
     blocks_ = chunk(data, n);
     size_ = n;
+    rebuildSums();
+}
+
+void BlockBytes::append(const char* data, std::size_t n) {
+    if (n == 0) return;
+    endViews();
+    std::vector<GapVector<char>> more = chunk(data, n);
+    blocks_.reserve(blocks_.size() + more.size());
+    for (GapVector<char>& block : more) blocks_.push_back(std::move(block));
+    size_ += n;
     rebuildSums();
 }
 

@@ -27,7 +27,8 @@ struct ByteRun {
 
 class BlockBytes {
 public:
-    // Blocks of at most blockCapacity bytes (at least 2); loading fills them to three quarters.
+    // Blocks of at most blockCapacity bytes (at least 2); loading fills them to three quarters
+    // (their memory holds what they hold and an eighth more, until an edit needs more).
     explicit BlockBytes(std::size_t blockCapacity);
 
     std::size_t size() const { return size_; }
@@ -46,6 +47,9 @@ public:
     const char* contiguous(std::size_t pos, std::size_t n);
 
     void assign(const char* data, std::size_t n);
+    // Adds data after the end in blocks of its own, filled as assign fills them: a text
+    // loaded a piece at a time.
+    void append(const char* data, std::size_t n);
     void erase(std::size_t pos, std::size_t n);
     void insert(std::size_t pos, const char* data, std::size_t n);
 

@@ -80,6 +80,38 @@ struct Document::Impl {
                             in.size() - len);
         if (listener) listener->documentChanged(change);
     }
+
+    // apply() for the whole text, its replacement given in pieces (the first already read).
+    void load(std::string_view piece, const PieceSource& next) {
+        Change change;
+        change.removed = bytes.size();
+        const std::size_t past = lines.upperBound(bytes.size());
+        if (listener) listener->documentWillChange(0, change.removed);
+        bytes.assign(nullptr, 0);
+        addedStarts.clear();
+        std::size_t pos = 0;
+        bool crAtEnd = false;  // the last piece ended with CR: a line starts after it unless LF follows
+        for (; !piece.empty(); piece = next(standIns)) {
+            const auto* data = reinterpret_cast<const std::uint8_t*>(piece.data());
+            const auto* end = data + piece.size();
+            if (crAtEnd && data[0] != '\n') addedStarts.push_back(pos);
+            for (const auto* p = data; (p = findEither(p, end, '\r', '\n')) != end; ++p) {
+                if (*p == '\n' || (p + 1 < end && p[1] != '\n'))
+                    addedStarts.push_back(pos + static_cast<std::size_t>(p - data) + 1);
+            }
+            crAtEnd = end[-1] == '\r';
+            bytes.append(piece.data(), piece.size());
+            pos += piece.size();
+        }
+        if (crAtEnd) addedStarts.push_back(pos);
+        change.inserted = pos;
+        change.firstLine = 0;
+        change.linesRemoved = past - 1;
+        change.linesAdded = addedStarts.size();
+        lines.replaceStarts(1, change.linesRemoved, addedStarts.data(), change.linesAdded, pos - change.removed);
+        addedStarts = {};
+        if (listener) listener->documentChanged(change);
+    }
 };
 
 Document::Document() : Document(StorageShape{}) {}
@@ -109,6 +141,13 @@ std::string_view Document::view(std::size_t pos, std::size_t len) {
 }
 
 void Document::setText(std::string_view bytes) { replace(0, length(), bytes, EditKind::NotUndoable); }
+
+void Document::loadText(const PieceSource& next) {
+    d->history.forgetAll();
+    const std::string_view first = next(d->standIns);
+    if (first.empty() && length() == 0) return;
+    d->load(first, next);
+}
 
 void Document::replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind) {
     pos = std::min(pos, length());

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -99,6 +100,11 @@ public:
     // Replaces the whole text as a not-undoable change (undo history emptied);
     // the document is then modified. Loading a file calls setModified(false) afterwards.
     void setText(std::string_view bytes);
+    // setText for a text given in pieces, never held whole: next gives the pieces in order
+    // (each a whole number of characters; an empty piece ends them) and puts the stand-ins
+    // their characters need into the table it is given (this document's).
+    using PieceSource = std::function<std::string_view(StandIns& table)>;
+    void loadText(const PieceSource& next);
 
     // The one choke point for every change: replaces [pos, pos + len) by bytes, recording
     // undo, updating the line index and notifying the listener, in that order. pos and len

@@ -239,3 +239,40 @@ TEST(LineBreaks, ToCrLf) {
     EXPECT_EQ(toCrLf("\r\r\n\n"), "\r\n\r\n\r\n");  // CR | CR LF | LF
     EXPECT_EQ(toCrLf("\x95\x5C\n"), "\x95\x5C\r\n");
 }
+
+TEST(DocumentLoad, PiecesGiveWhatSetTextGives) {
+    // Pieces cut everywhere, CR LF pairs and lone CRs included, over small blocks.
+    const std::string text = "ab\r\ncd\ref\n\r\n\r\rgh\x82\xA0\r\n" + std::string(300, 'x') + "\r";
+    for (std::size_t step : {1, 2, 3, 7, 1000}) {
+        SCOPED_TRACE("pieces of " + std::to_string(step));
+        Document expected(StorageShape{16, 4});
+        expected.setText("old\r\ntext");
+        Recorder wanted;
+        expected.setListener(&wanted);
+        expected.setText(text);
+
+        Document doc(StorageShape{16, 4});
+        doc.setText("old\r\ntext");
+        doc.replace(0, 0, "x", EditKind::Typing);
+        Recorder seen;
+        doc.setListener(&seen);
+        std::size_t at = 0;
+        doc.loadText([&](StandIns&) {
+            const std::string_view piece = std::string_view(text).substr(std::min(at, text.size()), step);
+            at += step;
+            return piece;
+        });
+        EXPECT_EQ(doc.text(), text);
+        EXPECT_EQ(lineStarts(doc), lineStarts(expected));
+        EXPECT_FALSE(doc.canUndo());
+        ASSERT_EQ(seen.changes.size(), 1u);
+        EXPECT_EQ(seen.changes[0].removed, wanted.changes[0].removed + 1);
+        EXPECT_EQ(seen.changes[0].inserted, wanted.changes[0].inserted);
+        EXPECT_EQ(seen.changes[0].linesRemoved, wanted.changes[0].linesRemoved);
+        EXPECT_EQ(seen.changes[0].linesAdded, wanted.changes[0].linesAdded);
+        doc.replace(5, 0, "\n", EditKind::Typing);  // the blocks take edits as loaded ones do
+        expected.replace(5, 0, "\n", EditKind::Typing);
+        EXPECT_EQ(lineStarts(doc), lineStarts(expected));
+        EXPECT_EQ(doc.text(), expected.text());
+    }
+}
