@@ -80,6 +80,10 @@ TEST(RubyLayout, BasesAreNotSplitAcrossLines) {
     Laid longer(u"漢字《かんじ》", 1.5);
     EXPECT_EQ(longer.layout.line(0).last - longer.layout.line(0).first, 1u);
     EXPECT_EQ(longer.layout.lineCount(), 7u);  // one character a line
+    // So is a group whose ruby alone is longer than a line: very long ruby stays as written.
+    Laid longRuby(u"字《" + std::u16string(24, u'あ') + u"》", 10);
+    EXPECT_EQ(longRuby.cells().find('+'), std::string::npos) << longRuby.cells();
+    EXPECT_EQ(longRuby.layout.lineCount(), 3u);
 }
 
 TEST(RubyLayout, TheGroupAtTheCaretOrSelectionIsAsWritten) {
