@@ -90,13 +90,17 @@ int runPdfCommandLine(const QStringList& args) {
         }
         setup = *formatted;
     }
-    const std::optional<std::string> bytes = files::readWholeFile(line.file);
-    if (!bytes) {
-        say(QStringLiteral("ファイル %1 は開けません").arg(line.file));
-        return 1;
+    // Read as the editor opens it: its encoding found, every character kept (the file's
+    // own bytes let go once converted).
+    files::ReadText read;
+    {
+        const std::optional<std::string> bytes = files::readWholeFile(line.file);
+        if (!bytes) {
+            say(QStringLiteral("ファイル %1 は開けません").arg(line.file));
+            return 1;
+        }
+        read = files::openText(*bytes, files::TextFormat{});
     }
-    // Read as the editor opens it: its encoding found, every character kept.
-    const files::ReadText read = files::openText(*bytes, files::TextFormat{});
     QFont editorFont(stored.Name);
     const ExportResult result =
         exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read.bytes, &read.standIns);
