@@ -4,6 +4,9 @@
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <bitset>
 #include <cstring>
 #include <memory>
 #include <unordered_set>
@@ -77,6 +80,50 @@ char32_t utf8Value(const unsigned char* p, std::size_t len) {
     }
 }
 
+// Eight bytes as a number, the first in the lowest bits (one load where the machine is little-endian).
+inline std::uint64_t loadLittle64(const unsigned char* p) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    return w;
+}
+
+// The character at s[i] and its length; 0 when the bytes there are not valid UTF-8. The common
+// forms (ASCII, and the three bytes most of Japanese takes) without the full checks.
+inline std::size_t decodeUtf8(const unsigned char* s, std::size_t i, std::size_t n, char32_t& c) {
+    const unsigned char b = s[i];
+    if (b < 0x80) {
+        c = b;
+        return 1;
+    }
+    if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+        c = (b & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 | (s[i + 2] & 0x3Fu);
+        return 3;
+    }
+    const std::size_t len = utf8Length(s, i, n);
+    if (len) c = utf8Value(s + i, len);
+    return len;
+}
+
+// What reading needs of each character of the Basic Multilingual Plane: the code it takes when
+// it stands alone (text::cleanCode; codec::kNoCode when it has none or stays with the character
+// before it) and whether it stays with the character before it.
+struct BmpTable {
+    std::array<std::uint16_t, 0x10000> aloneCode{};
+    std::bitset<0x10000> stays;
+    BmpTable() {
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            stays[c] = text::staysWithPrevious(c);
+            aloneCode[c] = static_cast<std::uint16_t>(stays[c] ? text::codec::kNoCode : text::cleanCode(c));
+        }
+    }
+};
+
+const BmpTable& bmpTable() {
+    static const BmpTable table;
+    return table;
+}
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
@@ -108,9 +155,21 @@ void appendUtf16(std::u16string& out, char32_t c) {
 // a time (never cutting a cluster), with the bytes that are not text as stand-ins of their own.
 class Builder {
 public:
+    // The document's bytes are written into room made ahead (sizeHint, and more when needed)
+    // and cut to their length by finish().
     explicit Builder(ReadText& out, std::size_t sizeHint) : out_(out) {
-        out_.bytes.reserve(sizeHint);
+        out_.bytes.resize(sizeHint + 8);
         pending_.reserve(kStretch + 64);
+    }
+    // A character's clean code, when the next character does not stay with it: straight in,
+    // unless something waiting may hold it (after a zero-width joiner). False when not taken.
+    bool putCode(unsigned code) {
+        if (!pending_.empty()) {
+            if (pending_.back() == kZeroWidthJoiner) return false;
+            flush();
+        }
+        writeCode(code);
+        return true;
     }
     void put(char32_t c) {
         if (pending_.size() >= kStretch && !text::staysWithPrevious(c) && pending_.back() != kZeroWidthJoiner) flush();
@@ -123,36 +182,60 @@ public:
             out_.tooManyCharacters = true;
             code = kGetaMarkCode;
         }
-        out_.bytes.push_back(static_cast<char>(code >> 8));
-        out_.bytes.push_back(static_cast<char>(code & 0xFF));
+        writeCode(code);
     }
-    void finish() { flush(); }
+    void finish() {
+        flush();
+        out_.bytes.resize(used_);
+    }
 
 private:
     static constexpr std::size_t kStretch = 1 << 16;
+    void room(std::size_t k) {
+        if (used_ + k > out_.bytes.size()) out_.bytes.resize(std::max(out_.bytes.size() * 2, used_ + k));
+    }
+    void writeCode(unsigned code) {
+        room(2);
+        char* dst = out_.bytes.data() + used_;
+        if (code > 0xFF) *dst++ = static_cast<char>(code >> 8);
+        *dst++ = static_cast<char>(code & 0xFF);
+        used_ = static_cast<std::size_t>(dst - out_.bytes.data());
+    }
     void flush() {
         if (pending_.empty()) return;
         text::StandIns::Encoded e = out_.standIns.encode(pending_, /*markWhenFull=*/true);
-        out_.bytes += e.bytes;
+        room(e.bytes.size());
+        std::memcpy(out_.bytes.data() + used_, e.bytes.data(), e.bytes.size());
+        used_ += e.bytes.size();
         if (e.full) out_.tooManyCharacters = true;
         pending_.clear();
     }
     ReadText& out_;
+    std::size_t used_ = 0;
     std::u32string pending_;
 };
 
+// Each character is decoded once, as the next of the one before it.
 void readUtf8(std::string_view file, Builder& b) {
+    const BmpTable& table = bmpTable();
     const auto* s = reinterpret_cast<const unsigned char*>(file.data());
     const std::size_t n = file.size();
+    char32_t c = 0;
+    std::size_t len = n ? decodeUtf8(s, 0, n, c) : 0;
     for (std::size_t i = 0; i < n;) {
-        const std::size_t len = utf8Length(s, i, n);
         if (len == 0) {
             b.raw(file.substr(i, 1));
-            ++i;
+            if (++i < n) len = decodeUtf8(s, i, n, c);
             continue;
         }
-        b.put(utf8Value(s + i, len));
         i += len;
+        char32_t next = 0;
+        const std::size_t nextLen = i < n ? decodeUtf8(s, i, n, next) : 0;
+        const unsigned code = c < 0x10000 ? table.aloneCode[c] : text::codec::kNoCode;
+        const bool nextStays = nextLen && (next < 0x10000 ? table.stays[next] : text::staysWithPrevious(next));
+        if (code == text::codec::kNoCode || nextStays || !b.putCode(code)) b.put(c);
+        c = next;
+        len = nextLen;
     }
 }
 
@@ -196,19 +279,101 @@ void readWithIcu(std::string_view file, Encoding encoding, Builder& b) {
     }
 }
 
-// Every user-defined-area code of a Shift-JIS file stands for its own character.
+// Every user-defined-area code of a Shift-JIS file stands for its own character. Only a byte
+// F0-F9 may begin one; whether it does (or ends a pair) the run of bytes before it that may
+// begin a pair tells: a byte that cannot ends a character, and from there they go in pairs.
 void adoptUserArea(ReadText& r) {
-    const std::string_view s = r.bytes;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<std::uint8_t>(s[i]);
-        if (!text::cp932::isLeadByte(b)) {
-            ++i;
-            continue;
+    const auto* s = reinterpret_cast<const std::uint8_t*>(r.bytes.data());
+    const std::size_t n = r.bytes.size();
+    std::size_t known = 0;  // a character starts here
+    for (std::size_t base = 0; base < n; base += 8) {
+        // Bit 7 of each byte whose top four bits are set (F0-FF), eight bytes at a time.
+        std::uint64_t mask = 0;
+        if (base + 8 <= n) {
+            mask = loadLittle64(s + base);
+        } else {
+            for (std::size_t k = 0; base + k < n; ++k) mask |= std::uint64_t{s[base + k]} << (8 * k);
         }
-        const std::size_t n = text::cp932::charLength(s, i);
-        if (n == 2 && text::isUserAreaLead(b)) r.standIns.adopt(b << 8 | static_cast<std::uint8_t>(s[i + 1]));
-        i += n;
+        mask &= mask << 1 & mask << 2 & mask << 3 & 0x8080808080808080ull;
+        for (; mask; mask &= mask - 1) {
+            const std::size_t q = base + static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+            if (q < known || !text::isUserAreaLead(s[q])) continue;
+            std::size_t from = q;
+            while (from > known && text::cp932::isLeadByte(s[from - 1])) --from;
+            known = q + 1;
+            if ((q - from) % 2 || q + 1 == n || !text::cp932::isTrailByte(s[q + 1])) continue;
+            r.standIns.adopt(s[q] << 8 | s[q + 1]);
+            known = q + 2;
+        }
     }
+}
+
+// The UTF-8 form of every character of the code page, by its code (a byte, or lead << 8 |
+// trail), its bytes in the order written; length 0 for bytes that are not text.
+struct Utf8Table {
+    std::array<std::uint32_t, 0x10000> bytes{};
+    std::array<std::uint8_t, 0x10000> length{};
+    Utf8Table() {
+        for (unsigned code = 0; code < 0x10000; ++code) {
+            const char pair[2] = {static_cast<char>(code > 0xFF ? code >> 8 : code), static_cast<char>(code & 0xFF)};
+            const std::string_view s(pair, code > 0xFF ? 2 : 1);
+            std::size_t n = 0;
+            const char32_t c = text::codec::decodeChar(s, 0, &n);
+            if (n != s.size() || text::codec::isInvalidByteMark(c)) continue;
+            std::string u;
+            appendUtf8(u, text::codec::standsFor(c));
+            std::memcpy(&bytes[code], u.data(), u.size());
+            length[code] = static_cast<std::uint8_t>(u.size());
+        }
+    }
+};
+
+// Written a stretch at a time into room made for the most it can take (three bytes for each
+// byte of the code page), each character as a four-byte store of which its length counts.
+void writeUtf8(std::string_view doc, const text::StandIns& standIns, std::string& out) {
+    static const Utf8Table table;
+    constexpr std::size_t kStretch = 1 << 16;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(doc.data());
+    const std::size_t n = doc.size();
+    std::size_t at = out.size();
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t stop = std::min(n, i + kStretch);
+        out.resize(at + (stop - i + 1) * 3 + 4);
+        char* dst = out.data() + at;
+        while (i < stop) {
+            const std::uint8_t b = p[i];
+            if (b < 0x80) {
+                *dst++ = static_cast<char>(b);
+                ++i;
+                continue;
+            }
+            const bool pair = text::cp932::isLeadByte(b) && i + 1 < n && text::cp932::isTrailByte(p[i + 1]);
+            const unsigned code = pair ? (b << 8 | p[i + 1]) : b;
+            const std::size_t len = pair ? 2 : 1;
+            const text::StandIns::Entry* e = pair && text::isUserAreaLead(b) ? standIns.find(code) : nullptr;
+            if (e) {
+                // A stand-in may be long: written as text, then room made again for the rest.
+                out.resize(static_cast<std::size_t>(dst - out.data()));
+                if (e->chars.empty()) out += e->raw;
+                for (char32_t c : e->chars) appendUtf8(out, c);
+                i += len;
+                const std::size_t written = out.size();
+                out.resize(written + (stop - std::min(stop, i) + 1) * 3 + 4);
+                dst = out.data() + written;
+                continue;
+            }
+            if (const std::uint8_t units = table.length[code]) {
+                std::memcpy(dst, &table.bytes[code], 4);
+                dst += units;
+            } else {
+                std::memcpy(dst, p + i, len);
+                dst += len;
+            }
+            i += len;
+        }
+        at = static_cast<std::size_t>(dst - out.data());
+    }
+    out.resize(at);
 }
 
 // The document as Unicode for writing: each character, and the bytes that are not text as they are.
@@ -286,18 +451,27 @@ bool isStrictUtf8(std::string_view bytes, bool* multiByte) {
     bool multi = false;
     std::size_t i = 0;
     while (i < n) {
-        // Plain ASCII eight bytes at a time.
-        if (i + 8 <= n) {
-            std::uint64_t word;
-            std::memcpy(&word, s + i, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                i += 8;
-                continue;
-            }
+        if (s[i] < 0x80) {
+            // Plain ASCII eight bytes at a time.
+            i += i + 8 <= n && (loadLittle64(s + i) & 0x8080808080808080ull) == 0 ? 8 : 1;
+            continue;
         }
-        const std::size_t len = utf8Length(s, i, n);
+        multi = true;
+        // Runs of three-byte characters (most of Japanese): a lead E0-EF and two continuation
+        // bytes, neither overlong nor a surrogate.
+        // Two at a time; leads E0 and ED (which have narrower second bytes) the long way.
+        while (i + 8 <= n) {
+            const std::uint64_t w = loadLittle64(s + i);
+            const auto lead0 = static_cast<unsigned>(w & 0x0F);
+            const auto lead1 = static_cast<unsigned>(w >> 24 & 0x0F);
+            if ((w & 0xC0C0F0C0C0F0ull) != 0x8080E08080E0ull || lead0 == 0 || lead0 == 0xD || lead1 == 0 || lead1 == 0xD)
+                break;
+            i += 6;
+        }
+        if (i >= n || s[i] < 0x80) continue;
+        char32_t c = 0;
+        const std::size_t len = decodeUtf8(s, i, n, c);
         if (len == 0) return false;
-        multi = multi || len > 1;
         i += len;
     }
     if (multiByte) *multiByte = multi;
@@ -398,8 +572,7 @@ WrittenText writeText(std::string_view doc, const text::StandIns& standIns, cons
     case Encoding::Utf8Bom:
         out.bytes.reserve(doc.size() * 3 / 2 + 3);
         if (format.encoding == Encoding::Utf8Bom) out.bytes += kUtf8Bom;
-        forEachCharacter(doc, standIns, [&](char32_t c) { appendUtf8(out.bytes, c); },
-                         [&](std::string_view raw) { out.bytes += raw; });
+        writeUtf8(doc, standIns, out.bytes);
         return out;
     case Encoding::Utf16Le:
     case Encoding::Utf16Be: {
