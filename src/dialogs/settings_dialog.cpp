@@ -12,6 +12,7 @@
 
 #include "settings/settings.h"
 #include "stamp/date_stamp.h"
+#include "dialogs/new_document_page.h"
 #include "dialogs/radio_group.h"
 #include "dialogs/spin_edit.h"
 
@@ -128,6 +129,8 @@ void TForm2::buildControls() {
     PageControl1->addTab(TabSheet2, QStringLiteral("透明化"));
     PageControl1->addTab(TabSheet3, QStringLiteral("日付書式"));
     PageControl1->addTab(TabSheet4, QStringLiteral("時間書式"));
+    TabSheet5 = new NewDocumentPage;
+    PageControl1->addTab(TabSheet5, QStringLiteral("新規文書"));
     PageControl1->setCurrentIndex(3);  // first shown on "時間書式"; later on the page last chosen
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
@@ -163,6 +166,7 @@ void TForm2::FormCreate() {
     CheckBox2->setChecked(settings_.DayTime & 2);
     CheckBox3->setChecked(settings_.DayTime & 4);
     CheckBox4->setChecked(settings_.DayTime & 8);
+    TabSheet5->load(settings_);
 }
 
 void TForm2::showInFront() {
@@ -184,6 +188,7 @@ void TForm2::Button1Click() {
     settings_.Retsu = SpinEdit2->value();
     // One byte: the number modulo 256 (300 gives 44, -1 gives 255).
     if (setAlpha_) setAlpha_(static_cast<std::uint8_t>(SpinEdit3->value()));
+    TabSheet5->takeInto(settings_);
     hide();
     takeStampChoices(settings_);
 }

@@ -1,5 +1,5 @@
 // The settings dialog "環境設定": characters per line and per column, the main window's
-// opacity, and the date and time stamp's switches and formats.
+// opacity, the date and time stamp's switches and formats, and how new documents are saved.
 //
 // Created hidden once, right after the main window, and only ever shown and hidden after
 // that: its controls are the state. The four check boxes are the live home of the stamp
@@ -22,6 +22,7 @@ struct Settings;
 
 namespace verlo::dialogs {
 
+class NewDocumentPage;
 class RadioGroup;
 class SpinEdit;
 
@@ -53,6 +54,7 @@ public:
     QWidget* TabSheet2;  // "透明化"
     QWidget* TabSheet3;  // "日付書式"
     QWidget* TabSheet4;  // "時間書式"
+    NewDocumentPage* TabSheet5;  // "新規文書": new documents' encoding and line break
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;

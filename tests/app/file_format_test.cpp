@@ -2,6 +2,7 @@
 // way a writer edits (input method, paste, copy, undo), saved, and checked byte for byte or
 // through glibc's iconv; the file menu's encoding and line-break choices; the refusals.
 #include <QApplication>
+#include <QComboBox>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 
 #include "app/format_menus.h"
 #include "app/writing_status.h"
+#include "dialogs/new_document_page.h"
+#include "dialogs/settings_dialog.h"
 #include "app_fixture.h"
 #include "dialogs/key_dialog.h"
 #include "support/test_text.h"
@@ -185,4 +188,30 @@ TEST_F(FileFormatTest, TooManyDistinctCharactersOpenReadOnlyAndSaveAsCopiesTheFi
     answers.saveFiles.push_back(path("copy.txt"));
     form->SaveAs1->trigger();
     EXPECT_EQ(verlo::test::readBytes(path("copy.txt").toStdString()), file);
+}
+
+TEST_F(FileFormatTest, NewDocumentsTakeTheOptionsAndSaveAsKeepsTheChoice) {
+    writeIni("[File]\nEncoding=UTF-8\nLineBreak=LF\n");
+    auto form = start();
+    EXPECT_EQ(form->textFormat(), (files::TextFormat{Encoding::Utf8, LineBreak::Lf, true}));
+    commit(*form, QStringLiteral("♡"));
+    QTest::keyClick(form->memo2, Qt::Key_Return);
+    answers.saveFiles.push_back(path("new.txt"));
+    form->SaveAs1->trigger();
+    EXPECT_EQ(verlo::test::readBytes(path("new.txt").toStdString()), "♡\n");
+
+    // A choice made for this document goes with it to another name.
+    form->formatMenus()->encodingAction(Encoding::Utf16Be)->trigger();
+    answers.saveFiles.push_back(path("other.txt"));
+    form->SaveAs1->trigger();
+    EXPECT_EQ(verlo::test::readBytes(path("other.txt").toStdString()), "\xFE\xFF" + iconvert("UTF-8", "UTF-16BE", "♡\n"));
+
+    // Changed in the options: the next new document takes it.
+    dialogs::NewDocumentPage* page = form->settingsDialog()->TabSheet5;
+    page->encodingBox->setCurrentIndex(page->encodingBox->findText(QStringLiteral("EUC-JP")));
+    page->lineBreakBox->setCurrentIndex(page->lineBreakBox->findText(QStringLiteral("CR")));
+    form->settingsDialog()->Button1Click();
+    form->New1->trigger();
+    EXPECT_EQ(form->textFormat(), (files::TextFormat{Encoding::EucJp, LineBreak::Cr, true}));
+    EXPECT_TRUE(form->formatMenus()->encodingAction(Encoding::EucJp)->isChecked());
 }

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -99,6 +100,10 @@ TEST(DialogKeyboard, OptionsPagesTurnWithCtrlTabAndReadInOrder) {
     QTabBar* bar = pages->tabBar();
     EXPECT_EQ(tabStops(&form, bar), (QList<QWidget*>{bar, child<QCheckBox>(&form, "CheckBox3"),
                                                      child<QCheckBox>(&form, "CheckBox4"), checkedTime, ok, cancel}));
+    QTest::keyClick(bar, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pages->currentIndex(), 4);
+    EXPECT_EQ(tabStops(&form, bar), (QList<QWidget*>{bar, child<QComboBox>(&form, "EncodingBox"),
+                                                     child<QComboBox>(&form, "LineBreakBox"), ok, cancel}));
     QTest::keyClick(bar, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(tabStops(&form, bar), (QList<QWidget*>{bar, child<SpinEdit>(&form, "SpinEdit1"),

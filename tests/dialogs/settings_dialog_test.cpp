@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +13,7 @@
 
 #include "settings/settings.h"
 #include "dialogs/settings_dialog.h"
+#include "dialogs/new_document_page.h"
 #include "dialogs/radio_group.h"
 #include "dialogs/spin_edit.h"
 
@@ -68,7 +70,7 @@ TEST(TForm2, BuiltAsLaidOut) {
 
     QStringList tabs;
     for (int i = 0; i < form->PageControl1->count(); ++i) tabs << form->PageControl1->tabText(i);
-    EXPECT_EQ(tabs, (QStringList{"行・列", "透明化", "日付書式", "時間書式"}));
+    EXPECT_EQ(tabs, (QStringList{"行・列", "透明化", "日付書式", "時間書式", "新規文書"}));
     EXPECT_EQ(itemTexts(form->RadioGroup1), (QStringList{"YY/MM/DD", "YYYY/MM/DD", "YYYY年MM月DD日", "MM月DD日"}));
     EXPECT_EQ(itemTexts(form->RadioGroup2), (QStringList{"18:30", "PM 6:30", "午後6時30分"}));
     EXPECT_EQ(form->RadioGroup1->title(), QStringLiteral("書式"));
@@ -266,4 +268,25 @@ TEST(SpinEdit, UnboundedStepsStopAtTheEndsOfInt) {
     retype(&box, "-");
     box.stepBy(1);  // a text that is no number steps from 0
     EXPECT_EQ(box.value(), 1);
+}
+
+TEST(TForm2, NewDocumentPageShowsTheStoredChoiceAndStoresItsIdOnOk) {
+    Host host;
+    host.settings.Encoding = "utf-8";   // read in any case, kept as written while unchanged
+    host.settings.LineBreak = "NEL";    // unknown: shown as the default
+    auto form = host.dialog();
+    verlo::dialogs::NewDocumentPage* page = form->TabSheet5;
+    EXPECT_EQ(page->encodingBox->currentText(), QStringLiteral("UTF-8"));
+    EXPECT_EQ(page->lineBreakBox->currentText(), QStringLiteral("CR LF"));
+    form->Button1Click();
+    EXPECT_EQ(host.settings.Encoding, "utf-8");
+    EXPECT_EQ(host.settings.LineBreak, "NEL");
+
+    page->encodingBox->setCurrentIndex(page->encodingBox->findText(QStringLiteral("UTF-16LE")));
+    page->lineBreakBox->setCurrentIndex(page->lineBreakBox->findText(QStringLiteral("LF")));
+    form->Button2Click();
+    EXPECT_EQ(host.settings.Encoding, "utf-8");
+    form->Button1Click();
+    EXPECT_EQ(host.settings.Encoding, "UTF-16LE");
+    EXPECT_EQ(host.settings.LineBreak, "LF");
 }
