@@ -8,7 +8,7 @@
 #include "platform/answerer.h"
 #include "recovery/recovery_keeper.h"
 #include "recovery/recovery_store.h"
-#include "text/codec.h"
+#include "text/stand_ins.h"
 
 namespace verlo::app {
 
@@ -26,7 +26,9 @@ std::string DocumentRecovery::copyPath() const { return store_->copyPath(); }
 QString DocumentRecovery::offerText(const recovery::RecoveryCopy& copy) {
     const QString name = copy.path.empty() ? QStringLiteral("(無題)") : QFile::decodeName(QByteArray::fromStdString(copy.path));
     const QString when = QDateTime::fromSecsSinceEpoch(copy.written).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-    const std::u16string first = text::codec::decodeUtf16(recovery::firstLine(copy.text, 120));
+    const std::u16string first = text::StandIns::fromText(copy.standIns)
+                                     .value_or(text::StandIns())
+                                     .decodeUtf16(recovery::firstLine(copy.text, 120));
     return QStringLiteral("Verlo が前回、保存されていない文章を残したまま終了しました。\n\n"
                           "ファイル: %1\n書き込んだ時刻: %2\n最初の行: %3\n\n"
                           "この文章を復元しますか？ (元のファイルは保存するまで変わりません)")

@@ -168,6 +168,7 @@ recovery::RecoveryCopy TForm1::recoveryDescription() const {
     copy.encoding = files::encodingId(format_.encoding);
     copy.lineBreaks = files::lineBreakId(format_.lineBreak);
     copy.caret = memo2->caretPos();
+    copy.standIns = memo2->document().standIns().toText();
     return copy;
 }
 
@@ -175,7 +176,8 @@ void TForm1::restoreRecovered(const recovery::RecoveryCopy& copy) {
     format_.encoding = files::encodingFromId(copy.encoding).value_or(files::Encoding::ShiftJis);
     format_.lineBreak = files::lineBreakFromId(copy.lineBreaks).value_or(files::LineBreak::CrLf);
     savedFormat_ = format_;
-    text::StandIns standIns;
+    // A table that does not read leaves the codes as the code page's own characters.
+    text::StandIns standIns = text::StandIns::fromText(copy.standIns).value_or(text::StandIns());
     standIns.setAccepting(files::holdsAnyCharacter(format_.encoding));
     memo2->loadText(copy.text, std::move(standIns), files::lineBreakBytes(format_.lineBreak));
     memo2->setReadOnly(false);

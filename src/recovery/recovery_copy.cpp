@@ -76,6 +76,7 @@ std::string serializeCopy(const RecoveryCopy& copy) {
     out += "breaks " + copy.lineBreaks + "\n";
     out += "caret " + std::to_string(copy.caret) + "\n";
     out += "written " + std::to_string(copy.written) + "\n";
+    if (!copy.standIns.empty()) out += "standins " + copy.standIns + "\n";
     out += "length " + std::to_string(copy.text.size()) + "\n\n";
     out += copy.text;
     return out;
@@ -90,6 +91,7 @@ std::optional<RecoveryCopy> parseCopy(std::string_view bytes) {
     const auto breaks = field(rest, "breaks");
     const auto caret = number<std::size_t>(field(rest, "caret"));
     const auto written = number<std::int64_t>(field(rest, "written"));
+    const auto standIns = field(rest, "standins");  // absent in copies of texts without stand-ins
     const auto length = number<std::size_t>(field(rest, "length"));
     if (!path || !encoding || !breaks || !caret || !written || !length) return std::nullopt;
     if (rest.empty() || rest[0] != '\n' || rest.size() - 1 != *length) return std::nullopt;
@@ -101,6 +103,7 @@ std::optional<RecoveryCopy> parseCopy(std::string_view bytes) {
     copy.caret = *caret;
     copy.written = *written;
     copy.text = std::string(rest.substr(1));
+    copy.standIns = std::string(standIns.value_or(std::string_view()));
     return copy;
 }
 

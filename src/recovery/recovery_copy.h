@@ -9,6 +9,7 @@
 //   breaks CRLF
 //   caret 1234
 //   written 1718000000            (seconds since 1970)
+//   standins F040=2661 F041=~FF   (only when the text holds stand-ins: text::StandIns::toText)
 //   length 56789
 //                                  (an empty line, then exactly `length` bytes)
 //
@@ -30,6 +31,7 @@ struct RecoveryCopy {
     std::size_t caret = 0;                // byte offset in text
     std::int64_t written = 0;             // seconds since 1970
     std::string text;                     // the document's bytes
+    std::string standIns;                 // what its stand-in codes stand for (StandIns::toText)
 
     bool operator==(const RecoveryCopy&) const = default;
 };

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bitset>
+#include <charconv>
 #include <unordered_set>
 
 #include "text/codec.h"
@@ -319,6 +320,79 @@ StandIns::Encoded StandIns::fromCodePage(std::string_view bytes) {
         }
     });
     return out;
+}
+
+}  // namespace verlo::text
+
+namespace verlo::text {
+
+// ---------------------------------------------------------------- as text
+
+std::string StandIns::toText() const {
+    std::string out;
+    char buffer[16];
+    auto hex = [&](unsigned value, int width) {
+        const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
+        for (int k = static_cast<int>(end - buffer); k < width; ++k) out += '0';
+        for (char* p = buffer; p < end; ++p) out += static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
+    };
+    for (std::size_t i = 0; i < kUserAreaCodes; ++i) {
+        if (!taken_[i]) continue;
+        if (!out.empty()) out += ' ';
+        hex(userAreaCode(i), 4);
+        out += '=';
+        const Entry& e = entries_[i];
+        if (e.chars.empty()) {
+            out += '~';
+            for (char b : e.raw) hex(static_cast<std::uint8_t>(b), 2);
+        }
+        for (std::size_t k = 0; k < e.chars.size(); ++k) {
+            if (k) out += '.';
+            hex(e.chars[k], 4);
+        }
+    }
+    return out;
+}
+
+std::optional<StandIns> StandIns::fromText(std::string_view text) {
+    StandIns table;
+    auto number = [](std::string_view s, unsigned& value) {
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, 16);
+        return ec == std::errc() && end == s.data() + s.size() && !s.empty();
+    };
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view item = text.substr(0, space);
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+        const std::size_t eq = item.find('=');
+        unsigned code = 0;
+        if (eq == std::string_view::npos || !number(item.substr(0, eq), code)) return std::nullopt;
+        const int index = userAreaIndex(code);
+        if (index < 0 || table.taken_[static_cast<std::size_t>(index)]) return std::nullopt;
+        std::string_view value = item.substr(eq + 1);
+        Entry entry;
+        if (!value.empty() && value[0] == '~') {
+            value.remove_prefix(1);
+            if (value.empty() || value.size() % 2) return std::nullopt;
+            for (std::size_t k = 0; k < value.size(); k += 2) {
+                unsigned byte = 0;
+                if (!number(value.substr(k, 2), byte)) return std::nullopt;
+                entry.raw.push_back(static_cast<char>(byte));
+            }
+        } else {
+            while (true) {
+                const std::size_t dot = value.find('.');
+                unsigned c = 0;
+                if (!number(value.substr(0, dot), c) || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+                entry.chars.push_back(static_cast<char32_t>(c));
+                if (dot == std::string_view::npos) break;
+                value.remove_prefix(dot + 1);
+            }
+        }
+        if (entry.chars.empty() ? table.byRaw_.count(entry.raw) : table.byChars_.count(entry.chars)) return std::nullopt;
+        table.assign(std::move(entry), code);
+    }
+    return table;
 }
 
 }  // namespace verlo::text

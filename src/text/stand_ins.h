@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -93,6 +94,12 @@ public:
     // user-defined-area code whose code already stands for something else gets a code of
     // its own. Nothing is refused except when the table is full.
     Encoded fromCodePage(std::string_view bytes);
+
+    // The table as one line of text (for a recovery copy) and back: each code in use and what
+    // it stands for, "F040=2661.FE0F" (code points) or "F041=~FFC3" (bytes that are not
+    // text), separated by spaces; empty for an empty table. fromText fails on anything else.
+    std::string toText() const;
+    static std::optional<StandIns> fromText(std::string_view text);
 
 private:
     unsigned assign(Entry entry, unsigned preferred);

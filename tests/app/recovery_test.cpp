@@ -8,6 +8,7 @@
 
 #include "app/document_recovery.h"
 #include "app_fixture.h"
+#include "recovery/recovery_copy.h"
 #include "recovery/recovery_keeper.h"
 #include "recovery/recovery_store.h"
 #include "recovery_bursts.h"
@@ -44,14 +45,17 @@ protected:
 
     // A copy left by a process that ended without a word (as a crash does).
     void leaveCopy(const std::string& text, const QString& file, std::int64_t written = 1718000000) {
+        recovery::RecoveryCopy copy;
+        copy.path = QFile::encodeName(file).toStdString();
+        copy.text = text;
+        copy.caret = text.size();
+        copy.written = written;
+        leaveCopy(copy);
+    }
+    void leaveCopy(const recovery::RecoveryCopy& copy) {
         const pid_t child = ::fork();
         if (child == 0) {
             recovery::RecoveryStore store(folder().toStdString());
-            recovery::RecoveryCopy copy;
-            copy.path = QFile::encodeName(file).toStdString();
-            copy.text = text;
-            copy.caret = text.size();
-            copy.written = written;
             ::_exit(store.write(copy, 1) ? 0 : 1);
         }
         int status = 0;
@@ -81,6 +85,30 @@ TEST_F(RecoveryTest, RestoredAsAModifiedDocumentBoundToItsFileWhichIsUntouched) 
     next->Save1Click();
     EXPECT_EQ(fileBytes(path("a.txt")), "typed file\r\nline two");
     EXPECT_TRUE(copiesIn(folder()).isEmpty());
+}
+
+TEST_F(RecoveryTest, CharactersOnlyTheFilesEncodingHoldsComeBackAsThemselves) {
+    putFile(path("u.txt"), "本文♡\n");
+    auto form = start(path("u.txt"));
+    form->memo2->setSelStart(form->memo2->textLength());
+    form->memo2->replaceSelection(form->memo2->document().standIns().encode(std::u32string(U"😀葛\U000E0100")).bytes, true);
+    ASSERT_TRUE(form->recovery().keepNow());
+    const QStringList copies = copiesIn(folder());
+    ASSERT_EQ(copies.size(), 1);
+    const std::optional<recovery::RecoveryCopy> copy =
+        recovery::parseCopy(fileBytes(QDir(folder()).filePath(copies[0])).toStdString());
+    ASSERT_TRUE(copy);
+    form->recovery().settled();
+    form.reset();
+
+    leaveCopy(*copy);
+    auto next = start();
+    answers.choices.push_back(0);
+    next->offerRecovery();
+    EXPECT_TRUE(answers.asked.at(0).message.contains(QStringLiteral("最初の行: 本文♡\n")));
+    EXPECT_EQ(next->textFormat().encoding, files::Encoding::Utf8);
+    next->Save1Click();
+    EXPECT_EQ(fileBytes(path("u.txt")), "本文♡\n😀葛\U000E0100");
 }
 
 TEST_F(RecoveryTest, DiscardedLaterOrLeftForAnotherStart) {

@@ -34,6 +34,11 @@ TEST(RecoveryCopy, RoundTripsEveryFieldAndNoTornCopyIsTakenForOne) {
         sample(""),
         sample("\x82\xA0\r\nabc\n\rVERLO-RECOVERY 1\nlength 3\n\n\x00\xFF", ""),
         sample(verlo::test::sampleText(), "/odd/na%me\nwith\rbreaks %0A"),
+        [] {
+            RecoveryCopy c = sample("\xF0\x40\xF0\x41");
+            c.standIns = "F040=2661 F041=~FF";
+            return c;
+        }(),
     };
     for (const RecoveryCopy& c : copies) {
         const std::string bytes = serializeCopy(c);

@@ -103,3 +103,24 @@ TEST(StandIns, ToCodePageNamesWhatStandsInTheWay) {
     ASSERT_TRUE(e.ok());
     EXPECT_EQ(e.bytes, sjis(u"～あ") + code(0xF045));
 }
+
+TEST(StandIns, TheTableReadsBackFromItsTextAndNothingMalformedIsTaken) {
+    StandIns t;
+    t.setAccepting(true);
+    t.adopt(0xF9FC);
+    ASSERT_TRUE(t.encode(std::u32string(U"♡😀葛\U000E0100")).ok());
+    ASSERT_NE(t.codeForRaw(std::string_view("\xFF\x00", 2)), 0u);
+    const std::string text = t.toText();
+    std::optional<StandIns> back = StandIns::fromText(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->toText(), text);
+    for (const char* code : {"F040", "F041", "F042", "F043", "F9FC"})
+        EXPECT_EQ(back->find(std::stoul(code, nullptr, 16))->chars,
+                  t.find(std::stoul(code, nullptr, 16))->chars) << code;
+    EXPECT_EQ(back->find(0xF043)->raw, std::string("\xFF\x00", 2));
+    EXPECT_EQ(back->codeFor(U"♡"), t.codeFor(U"♡"));  // found again, not given a new code
+    EXPECT_TRUE(StandIns::fromText("")->empty());
+    for (const char* bad : {"F040", "F040=", "8140=41", "F040=41 F040=42", "F040=41 F041=41", "F040=D800",
+                            "F040=110000", "F040=~F", "F040=~", "F040=41.", "F040=41  F041=42"})
+        EXPECT_FALSE(StandIns::fromText(bad)) << bad;
+}
