@@ -39,11 +39,13 @@ def check(condition, what):
 def start_x_server():
     """An Xvfb on a display number drawn at random from a wide range (a low number may be
     in use by a server this process cannot see the lock of); another number when that one
-    fails. Returns (display, process), or (None, None) when none starts."""
+    fails. The server must not reset when its last client leaves: the probe below and the
+    accessibility bus's launcher each connect and leave, and a program connecting during the
+    reset is refused. Returns (display, process), or (None, None) when none starts."""
     numbers = random.Random(os.getpid()).sample(range(200, 30000), 20)
     for number in numbers:
         display = ":%d" % number
-        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten", "tcp", "-noreset"],
                                 stderr=subprocess.DEVNULL)
         # Asked a few hundred times: a display that never answers (a server of someone
         # else's holds the number) gives way to the next number.
