@@ -19,14 +19,14 @@ std::string_view paragraphBytes(text::Document& doc, std::size_t p) {
 
 namespace {
 
-// One paragraph: its bytes without and with its line break.
-ParagraphCount countParagraph(std::string_view content, std::string_view withBreak, CharTally::State entry) {
+// One paragraph: its bytes without its line break, which counts nothing.
+ParagraphCount countParagraph(std::string_view content, CharTally::State entry) {
     ParagraphCount c;
     CharTally tally{0, entry};
     // The paragraph holds no line break: what comes before changes its count only when a
     // lead byte waits for its first byte. Otherwise one walk counts its characters and
     // its manuscript lines.
-    const bool joins = !content.empty() && entry.openCrs == 0 && entry.pendingLead &&
+    const bool joins = !content.empty() && entry.pendingLead &&
                        text::cp932::isTrailByte(static_cast<std::uint8_t>(content.front()));
     if (content.empty() || joins) {
         tally.feed(content);
@@ -34,10 +34,9 @@ ParagraphCount countParagraph(std::string_view content, std::string_view withBre
     } else {
         const ParagraphMeasure m = measureParagraph(content);
         tally.count = static_cast<std::int64_t>(m.chars);
-        tally.state = {0, m.endsWithLead};
+        tally.state = {m.endsWithLead};
         c.lines = static_cast<std::uint32_t>(m.lines);
     }
-    tally.feed(withBreak.substr(content.size()));
     c.chars = tally.count;
     c.exit = tally.state;
     return c;
@@ -54,7 +53,7 @@ bool countParagraphs(std::string_view bytes, std::size_t count, CharTally::State
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         std::size_t next = end;
         if (next < bytes.size()) next += bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n' ? 2 : 1;
-        out.push_back(countParagraph(bytes.substr(at, end - at), bytes.substr(at, next - at), state));
+        out.push_back(countParagraph(bytes.substr(at, end - at), state));
         state = out.back().exit;
         at = next;
     }

@@ -2,7 +2,7 @@
 // characters of the whole text (as the count box counts them), the characters of any
 // range, and the manuscript lines. A change recounts the paragraphs it touched (and,
 // only where the count of one paragraph depends on the one before, as after a lead byte
-// or a CR that waits for what follows, the paragraphs up to the next one that does not).
+// that waits for a trail byte, the paragraphs up to the next one that does not).
 #pragma once
 
 #include <atomic>

@@ -17,7 +17,7 @@ namespace verlo::counts {
 
 struct ParagraphCount {
     // What the paragraph (with its line break) adds to the character count of everything
-    // before it: below 0 when its LFs take away CRs counted before.
+    // before it.
     std::int64_t chars = 0;
     std::uint32_t lines = 1;     // manuscript lines
     CharTally::State exit;       // the tally's state after it
