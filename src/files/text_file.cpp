@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <bitset>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <unordered_set>
 
+#include "files/utf8_convert.h"
 #include "text/codec.h"
 #include "text/cp932.h"
 #include "text/document.h"
@@ -105,43 +106,6 @@ inline std::size_t decodeUtf8(const unsigned char* s, std::size_t i, std::size_t
     return len;
 }
 
-// What reading needs of each character of the Basic Multilingual Plane: the code it takes when
-// it stands alone (text::cleanCode; codec::kNoCode when it has none or stays with the character
-// before it) and whether it stays with the character before it.
-struct BmpTable {
-    std::array<std::uint16_t, 0x10000> aloneCode{};
-    std::bitset<0x10000> stays;
-    BmpTable() {
-        for (char32_t c = 0; c < 0x10000; ++c) {
-            stays[c] = text::staysWithPrevious(c);
-            aloneCode[c] = static_cast<std::uint16_t>(stays[c] ? text::codec::kNoCode : text::cleanCode(c));
-        }
-    }
-};
-
-const BmpTable& bmpTable() {
-    static const BmpTable table;
-    return table;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | c >> 6));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | c >> 12));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | c >> 18));
-        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 void appendUtf16(std::u16string& out, char32_t c) {
     if (c < 0x10000) {
         out.push_back(static_cast<char16_t>(c));
@@ -158,7 +122,7 @@ public:
     // The document's bytes are written into room made ahead (sizeHint, and more when needed)
     // and cut to their length by finish().
     explicit Builder(ReadText& out, std::size_t sizeHint) : out_(out) {
-        out_.bytes.resize(sizeHint + 8);
+        out_.bytes.resize(sizeHint + 16);
         pending_.reserve(kStretch + 64);
     }
     // A character's clean code, when the next character does not stay with it: straight in,
@@ -184,9 +148,35 @@ public:
         }
         writeCode(code);
     }
+    // Valid UTF-8 from file[in] converted straight in while nothing waits (utf8::readPlain);
+    // where it stopped.
+    std::size_t plain(std::string_view file, std::size_t in) {
+        if (!pending_.empty()) return in;
+        room(file.size() - in + 16);
+        const utf8::Stop stop = utf8::readPlain(file, in, out_.bytes.data(), used_);
+        used_ = stop.out;
+        return stop.in;
+    }
+    // Document bytes made elsewhere, after what is here.
+    void append(std::string_view bytes) {
+        flush();
+        room(bytes.size());
+        std::memcpy(out_.bytes.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
     void finish() {
         flush();
         out_.bytes.resize(used_);
+    }
+    // What waits made into codes (taking the table's next ones).
+    void flush() {
+        if (pending_.empty()) return;
+        text::StandIns::Encoded e = out_.standIns.encode(pending_, /*markWhenFull=*/true);
+        room(e.bytes.size());
+        std::memcpy(out_.bytes.data() + used_, e.bytes.data(), e.bytes.size());
+        used_ += e.bytes.size();
+        if (e.full) out_.tooManyCharacters = true;
+        pending_.clear();
     }
 
 private:
@@ -201,28 +191,21 @@ private:
         *dst++ = static_cast<char>(code & 0xFF);
         used_ = static_cast<std::size_t>(dst - out_.bytes.data());
     }
-    void flush() {
-        if (pending_.empty()) return;
-        text::StandIns::Encoded e = out_.standIns.encode(pending_, /*markWhenFull=*/true);
-        room(e.bytes.size());
-        std::memcpy(out_.bytes.data() + used_, e.bytes.data(), e.bytes.size());
-        used_ += e.bytes.size();
-        if (e.full) out_.tooManyCharacters = true;
-        pending_.clear();
-    }
     ReadText& out_;
     std::size_t used_ = 0;
     std::u32string pending_;
 };
 
-// Each character is decoded once, as the next of the one before it.
-void readUtf8(std::string_view file, Builder& b) {
-    const BmpTable& table = bmpTable();
+// Each character is decoded once, as the next of the one before it. When the file is known
+// to be valid, the stretches of plain characters go straight in, and the rest this way.
+void readUtf8(std::string_view file, Builder& b, bool valid) {
+    const utf8::ReadTable& table = utf8::readTable();
     const auto* s = reinterpret_cast<const unsigned char*>(file.data());
     const std::size_t n = file.size();
+    std::size_t i = valid ? b.plain(file, 0) : 0;
     char32_t c = 0;
-    std::size_t len = n ? decodeUtf8(s, 0, n, c) : 0;
-    for (std::size_t i = 0; i < n;) {
+    std::size_t len = i < n ? decodeUtf8(s, i, n, c) : 0;
+    while (i < n) {
         if (len == 0) {
             b.raw(file.substr(i, 1));
             if (++i < n) len = decodeUtf8(s, i, n, c);
@@ -230,13 +213,85 @@ void readUtf8(std::string_view file, Builder& b) {
         }
         i += len;
         char32_t next = 0;
-        const std::size_t nextLen = i < n ? decodeUtf8(s, i, n, next) : 0;
+        std::size_t nextLen = i < n ? decodeUtf8(s, i, n, next) : 0;
         const unsigned code = c < 0x10000 ? table.aloneCode[c] : text::codec::kNoCode;
         const bool nextStays = nextLen && (next < 0x10000 ? table.stays[next] : text::staysWithPrevious(next));
-        if (code == text::codec::kNoCode || nextStays || !b.putCode(code)) b.put(c);
+        if (code == text::codec::kNoCode || nextStays || !b.putCode(code)) {
+            b.put(c);
+        } else if (valid && i < n) {
+            // Written with nothing waiting: the plain way on from here.
+            if (const std::size_t stop = b.plain(file, i); stop != i) {
+                i = stop;
+                nextLen = i < n ? decodeUtf8(s, i, n, next) : 0;
+            }
+        }
         c = next;
         len = nextLen;
     }
+}
+
+// Every user-defined-area code in CP932 bytes, by where it starts. Only a byte F0-F9 may
+// begin one; whether it does (or ends a pair) the run of bytes before it that may begin a
+// pair tells: a byte that cannot ends a character, and from there they go in pairs.
+template <class Visit>
+void forEachUserAreaCode(std::string_view bytes, Visit&& visit) {
+    const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t known = 0;  // a character starts here
+    for (std::size_t base = 0; base < n; base += 8) {
+        // Bit 7 of each byte whose top four bits are set (F0-FF), eight bytes at a time.
+        std::uint64_t mask = 0;
+        if (base + 8 <= n) {
+            mask = loadLittle64(s + base);
+        } else {
+            for (std::size_t k = 0; base + k < n; ++k) mask |= std::uint64_t{s[base + k]} << (8 * k);
+        }
+        mask &= mask << 1 & mask << 2 & mask << 3 & 0x8080808080808080ull;
+        for (; mask; mask &= mask - 1) {
+            const std::size_t q = base + static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+            if (q < known || !text::isUserAreaLead(s[q])) continue;
+            std::size_t from = q;
+            while (from > known && text::cp932::isLeadByte(s[from - 1])) --from;
+            known = q + 1;
+            if ((q - from) % 2 || q + 1 == n || !text::cp932::isTrailByte(s[q + 1])) continue;
+            visit(q);
+            known = q + 2;
+        }
+    }
+}
+
+// A valid UTF-8 file read on two threads, the second half into a table of its own whose codes
+// are then given their places in the document's table in the order they first appear, as if
+// read in one go. When the second half alone fills its table, it is read again after the first.
+void readUtf8Halves(std::string_view file, std::size_t split, Builder& b, ReadText& r) {
+    ReadText second;
+    second.standIns.setAccepting(true);
+    std::thread other([&] {
+        Builder half(second, file.size() - split);
+        readUtf8(file.substr(split), half, true);
+        half.finish();
+    });
+    readUtf8(file.substr(0, split), b, true);
+    other.join();
+    if (second.tooManyCharacters) {
+        readUtf8(file.substr(split), b, true);
+        return;
+    }
+    b.flush();  // the first half's codes come first
+    if (!second.standIns.empty()) {
+        forEachUserAreaCode(second.bytes, [&](std::size_t q) {
+            const text::StandIns::Entry* e = second.standIns.find(static_cast<std::uint8_t>(second.bytes[q]),
+                                                                  static_cast<std::uint8_t>(second.bytes[q + 1]));
+            unsigned code = e->chars.empty() ? r.standIns.codeForRaw(e->raw) : r.standIns.codeFor(e->chars);
+            if (!code) {
+                r.tooManyCharacters = true;
+                code = kGetaMarkCode;
+            }
+            second.bytes[q] = static_cast<char>(code >> 8);
+            second.bytes[q + 1] = static_cast<char>(code & 0xFF);
+        });
+    }
+    b.append(second.bytes);
 }
 
 void readUtf16(std::string_view file, bool bigEndian, Builder& b) {
@@ -279,101 +334,11 @@ void readWithIcu(std::string_view file, Encoding encoding, Builder& b) {
     }
 }
 
-// Every user-defined-area code of a Shift-JIS file stands for its own character. Only a byte
-// F0-F9 may begin one; whether it does (or ends a pair) the run of bytes before it that may
-// begin a pair tells: a byte that cannot ends a character, and from there they go in pairs.
+// Every user-defined-area code of a Shift-JIS file stands for its own character.
 void adoptUserArea(ReadText& r) {
-    const auto* s = reinterpret_cast<const std::uint8_t*>(r.bytes.data());
-    const std::size_t n = r.bytes.size();
-    std::size_t known = 0;  // a character starts here
-    for (std::size_t base = 0; base < n; base += 8) {
-        // Bit 7 of each byte whose top four bits are set (F0-FF), eight bytes at a time.
-        std::uint64_t mask = 0;
-        if (base + 8 <= n) {
-            mask = loadLittle64(s + base);
-        } else {
-            for (std::size_t k = 0; base + k < n; ++k) mask |= std::uint64_t{s[base + k]} << (8 * k);
-        }
-        mask &= mask << 1 & mask << 2 & mask << 3 & 0x8080808080808080ull;
-        for (; mask; mask &= mask - 1) {
-            const std::size_t q = base + static_cast<std::size_t>(std::countr_zero(mask)) / 8;
-            if (q < known || !text::isUserAreaLead(s[q])) continue;
-            std::size_t from = q;
-            while (from > known && text::cp932::isLeadByte(s[from - 1])) --from;
-            known = q + 1;
-            if ((q - from) % 2 || q + 1 == n || !text::cp932::isTrailByte(s[q + 1])) continue;
-            r.standIns.adopt(s[q] << 8 | s[q + 1]);
-            known = q + 2;
-        }
-    }
-}
-
-// The UTF-8 form of every character of the code page, by its code (a byte, or lead << 8 |
-// trail), its bytes in the order written; length 0 for bytes that are not text.
-struct Utf8Table {
-    std::array<std::uint32_t, 0x10000> bytes{};
-    std::array<std::uint8_t, 0x10000> length{};
-    Utf8Table() {
-        for (unsigned code = 0; code < 0x10000; ++code) {
-            const char pair[2] = {static_cast<char>(code > 0xFF ? code >> 8 : code), static_cast<char>(code & 0xFF)};
-            const std::string_view s(pair, code > 0xFF ? 2 : 1);
-            std::size_t n = 0;
-            const char32_t c = text::codec::decodeChar(s, 0, &n);
-            if (n != s.size() || text::codec::isInvalidByteMark(c)) continue;
-            std::string u;
-            appendUtf8(u, text::codec::standsFor(c));
-            std::memcpy(&bytes[code], u.data(), u.size());
-            length[code] = static_cast<std::uint8_t>(u.size());
-        }
-    }
-};
-
-// Written a stretch at a time into room made for the most it can take (three bytes for each
-// byte of the code page), each character as a four-byte store of which its length counts.
-void writeUtf8(std::string_view doc, const text::StandIns& standIns, std::string& out) {
-    static const Utf8Table table;
-    constexpr std::size_t kStretch = 1 << 16;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(doc.data());
-    const std::size_t n = doc.size();
-    std::size_t at = out.size();
-    for (std::size_t i = 0; i < n;) {
-        const std::size_t stop = std::min(n, i + kStretch);
-        out.resize(at + (stop - i + 1) * 3 + 4);
-        char* dst = out.data() + at;
-        while (i < stop) {
-            const std::uint8_t b = p[i];
-            if (b < 0x80) {
-                *dst++ = static_cast<char>(b);
-                ++i;
-                continue;
-            }
-            const bool pair = text::cp932::isLeadByte(b) && i + 1 < n && text::cp932::isTrailByte(p[i + 1]);
-            const unsigned code = pair ? (b << 8 | p[i + 1]) : b;
-            const std::size_t len = pair ? 2 : 1;
-            const text::StandIns::Entry* e = pair && text::isUserAreaLead(b) ? standIns.find(code) : nullptr;
-            if (e) {
-                // A stand-in may be long: written as text, then room made again for the rest.
-                out.resize(static_cast<std::size_t>(dst - out.data()));
-                if (e->chars.empty()) out += e->raw;
-                for (char32_t c : e->chars) appendUtf8(out, c);
-                i += len;
-                const std::size_t written = out.size();
-                out.resize(written + (stop - std::min(stop, i) + 1) * 3 + 4);
-                dst = out.data() + written;
-                continue;
-            }
-            if (const std::uint8_t units = table.length[code]) {
-                std::memcpy(dst, &table.bytes[code], 4);
-                dst += units;
-            } else {
-                std::memcpy(dst, p + i, len);
-                dst += len;
-            }
-            i += len;
-        }
-        at = static_cast<std::size_t>(dst - out.data());
-    }
-    out.resize(at);
+    forEachUserAreaCode(r.bytes, [&](std::size_t q) {
+        r.standIns.adopt(static_cast<std::uint8_t>(r.bytes[q]) << 8 | static_cast<std::uint8_t>(r.bytes[q + 1]));
+    });
 }
 
 // The document as Unicode for writing: each character, and the bytes that are not text as they are.
@@ -445,38 +410,7 @@ WrittenText writeWithIcu(std::string_view doc, const text::StandIns& standIns, E
 
 }  // namespace
 
-bool isStrictUtf8(std::string_view bytes, bool* multiByte) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    bool multi = false;
-    std::size_t i = 0;
-    while (i < n) {
-        if (s[i] < 0x80) {
-            // Plain ASCII eight bytes at a time.
-            i += i + 8 <= n && (loadLittle64(s + i) & 0x8080808080808080ull) == 0 ? 8 : 1;
-            continue;
-        }
-        multi = true;
-        // Runs of three-byte characters (most of Japanese): a lead E0-EF and two continuation
-        // bytes, neither overlong nor a surrogate.
-        // Two at a time; leads E0 and ED (which have narrower second bytes) the long way.
-        while (i + 8 <= n) {
-            const std::uint64_t w = loadLittle64(s + i);
-            const auto lead0 = static_cast<unsigned>(w & 0x0F);
-            const auto lead1 = static_cast<unsigned>(w >> 24 & 0x0F);
-            if ((w & 0xC0C0F0C0C0F0ull) != 0x8080E08080E0ull || lead0 == 0 || lead0 == 0xD || lead1 == 0 || lead1 == 0xD)
-                break;
-            i += 6;
-        }
-        if (i >= n || s[i] < 0x80) continue;
-        char32_t c = 0;
-        const std::size_t len = decodeUtf8(s, i, n, c);
-        if (len == 0) return false;
-        i += len;
-    }
-    if (multiByte) *multiByte = multi;
-    return true;
-}
+bool isStrictUtf8(std::string_view bytes, bool* multiByte) { return utf8::isStrict(bytes, multiByte); }
 
 Encoding detectEncoding(std::string_view bytes, Encoding plainDefault) {
     if (startsWith(bytes, kUtf8Bom)) return Encoding::Utf8Bom;
@@ -515,7 +449,10 @@ Encoding detectorChoice(std::string_view bytes) {
     return found;
 }
 
-ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks) {
+namespace {
+
+// validUtf8: the file is known to be valid UTF-8 (detection checked it).
+ReadText read(std::string_view file, Encoding encoding, LineBreak noBreaks, std::size_t twoThreadsFrom, bool validUtf8) {
     ReadText r;
     r.format.encoding = encoding;
     if (encoding == Encoding::ShiftJis) {
@@ -526,15 +463,20 @@ ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks) 
         Builder b(r, file.size());
         switch (encoding) {
         case Encoding::Utf8:
-        case Encoding::Utf8Bom:
+        case Encoding::Utf8Bom: {
             if (startsWith(file, kUtf8Bom)) {
                 r.format.encoding = Encoding::Utf8Bom;
                 file.remove_prefix(kUtf8Bom.size());
+                validUtf8 = false;
             } else {
                 r.format.encoding = Encoding::Utf8;
             }
-            readUtf8(file, b);
+            validUtf8 = validUtf8 || utf8::isStrict(file, nullptr);
+            const std::size_t split = validUtf8 && file.size() >= twoThreadsFrom ? utf8::splitPoint(file) : file.size();
+            if (split < file.size()) readUtf8Halves(file, split, b, r);
+            else readUtf8(file, b, validUtf8);
             break;
+        }
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
             const std::string_view bom = encoding == Encoding::Utf16Le ? kUtf16LeBom : kUtf16BeBom;
@@ -555,11 +497,19 @@ ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks) 
     return r;
 }
 
-ReadText openText(std::string_view file, const TextFormat& defaults) {
-    return readText(file, detectEncoding(file, defaults.encoding), defaults.lineBreak);
+}  // namespace
+
+ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks, std::size_t twoThreadsFrom) {
+    return read(file, encoding, noBreaks, twoThreadsFrom, false);
 }
 
-WrittenText writeText(std::string_view doc, const text::StandIns& standIns, const TextFormat& format) {
+ReadText openText(std::string_view file, const TextFormat& defaults) {
+    const Encoding encoding = detectEncoding(file, defaults.encoding);
+    return read(file, encoding, defaults.lineBreak, kTwoThreadsFrom, encoding == Encoding::Utf8);
+}
+
+WrittenText writeText(std::string_view doc, const text::StandIns& standIns, const TextFormat& format,
+                      std::size_t twoThreadsFrom) {
     WrittenText out;
     switch (format.encoding) {
     case Encoding::ShiftJis: {
@@ -572,7 +522,7 @@ WrittenText writeText(std::string_view doc, const text::StandIns& standIns, cons
     case Encoding::Utf8Bom:
         out.bytes.reserve(doc.size() * 3 / 2 + 3);
         if (format.encoding == Encoding::Utf8Bom) out.bytes += kUtf8Bom;
-        writeUtf8(doc, standIns, out.bytes);
+        utf8::write(doc, standIns, out.bytes, twoThreadsFrom);
         return out;
     case Encoding::Utf16Le:
     case Encoding::Utf16Be: {

@@ -37,7 +37,11 @@ struct ReadText {
 // A file's bytes read in the given encoding (a byte-order mark of that encoding is taken off
 // and remembered). Bytes that are not text in it are kept and written back as they were.
 // The line break is the one most breaks in the file are; noBreaks when it has none.
-ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks);
+// From twoThreadsFrom bytes on, a valid UTF-8 file is read on two threads, split after a line
+// break (the document is the same).
+inline constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 20;
+ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks,
+                  std::size_t twoThreadsFrom = kTwoThreadsFrom);
 
 // detectEncoding, then readText; defaults are the settings for new documents.
 ReadText openText(std::string_view file, const TextFormat& defaults);
@@ -48,7 +52,9 @@ struct WrittenText {
     bool ok() const { return refused.empty(); }
 };
 
-// The file's bytes for a document in a format (its line breaks as they are in the document).
-WrittenText writeText(std::string_view document, const text::StandIns& standIns, const TextFormat& format);
+// The file's bytes for a document in a format (its line breaks as they are in the document);
+// as UTF-8 on two threads from twoThreadsFrom bytes on (the bytes are the same).
+WrittenText writeText(std::string_view document, const text::StandIns& standIns, const TextFormat& format,
+                      std::size_t twoThreadsFrom = kTwoThreadsFrom);
 
 }  // namespace verlo::files

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "files/text_file.h"
 #include "support/test_text.h"
@@ -28,6 +29,25 @@ std::string utf8Of(const verlo::text::StandIns& t, std::string_view doc) {
 }
 
 const TextFormat kDefaults{};
+
+std::string utf8Of(char32_t first, char32_t last) {
+    std::u32string chars;
+    for (char32_t c = first; c <= last; ++c) chars.push_back(c);
+    return iconvert("UTF-32LE", "UTF-8", std::string_view(reinterpret_cast<const char*>(chars.data()), chars.size() * 4));
+}
+
+// A UTF-8 file read and written on two threads (split after a line break near the middle)
+// gives the same document, table and file as on one.
+void expectSameOnTwoThreads(const std::string& file) {
+    const ReadText one = readText(file, Encoding::Utf8, LineBreak::Lf, SIZE_MAX);
+    const ReadText two = readText(file, Encoding::Utf8, LineBreak::Lf, 0);
+    ASSERT_EQ(two.bytes, one.bytes) << file;
+    ASSERT_EQ(two.tooManyCharacters, one.tooManyCharacters) << file;
+    ASSERT_EQ(two.standIns.decode(two.bytes), one.standIns.decode(one.bytes)) << file;
+    if (one.tooManyCharacters) return;
+    ASSERT_EQ(writeText(two.bytes, two.standIns, two.format, 0).bytes, file);
+    ASSERT_EQ(writeText(one.bytes, one.standIns, one.format, SIZE_MAX).bytes, file);
+}
 
 }  // namespace
 
@@ -145,4 +165,50 @@ TEST(TextFormat, IdsAndCaptionsReadBack) {
     for (LineBreak b : kLineBreaks) EXPECT_EQ(lineBreakFromId(lineBreakId(b)), b);
     EXPECT_EQ(encodingFromId("utf-8"), Encoding::Utf8);
     EXPECT_FALSE(encodingFromId("latin1"));
+}
+
+TEST(TextFile, ValidUtf8IsFoundWhereverATrickySequenceFalls) {
+    struct Case {
+        std::string_view bytes;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"\xE3\x81\x82", true},          {"\xC3\xA9", true},
+        {"\xE0\xA0\x80", true},          {"\xE0\x9F\xBF", false},  // overlong
+        {"\xED\x9F\xBF", true},          {"\xED\xA0\x80", false},  // a surrogate
+        {"\xF0\x90\x80\x80", true},     {"\xF0\x8F\xBF\xBF", false},
+        {"\xF4\x8F\xBF\xBF", true},     {"\xF4\x90\x80\x80", false},  // past U+10FFFF
+        {"\xC0\xAF", false},              {"\xC1\xBF", false},
+        {"\xF5\x80\x80\x80", false},    {"\xFF", false},
+        {"\x80", false},                   {"\xE3\x81", false},  // cut short
+        {"\xE3\x81\x82\x82", false},    {"\xF0\x9F\x98", false},
+    };
+    const std::string before(70, 'a');
+    const std::string after = "\xE3\x81\x82" + std::string(70, 'b');
+    for (const Case& c : cases) {
+        for (std::size_t at = 0; at <= before.size(); ++at) {
+            const std::string file = before.substr(0, at) + std::string(c.bytes) + after.substr(0, 140 - at);
+            EXPECT_EQ(isStrictUtf8(file), c.valid) << at;
+            EXPECT_EQ(isStrictUtf8(file.substr(0, at + c.bytes.size())), c.valid) << at;  // at the very end
+        }
+    }
+}
+
+TEST(TextFile, Utf8OnTwoThreadsIsTheSameAsOnOne) {
+    // Pieces chosen so that the split lands next to each kind of character: stand-ins, ones
+    // that stay with the character before, four bytes, one-byte codes, plain runs.
+    const std::string_view pieces[] = {
+        "\n", "\r\n", "\n", "吾輩は猫である。名前はまだ無い。", "plain ASCII text, long enough", "あ", "♡", "😀",
+        "\u200D", "\u3099", "\uFE0F", "葛\U000E0100", "\U0001F1EF\U0001F1F5", "ｱ", "é", "\uE000", "\uE001",
+    };
+    std::mt19937 random(15);
+    for (int k = 0; k < 400; ++k) {
+        std::string file;
+        const int count = static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i) file += pieces[random() % std::size(pieces)];
+        expectSameOnTwoThreads(file);
+    }
+    // The table filling up: in the second half alone, and only with the first half's codes.
+    expectSameOnTwoThreads("\n" + utf8Of(0x20000, 0x20000 + verlo::text::kUserAreaCodes));
+    expectSameOnTwoThreads(utf8Of(0x20000, 0x20400) + "\n" + utf8Of(0x20200, 0x20800));
 }

@@ -1,6 +1,7 @@
 // Files on any bytes: read in each encoding and written back, they are the same bytes; a
-// valid UTF-8 file reads as its whole text encoded at once would; the user-defined-area codes
-// a Shift-JIS file adopts are those a plain forward reading finds.
+// valid UTF-8 file reads as its whole text encoded at once would, on one thread or two; the
+// check for valid UTF-8 agrees with a plain walk; the user-defined-area codes a Shift-JIS
+// file adopts are those a plain forward reading finds.
 #include <set>
 #include <string>
 #include <string_view>
@@ -13,6 +14,19 @@ using namespace verlo;
 using namespace verlo::files;
 
 namespace {
+
+// The length of the valid UTF-8 character at s[i], else 0.
+std::size_t validLength(std::string_view s, std::size_t i) {
+    const auto at = [&](std::size_t k) { return i + k < s.size() ? static_cast<unsigned char>(s[i + k]) : 0u; };
+    const unsigned b = at(0);
+    if (b < 0x80) return 1;
+    const std::size_t len = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    for (std::size_t k = 1; k < len; ++k)
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    if ((b == 0xE0 && at(1) < 0xA0) || (b == 0xED && at(1) > 0x9F) || (b == 0xF0 && at(1) < 0x90) || (b == 0xF4 && at(1) > 0x8F))
+        return 0;
+    return len;
+}
 
 std::u32string decodeValidUtf8(std::string_view s) {
     std::u32string out;
@@ -38,13 +52,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const WrittenText w = writeText(r.bytes, r.standIns, r.format);
         FUZZ_CHECK(w.ok() || encoding == Encoding::EucJp || encoding == Encoding::Iso2022Jp);
         if (encoding != Encoding::EucJp && encoding != Encoding::Iso2022Jp) FUZZ_CHECK(w.bytes == file);
+        if (encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom)
+            FUZZ_CHECK(writeText(r.bytes, r.standIns, r.format, 0).bytes == w.bytes);
     }
-    if (isStrictUtf8(file) && file.substr(0, 3) != "\xEF\xBB\xBF") {
+    bool valid = true;
+    bool multi = false;
+    for (std::size_t i = 0, len = 0; valid && i < size; i += len) {
+        len = validLength(file, i);
+        valid = len != 0;
+        multi = multi || len > 1;
+    }
+    bool multiFound = false;
+    FUZZ_CHECK(isStrictUtf8(file, &multiFound) == valid);
+    FUZZ_CHECK(!valid || multiFound == multi);
+    if (valid && file.substr(0, 3) != "\xEF\xBB\xBF") {
         const ReadText r = readText(file, Encoding::Utf8, LineBreak::CrLf);
         text::StandIns whole;
         whole.setAccepting(true);
         const text::StandIns::Encoded e = whole.encode(decodeValidUtf8(file), /*markWhenFull=*/true);
         FUZZ_CHECK(r.bytes == e.bytes);
+        const ReadText halves = readText(file, Encoding::Utf8, LineBreak::CrLf, 0);
+        FUZZ_CHECK(halves.bytes == e.bytes && halves.tooManyCharacters == r.tooManyCharacters);
+        FUZZ_CHECK(writeText(halves.bytes, halves.standIns, halves.format, 0).bytes == file);
     }
     const ReadText sjis = readText(file, Encoding::ShiftJis, LineBreak::CrLf);
     std::set<unsigned> adopted;

@@ -1,0 +1,343 @@
+#include "files/utf8_convert.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <thread>
+
+#include "text/codec.h"
+#include "text/cp932.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace verlo::files::utf8 {
+namespace {
+
+// Masks of 64 bytes, one bit per byte (the first byte in the lowest bit).
+struct Classes {
+    std::uint64_t high = 0;   // 80-FF
+    std::uint64_t cont = 0;   // 80-BF
+    std::uint64_t lead2 = 0;  // C0-DF
+    std::uint64_t lead3 = 0;  // E0-EF
+    std::uint64_t lead4 = 0;  // F0-F7
+    // Bytes that need a look of their own: C0, C1 and F5-FF are never valid; after E0, ED, F0
+    // and F4 the next byte has a narrower range (no overlong forms, surrogates or code points
+    // past U+10FFFF). All of F0-FF are here: four-byte characters are rare in text.
+    std::uint64_t rare = 0;
+};
+
+#if defined(__SSE2__)
+Classes classify(const std::uint8_t* p) {
+    Classes m;
+    for (unsigned k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const auto bits = [&](__m128i eq) {
+            return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(eq))) << (16 * k);
+        };
+        const auto masked = [&](int mask, int value) {
+            return bits(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(mask))),
+                                       _mm_set1_epi8(static_cast<char>(value))));
+        };
+        const auto equal = [&](int value) { return bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(value)))); };
+        m.high |= bits(v);
+        m.cont |= masked(0xC0, 0x80);
+        m.lead2 |= masked(0xE0, 0xC0);
+        m.lead3 |= masked(0xF0, 0xE0);
+        m.lead4 |= masked(0xF8, 0xF0);
+        m.rare |= masked(0xFE, 0xC0) | equal(0xE0) | equal(0xED) | masked(0xF0, 0xF0);
+    }
+    return m;
+}
+#else
+Classes classify(const std::uint8_t* p) {
+    Classes m;
+    for (unsigned k = 0; k < 64; ++k) {
+        const std::uint8_t b = p[k];
+        const std::uint64_t bit = std::uint64_t{1} << k;
+        if (b & 0x80) m.high |= bit;
+        if ((b & 0xC0) == 0x80) m.cont |= bit;
+        if ((b & 0xE0) == 0xC0) m.lead2 |= bit;
+        if ((b & 0xF0) == 0xE0) m.lead3 |= bit;
+        if ((b & 0xF8) == 0xF0) m.lead4 |= bit;
+        if ((b & 0xFE) == 0xC0 || b == 0xE0 || b == 0xED || b >= 0xF0) m.rare |= bit;
+    }
+    return m;
+}
+#endif
+
+// The byte after a rare one (see Classes) allows it.
+bool rareAllowed(std::uint8_t b, std::uint8_t next) {
+    switch (b) {
+    case 0xE0: return next >= 0xA0;
+    case 0xED: return next <= 0x9F;
+    case 0xF0: return next >= 0x90;
+    case 0xF1:
+    case 0xF2:
+    case 0xF3: return true;
+    case 0xF4: return next <= 0x8F;
+    default: return false;  // C0, C1, F5-FF
+    }
+}
+
+// Checks 64 bytes (p[64] readable unless atEnd): every continuation byte is where a lead
+// byte before it expects one. carry holds the continuation bytes expected from the bytes
+// before, and takes those expected after.
+bool check64(const std::uint8_t* p, bool atEnd, std::uint64_t& carry, bool& multi) {
+    const Classes m = classify(p);
+    if ((m.high | carry) == 0) return true;
+    multi = true;
+    const std::uint64_t expected = carry | m.lead2 << 1 | m.lead3 << 1 | m.lead3 << 2 | m.lead4 << 1 | m.lead4 << 2 | m.lead4 << 3;
+    if (expected != m.cont) return false;
+    carry = m.lead2 >> 63 | m.lead3 >> 63 | m.lead3 >> 62 | m.lead4 >> 63 | m.lead4 >> 62 | m.lead4 >> 61;
+    for (std::uint64_t r = m.rare; r; r &= r - 1) {
+        const auto k = static_cast<unsigned>(std::countr_zero(r));
+        if (k == 63 && atEnd) return false;
+        if (!rareAllowed(p[k], p[k + 1])) return false;
+    }
+    return true;
+}
+
+// The UTF-8 form of every character of the code page, by its code (lead << 8 | trail for a
+// pair, the byte for one byte): its bytes in the order written, and their number in the
+// entry's last byte; 0 when the code is not text. Pairs of the user-defined area are left
+// out (they may be stand-ins), as are single bytes (read by their own table).
+struct WriteTable {
+    std::array<std::uint32_t, 0x10000> pair{};
+    std::array<std::uint32_t, 0x100> single{};
+    static std::uint32_t entry(std::string_view code) {
+        std::size_t n = 0;
+        const char32_t c = text::codec::decodeChar(code, 0, &n);
+        if (n != code.size() || text::codec::isInvalidByteMark(c)) return 0;
+        std::string u;
+        append(u, text::codec::standsFor(c));
+        std::array<unsigned char, 4> bytes{};
+        std::memcpy(bytes.data(), u.data(), u.size());
+        bytes[3] = static_cast<unsigned char>(u.size());
+        return std::bit_cast<std::uint32_t>(bytes);
+    }
+    WriteTable() {
+        for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+            const char one = static_cast<char>(lead);
+            single[lead] = entry(std::string_view(&one, 1));
+            if (!text::cp932::isLeadByte(static_cast<std::uint8_t>(lead)) || text::isUserAreaLead(static_cast<std::uint8_t>(lead)))
+                continue;
+            for (unsigned trail = 0x40; trail < 0x100; ++trail) {
+                if (!text::cp932::isTrailByte(static_cast<std::uint8_t>(trail))) continue;
+                const char two[2] = {one, static_cast<char>(trail)};
+                pair[lead << 8 | trail] = entry(std::string_view(two, 2));
+            }
+        }
+    }
+    static unsigned length(std::uint32_t e) { return std::bit_cast<std::array<unsigned char, 4>>(e)[3]; }
+};
+
+const WriteTable& writeTable() {
+    static const WriteTable table;
+    return table;
+}
+
+// How many bytes from p (16 readable) are ASCII, up to 16, and those copied to dst (16 writable).
+inline unsigned copyAscii(const std::uint8_t* p, char* dst) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), v);
+    const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    return high ? static_cast<unsigned>(std::countr_zero(high)) : 16;
+#else
+    std::memcpy(dst, p, 16);
+    unsigned k = 0;
+    while (k < 16 && p[k] < 0x80) ++k;
+    return k;
+#endif
+}
+
+// Writes doc[i, n) (i and n at character starts) into out from its size on.
+void writeRange(std::string_view doc, const text::StandIns& standIns, std::string& out) {
+    const WriteTable& table = writeTable();
+    constexpr std::size_t kStretch = 1 << 16;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(doc.data());
+    const std::size_t n = doc.size();
+    std::size_t at = out.size();
+    // Room for the most a stretch can take: three bytes for each byte of the code page, and
+    // the slack of the wide stores. Growing only, so that each byte is zeroed once.
+    const auto room = [&](std::size_t k) {
+        if (at + k > out.size()) out.resize(std::max(at + k, std::min(out.capacity(), out.size() * 2)));
+    };
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t stop = std::min(n, i + kStretch);
+        room((stop - i) * 3 + 16);
+        char* dst = out.data() + at;
+        while (i < stop) {
+            const std::uint8_t b = p[i];
+            if (b < 0x80) {
+                if (i + 16 <= n) {
+                    const unsigned k = copyAscii(p + i, dst);
+                    i += k;
+                    dst += k;
+                } else {
+                    *dst++ = static_cast<char>(b);
+                    ++i;
+                }
+                continue;
+            }
+            if (i + 1 < n) {
+                // Kana and kanji take three bytes: where the next goes need not wait for the table.
+                const std::uint32_t e = table.pair[b << 8 | p[i + 1]];
+                if (WriteTable::length(e) == 3) {
+                    std::memcpy(dst, &e, 4);
+                    dst += 3;
+                    i += 2;
+                    continue;
+                }
+                if (e) {
+                    std::memcpy(dst, &e, 4);
+                    dst += WriteTable::length(e);
+                    i += 2;
+                    continue;
+                }
+            }
+            const bool pair = text::cp932::isLeadByte(b) && i + 1 < n && text::cp932::isTrailByte(p[i + 1]);
+            const std::size_t len = pair ? 2 : 1;
+            if (const text::StandIns::Entry* e = pair && text::isUserAreaLead(b) ? standIns.find(b, p[i + 1]) : nullptr) {
+                // A stand-in may be long: written as text, then room made again for the rest.
+                std::string chars = e->raw;
+                if (!e->chars.empty()) {
+                    chars.clear();
+                    for (char32_t c : e->chars) append(chars, c);
+                }
+                at = static_cast<std::size_t>(dst - out.data());
+                room(chars.size() + (stop - i) * 3 + 16);
+                dst = out.data() + at;
+                std::memcpy(dst, chars.data(), chars.size());
+                dst += chars.size();
+            } else if (const std::uint32_t one = pair ? WriteTable::entry(doc.substr(i, 2)) : table.single[b]) {
+                std::memcpy(dst, &one, 4);  // a user-defined-area character that is not a stand-in
+                dst += WriteTable::length(one);
+            } else {
+                std::memcpy(dst, p + i, len);  // bytes that are not text, as they are
+                dst += len;
+            }
+            i += len;
+        }
+        at = static_cast<std::size_t>(dst - out.data());
+    }
+    out.resize(at);
+}
+
+}  // namespace
+
+void append(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | c >> 6));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | c >> 12));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | c >> 18));
+        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+bool isStrict(std::string_view bytes, bool* multiByte) {
+    const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::uint64_t carry = 0;
+    bool multi = false;
+    std::size_t i = 0;
+    for (; i + 64 < n; i += 64)
+        if (!check64(s + i, false, carry, multi)) return false;
+    // The rest (1 to 64 bytes) after zeros that are plain ASCII, so that nothing is expected after it.
+    std::array<std::uint8_t, 65> last{};
+    std::memcpy(last.data(), s + i, n - i);
+    if (!check64(last.data(), n - i == 64, carry, multi) || carry) return false;
+    if (multiByte) *multiByte = multi;
+    return true;
+}
+
+ReadTable::ReadTable() {
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        stays[c] = text::staysWithPrevious(c);
+        aloneCode[c] = static_cast<std::uint16_t>(stays[c] ? text::codec::kNoCode : text::cleanCode(c));
+    }
+}
+
+const ReadTable& readTable() {
+    static const ReadTable table;
+    return table;
+}
+
+Stop readPlain(std::string_view file, std::size_t in, char* doc, std::size_t out) {
+    const ReadTable& table = readTable();
+    const auto* s = reinterpret_cast<const std::uint8_t*>(file.data());
+    const std::size_t n = file.size();
+    char* dst = doc + out;
+    Stop before{in, out};  // the last character written, where it starts in the file and the document
+    while (in + 16 <= n) {
+        const std::uint8_t b = s[in];
+        if (b < 0x80) {
+            const unsigned k = copyAscii(s + in, dst);
+            in += k;
+            dst += k;
+            before = {in - 1, static_cast<std::size_t>(dst - doc) - 1};
+            continue;
+        }
+        if (b >= 0xF0) break;
+        const bool three = b >= 0xE0;
+        const char32_t c = three ? (b & 0x0Fu) << 12 | (s[in + 1] & 0x3Fu) << 6 | (s[in + 2] & 0x3Fu)
+                                 : (b & 0x1Fu) << 6 | (s[in + 1] & 0x3Fu);
+        // Two bytes in the document (a code of one byte, as the half-width kana have, the
+        // long way): where the next goes never waits for the table.
+        const unsigned code = table.aloneCode[c];
+        if (code == text::codec::kNoCode || code <= 0xFF) break;
+        before = {in, static_cast<std::size_t>(dst - doc)};
+        dst[0] = static_cast<char>(code >> 8);
+        dst[1] = static_cast<char>(code & 0xFF);
+        dst += 2;
+        in += three ? 3 : 2;
+    }
+    // The character stopped at may stay with the last one written: that one is given back.
+    return before;
+}
+
+std::size_t splitPoint(std::string_view text) {
+    const ReadTable& table = readTable();
+    const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+    for (std::size_t at = text.find('\n', text.size() / 2); at != std::string_view::npos; at = text.find('\n', at + 1)) {
+        const std::size_t k = at + 1;
+        if (k == text.size()) break;
+        const std::uint8_t b = s[k];
+        if (b < 0x80) return k;
+        if (b >= 0xF0) continue;  // four bytes: may be a regional indicator (and is rare)
+        const char32_t c = b >= 0xE0 && k + 2 < text.size()
+                               ? (b & 0x0Fu) << 12 | (s[k + 1] & 0x3Fu) << 6 | (s[k + 2] & 0x3Fu)
+                               : (b & 0x1Fu) << 6 | (k + 1 < text.size() ? s[k + 1] & 0x3Fu : 0u);
+        if (!table.stays[c]) return k;
+    }
+    return text.size();
+}
+
+void write(std::string_view doc, const text::StandIns& standIns, std::string& out, std::size_t twoThreadsFrom) {
+    // '\n' is never the second byte of a pair, so the split is always between characters.
+    const std::size_t split = doc.size() >= twoThreadsFrom ? doc.find('\n', doc.size() / 2) : std::string_view::npos;
+    if (split == std::string_view::npos) {
+        writeRange(doc, standIns, out);
+        return;
+    }
+    writeTable();  // made once, before either thread needs it
+    std::string second;
+    second.reserve((doc.size() - split) * 3 / 2 + 16);
+    std::thread other([&] { writeRange(doc.substr(split + 1), standIns, second); });
+    writeRange(doc.substr(0, split + 1), standIns, out);
+    other.join();
+    out += second;
+}
+
+}  // namespace verlo::files::utf8
