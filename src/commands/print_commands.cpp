@@ -37,7 +37,7 @@ void PrintCommands::print() {
     if (dialog.exec() != QDialog::Accepted) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::optional<QString> error = print::printText(printer, s, memo2_.textFont(), documentName(), memo2_.text(),
-                                                               &memo2_.document().standIns());
+                                                               &memo2_.document().standIns(), memo2_.rubyShown());
     QApplication::restoreOverrideCursor();
     if (error) platform::showError(owner_, *error);
 }
@@ -56,7 +56,7 @@ QString PrintCommands::exportPdf() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const print::ExportResult result =
         print::exportPdf(*target, setup(), memo2_.textFont(), documentName(), memo2_.text(),
-                         &memo2_.document().standIns());
+                         &memo2_.document().standIns(), memo2_.rubyShown());
     QApplication::restoreOverrideCursor();
     if (result.error) {
         platform::showError(owner_, *result.error);

@@ -5,14 +5,19 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace verlo::edit {
 namespace {
 
-QFont halfSize(const QFont& font) {
+QFont sized(const QFont& font, int pixels) {
     QFont f = font;
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(QFontInfo(font).pixelSize() / 2.0))));
+    f.setPixelSize(std::max(1, pixels));
     return f;
+}
+
+QFont halfSize(const QFont& font) {
+    return sized(font, static_cast<int>(std::lround(QFontInfo(font).pixelSize() / 2.0)));
 }
 
 // Baseline to the top of the ideographic em box: the em split as the font splits its height.
@@ -30,18 +35,22 @@ float baselineOf(const QFont& font, int pitch) {
 }  // namespace
 
 RubyLayout::RubyLayout(const QFont& font, Writing writing, const Typesetter& main)
+    : RubyLayout(font, writing, main, Options{}) {}
+
+RubyLayout::RubyLayout(const QFont& font, Writing writing, const Typesetter& main, const Options& options)
     : writing_(writing),
       mainPitch_(main.linePitch()),
       em_(static_cast<float>(QFontInfo(font).pixelSize())),
       emAscent_(emAscentOf(QFontMetricsF(font), em_)),
       baseline_(baselineOf(font, main.linePitch())),
-      small_(halfSize(font)),
+      small_(options.rubyPixels > 0 ? sized(font, options.rubyPixels) : halfSize(font)),
       smallMetrics_(small_),
       smallEm_(static_cast<float>(QFontInfo(small_).pixelSize())),
-      rubySetter_(small_, writing) {
-    // The ruby and a pixel on either side must fit between the em boxes of two lines.
+      rubySetter_(small_, writing, options.standIns),
+      options_(options) {
+    // The ruby and the gap on either side must fit between the em boxes of two lines.
     const float room = static_cast<float>(mainPitch_) - em_;
-    extra_ = std::max(0, static_cast<int>(std::ceil(smallEm_ + 2 - room)));
+    extra_ = std::max(0, static_cast<int>(std::ceil(smallEm_ + 2 * options.gap - room)));
 }
 
 RubyLayout::~RubyLayout() = default;
@@ -107,6 +116,7 @@ void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::si
             advance = std::max(base, rubyAdvance - smallEm_);
         const bool raw = touches(g, paraStart, rawFrom, rawTo);
         if (raw || advance > width || (end < n && cells[end].offset != g.end)) continue;  // copied below
+        if (options_.baseCells) advance = base;
         cells[out++] = {g.begin, g.end - g.begin, advance};
         r = end;
     }
@@ -114,76 +124,137 @@ void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::si
     cells.resize(out);
 }
 
+// A group of the line being drawn: its cell, where the cell starts along the line, the group
+// as parsed from the cell's bytes, and the stretch its ruby takes along the line.
+struct RubyLayout::Placed {
+    std::size_t cell = 0;
+    float u = 0;
+    text::ruby::Group group;
+    float rubyStart = 0;
+    float rubyExtent = 0;
+    bool parsed = false;  // false: the cell's bytes hold no single group, and nothing is drawn
+};
+
+namespace {
+
+float extentOf(const std::vector<Cell>& cells) {
+    float extent = 0;
+    for (const Cell& c : cells) extent += c.advance;
+    return extent;
+}
+
+}  // namespace
+
 void RubyLayout::paintLine(QPainter& painter, const Typesetter& main, std::string_view paragraph,
                            const std::vector<Cell>& cells, std::size_t first, std::size_t last, QPointF lineOrigin,
                            const QColor& color) {
-    last = std::min(last, cells.size());
-    float u = 0;
-    float runU = 0;
-    std::size_t run = first;
-    for (std::size_t k = first; k < last; ++k) {
-        if (!isGroup(cells[k])) {
-            u += cells[k].advance;
-            continue;
+    pieces(main, paragraph, cells, first, last, lineOrigin, [&](const Piece& piece) {
+        if (piece.kind != Piece::Kind::Dot) {
+            piece.setter->paintLine(painter, piece.text, *piece.cells, piece.first, piece.last, piece.origin, color);
+            return;
         }
-        if (run < k) main.paintLine(painter, paragraph, cells, run, k, along(lineOrigin, runU), color);
-        paintGroup(painter, main, paragraph.substr(cells[k].offset, cells[k].length), cells[k].advance,
-                   along(lineOrigin, u), color);
-        u += cells[k].advance;
-        run = k + 1;
-        runU = u;
-    }
-    if (run < last) main.paintLine(painter, paragraph, cells, run, last, along(lineOrigin, runU), color);
+        painter.save();
+        painter.setFont(small_);
+        painter.setPen(color);
+        painter.drawText(piece.box, Qt::AlignCenter, QString(QChar(kDot)));
+        painter.restore();
+    });
 }
 
-void RubyLayout::paintGroup(QPainter& painter, const Typesetter& main, std::string_view group, float cellAdvance,
-                            QPointF at, const QColor& color) {
-    text::ruby::parse(group, groups_);
-    if (groups_.size() != 1) return;
-    const text::ruby::Group g = groups_.front();
-    const std::string_view base = group.substr(g.baseBegin, g.baseEnd - g.baseBegin);
-    main.cells(base, scratch_);
-    float baseExtent = 0;
-    for (const Cell& c : scratch_) baseExtent += c.advance;
-    const float baseU = (cellAdvance - baseExtent) / 2;
-    main.paintLine(painter, base, scratch_, 0, scratch_.size(), along(at, baseU), color);
+void RubyLayout::pieces(const Typesetter& main, std::string_view paragraph, const std::vector<Cell>& cells,
+                        std::size_t first, std::size_t last, QPointF lineOrigin,
+                        const std::function<void(const Piece&)>& take) {
+    last = std::min(last, cells.size());
+    // The groups of the line, their ruby centred on their cells ...
+    placed_.clear();
+    float u = 0;
+    for (std::size_t k = first; k < last; ++k) {
+        if (isGroup(cells[k])) {
+            const std::string_view group = paragraph.substr(cells[k].offset, cells[k].length);
+            text::ruby::parse(group, groups_);
+            Placed p{k, u, {}, 0, 0, groups_.size() == 1};
+            if (p.parsed && groups_.front().kind == text::ruby::Kind::Ruby) {
+                p.group = groups_.front();
+                rubySetter_.cells(group.substr(p.group.rubyBegin, p.group.rubyEnd - p.group.rubyBegin), scratch_);
+                p.rubyExtent = extentOf(scratch_);
+            } else if (p.parsed) {
+                p.group = groups_.front();
+            }
+            p.rubyStart = u + (cells[k].advance - p.rubyExtent) / 2;
+            placed_.push_back(p);
+        }
+        u += cells[k].advance;
+    }
+    // ... then moved apart where neighbours would overlap, and into the line: forwards past
+    // the ruby before, backwards clear of the ruby after, and forwards again should the two
+    // not both hold (more ruby than the line has room for overlaps at its end).
+    const float lineEnd = options_.lineLength > 0 ? options_.lineLength : std::numeric_limits<float>::max();
+    const float lineStart = options_.lineLength > 0 ? 0 : std::numeric_limits<float>::lowest();
+    float reach = lineStart;
+    for (Placed& p : placed_) {
+        if (p.rubyExtent <= 0) continue;
+        p.rubyStart = std::max(p.rubyStart, reach);
+        reach = p.rubyStart + p.rubyExtent;
+    }
+    float limit = lineEnd;
+    for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
+        if (it->rubyExtent <= 0) continue;
+        it->rubyStart = std::min(it->rubyStart, limit - it->rubyExtent);
+        limit = it->rubyStart;
+    }
+    reach = lineStart;
+    for (Placed& p : placed_) {
+        if (p.rubyExtent <= 0) continue;
+        p.rubyStart = std::max(p.rubyStart, reach);
+        reach = p.rubyStart + p.rubyExtent;
+    }
 
     // The side line the ruby or the dots stand on: the top of the text's em box, or the
     // right edge of the column's.
     const bool horizontal = writing_ == Writing::Horizontal;
-    const float emTop = static_cast<float>(at.y()) + baseline_ - emAscent_;
-    const float emRight = static_cast<float>(at.x()) - static_cast<float>(mainPitch_ / 2) + em_ / 2;
-    if (g.kind == text::ruby::Kind::Emphasis) {
-        painter.save();
-        painter.setFont(small_);
-        painter.setPen(color);
-        float u = baseU;
-        for (const Cell& c : scratch_) {
-            const QPointF p = along(at, u);
-            const QRectF box = horizontal ? QRectF(p.x(), emTop - 1 - smallEm_, c.advance, smallEm_)
-                                          : QRectF(emRight + 1, p.y(), smallEm_, c.advance);
-            painter.drawText(box, Qt::AlignCenter, QStringLiteral("\uFE45"));
-            u += c.advance;
+    const float emTop = static_cast<float>(lineOrigin.y()) + baseline_ - emAscent_;
+    const float emRight = static_cast<float>(lineOrigin.x()) - static_cast<float>(mainPitch_ / 2) + em_ / 2;
+    const float gap = options_.gap;
+    const int rubyPitch = rubySetter_.linePitch();
+    // The ruby's line origin across the line: its em box a gap above the text's or right of it.
+    const QPointF rubyOrigin = horizontal
+        ? QPointF(lineOrigin.x(), emTop - gap - (smallEm_ - emAscentOf(smallMetrics_, smallEm_)) -
+                                      baselineOf(small_, rubyPitch))
+        : QPointF(emRight + gap + smallEm_ / 2 + static_cast<float>(rubyPitch / 2), lineOrigin.y());
+
+    Piece piece;
+    std::size_t run = first;
+    float runU = 0;
+    for (const Placed& p : placed_) {
+        if (run < p.cell) take({Piece::Kind::Text, &main, paragraph, &cells, run, p.cell, along(lineOrigin, runU), {}});
+        runU = p.u + cells[p.cell].advance;
+        run = p.cell + 1;
+        if (!p.parsed) continue;
+        const Cell& cell = cells[p.cell];
+        const std::string_view group = paragraph.substr(cell.offset, cell.length);
+        const text::ruby::Group& g = p.group;
+        main.cells(group.substr(g.baseBegin, g.baseEnd - g.baseBegin), scratch_);
+        const float baseU = p.u + (cell.advance - extentOf(scratch_)) / 2;
+        take({Piece::Kind::Base, &main, group.substr(g.baseBegin, g.baseEnd - g.baseBegin), &scratch_, 0,
+              scratch_.size(), along(lineOrigin, baseU), {}});
+        if (g.kind == text::ruby::Kind::Emphasis) {
+            float du = baseU;
+            for (const Cell& c : scratch_) {
+                const QPointF at = along(lineOrigin, du);
+                piece = {Piece::Kind::Dot, &rubySetter_, {}, nullptr, 0, 0, at, {}};
+                piece.box = horizontal ? QRectF(at.x(), emTop - gap - smallEm_, c.advance, smallEm_)
+                                       : QRectF(emRight + gap, at.y(), smallEm_, c.advance);
+                take(piece);
+                du += c.advance;
+            }
+        } else {
+            const std::string_view ruby = group.substr(g.rubyBegin, g.rubyEnd - g.rubyBegin);
+            rubySetter_.cells(ruby, rubyScratch_);
+            take({Piece::Kind::Ruby, &rubySetter_, ruby, &rubyScratch_, 0, rubyScratch_.size(),
+                  along(rubyOrigin, p.rubyStart), {}});
         }
-        painter.restore();
-        return;
     }
-    const std::string_view ruby = group.substr(g.rubyBegin, g.rubyEnd - g.rubyBegin);
-    rubySetter_.cells(ruby, scratch_);
-    float rubyExtent = 0;
-    for (const Cell& c : scratch_) rubyExtent += c.advance;
-    const QPointF r = along(at, (cellAdvance - rubyExtent) / 2);
-    const int pitch = rubySetter_.linePitch();
-    QPointF origin;
-    if (horizontal) {
-        // The ruby's em box ends a pixel above the text's.
-        const float smallEmDescent = smallEm_ - emAscentOf(smallMetrics_, smallEm_);
-        origin = QPointF(r.x(), emTop - 1 - smallEmDescent - baselineOf(small_, pitch));
-    } else {
-        const float centre = emRight + 1 + smallEm_ / 2;
-        origin = QPointF(centre + static_cast<float>(pitch / 2), r.y());
-    }
-    rubySetter_.paintLine(painter, ruby, scratch_, 0, scratch_.size(), origin, color);
+    if (run < last) take({Piece::Kind::Text, &main, paragraph, &cells, run, last, along(lineOrigin, runU), {}});
 }
 
 }  // namespace verlo::edit

@@ -8,11 +8,18 @@
 // much shorter. A group stays as written (one cell
 // per character, as any text) when the caret or the selection touches it, so it can be
 // edited, and when it would not fit on one line, so a base longer than a line still wraps.
+//
+// Pages set groups differently (Options): a group there is exactly as long as its base, so a
+// line holds its chosen number of characters, and ruby longer than its base overhangs it
+// evenly, moved along only as far as it must to stay clear of the neighbouring ruby and
+// within the line.
 #pragma once
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPointF>
+#include <QRectF>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -24,7 +31,15 @@ namespace verlo::edit {
 
 class RubyLayout {
 public:
+    struct Options {
+        int rubyPixels = 0;        // the ruby's em; 0: half the text's
+        float gap = 1;             // between the text's em box and the ruby's, pixels
+        bool baseCells = false;    // a group is as long as its base; its ruby overhangs it
+        float lineLength = 0;      // when above 0, ruby stays within [0, lineLength] along the line
+        const text::StandIns* standIns = nullptr;  // the document's table, for the ruby's characters
+    };
     RubyLayout(const QFont& font, Writing writing, const Typesetter& main);
+    RubyLayout(const QFont& font, Writing writing, const Typesetter& main, const Options& options);
     ~RubyLayout();
 
     // A cell that holds a whole group (a character or a pair of digits is at most 4 bytes,
@@ -52,9 +67,28 @@ public:
                    const std::vector<Cell>& cells, std::size_t first, std::size_t last, QPointF lineOrigin,
                    const QColor& color);
 
+    // What cells [first, last) of a line are drawn as, in reading order: runs of plain cells
+    // and group bases (set by `main`), the ruby of each group (set by ruby()) and the
+    // emphasis dots, one box per dotted character (the dot centred in it, in dotFont()).
+    // `text`, `cells` and `origin` are what the piece's typesetter paints or places.
+    struct Piece {
+        enum class Kind { Text, Base, Ruby, Dot } kind = Kind::Text;
+        const Typesetter* setter = nullptr;
+        std::string_view text;
+        const std::vector<Cell>* cells = nullptr;
+        std::size_t first = 0;
+        std::size_t last = 0;
+        QPointF origin;
+        QRectF box;  // Dot
+    };
+    void pieces(const Typesetter& main, std::string_view paragraph, const std::vector<Cell>& cells, std::size_t first,
+                std::size_t last, QPointF lineOrigin, const std::function<void(const Piece&)>& take);
+    const Typesetter& ruby() const { return rubySetter_; }
+    const QFont& dotFont() const { return small_; }
+    // The emphasis dot's character.
+    static constexpr char16_t kDot = u'\uFE45';
+
 private:
-    void paintGroup(QPainter& painter, const Typesetter& main, std::string_view group, float cellAdvance,
-                    QPointF at, const QColor& color);
     QPointF along(QPointF p, float u) const;
 
     Writing writing_;
@@ -66,9 +100,13 @@ private:
     QFontMetricsF smallMetrics_;
     float smallEm_;
     Typesetter rubySetter_;
+    Options options_;
     int extra_ = 0;
     std::vector<text::ruby::Group> groups_;
     std::vector<Cell> scratch_;
+    std::vector<Cell> rubyScratch_;
+    struct Placed;  // a group of the line being drawn
+    std::vector<Placed> placed_;
 };
 
 }  // namespace verlo::edit

@@ -22,7 +22,8 @@ std::unique_ptr<edit::Typesetter> typesetterAt(const QString& family, int pixels
 
 }  // namespace
 
-PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns)
+PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns,
+                                 bool ruby)
     : setup_(setup), standIns_(standIns) {
     const QString family = setup.fontFamily.isEmpty() ? editorFont.family() : setup.fontFamily;
     const edit::Writing writing = setup.vertical ? edit::Writing::Vertical : edit::Writing::Horizontal;
@@ -61,6 +62,21 @@ PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont
         block_ = QRectF(area_.left(), area_.top() + (along - extent) / 2, across, extent);
     else
         block_ = QRectF(area_.left() + (along - extent) / 2, area_.top(), extent, across);
+    if (ruby) ruby_ = rubyLayout();
+}
+
+std::unique_ptr<edit::RubyLayout> PageTypesetting::rubyLayout() const {
+    // Half the text's size, a twentieth of the em from the text, and smaller when the room
+    // between two lines (between the grid's cells) is narrower than that, down to a quarter.
+    const double em = QFontInfo(text_->font()).pixelSize();
+    edit::RubyLayout::Options options;
+    options.gap = static_cast<float>(std::max(1.0, std::round(em / 20)));
+    const double room = pitch_ * kPixelsPerPoint - std::max<double>(em, text_->fullWidthAdvance()) - 2 * options.gap;
+    options.rubyPixels = static_cast<int>(std::max(std::round(em / 4), std::floor(std::min(std::round(em / 2), room))));
+    options.baseCells = true;
+    options.lineLength = lineWidth();
+    options.standIns = standIns_;
+    return std::make_unique<edit::RubyLayout>(text_->font(), text_->writing(), *text_, options);
 }
 
 PageTypesetting::~PageTypesetting() = default;
@@ -138,6 +154,9 @@ bool Paginator::add(std::string_view paragraph) {
     auto p = std::make_shared<PageParagraph>();
     p->bytes.assign(paragraph);
     typesetting_.text().cells(p->bytes, p->cells);
+    // Groups as one cell each, so that no base is split between lines.
+    if (edit::RubyLayout* ruby = typesetting_.ruby())
+        ruby->fold(p->bytes, 0, static_cast<std::size_t>(-1), 0, typesetting_.lineWidth(), p->cells);
     // The screen's line-breaking rules, and hanging stops when the setup asks for them.
     edit::line_break::wrap(p->bytes, p->cells, typesetting_.lineWidth(), starts_,
                            typesetting_.setup().hang ? edit::line_break::Hanging::Stops : edit::line_break::Hanging::None);

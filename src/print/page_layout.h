@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/ruby_layout.h"
 #include "edit/typesetter.h"
 #include "print/page_setup.h"
 
@@ -28,8 +29,11 @@ inline constexpr double kPixelsPerPoint = 10;
 class PageTypesetting {
 public:
     // editorFont gives the family when the setup names none; standIns is the document's
-    // table of what its user-defined-area codes stand for (none: they are what they are).
-    PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns = nullptr);
+    // table of what its user-defined-area codes stand for (none: they are what they are);
+    // with ruby, groups of the ruby notation are set as base and ruby (edit/ruby_layout.h),
+    // otherwise as written.
+    PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns = nullptr,
+                    bool ruby = false);
     ~PageTypesetting();
 
     // Why the setup leaves no room for its text (margins wider than the paper ...), or nothing.
@@ -45,6 +49,8 @@ public:
     const edit::Typesetter& text() const { return *text_; }
     const text::StandIns* standIns() const { return standIns_; }
     const edit::Typesetter& numbers() const { return *numbers_; }
+    // The ruby of the text, set in the room between its lines; null without ruby.
+    edit::RubyLayout* ruby() const { return ruby_.get(); }
     // The width lines wrap at, pixels: exactly setup().chars full-width cells.
     float lineWidth() const;
     // Where line `line` of a page (0 first) starts, as Typesetter::paintLine wants it, pixels.
@@ -65,6 +71,8 @@ public:
     std::optional<NumberLine> numberLine(int pageNumber) const;
 
 private:
+    std::unique_ptr<edit::RubyLayout> rubyLayout() const;
+
     PageSetup setup_;
     std::optional<QString> problem_;
     QSizeF page_;
@@ -74,6 +82,7 @@ private:
     double pitch_ = 0;
     std::unique_ptr<edit::Typesetter> text_;
     std::unique_ptr<edit::Typesetter> numbers_;
+    std::unique_ptr<edit::RubyLayout> ruby_;
     const text::StandIns* standIns_ = nullptr;
 };
 

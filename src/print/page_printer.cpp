@@ -17,8 +17,11 @@ void paintPage(QPainter& painter, const PageTypesetting& t, const Page& page) {
     painter.scale(1 / kPixelsPerPoint, 1 / kPixelsPerPoint);
     for (std::size_t j = 0; j < page.lines.size(); ++j) {
         const PageLine& l = page.lines[j];
-        t.text().paintLine(painter, l.paragraph->bytes, l.paragraph->cells, l.first, l.last,
-                           t.lineOrigin(static_cast<int>(j)), Qt::black);
+        const QPointF origin = t.lineOrigin(static_cast<int>(j));
+        if (edit::RubyLayout* ruby = t.ruby())
+            ruby->paintLine(painter, t.text(), l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin, Qt::black);
+        else
+            t.text().paintLine(painter, l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin, Qt::black);
     }
     if (const auto number = t.numberLine(page.number))
         t.numbers().paintLine(painter, number->bytes, number->cells, 0, number->cells.size(), number->origin, Qt::black);
@@ -33,8 +36,9 @@ void preparePrinter(QPrinter& printer, const PageSetup& setup, const QString& ti
 }
 
 std::optional<QString> printText(QPrinter& printer, const PageSetup& setup, const QFont& editorFont,
-                                 const QString& title, std::string_view text, const text::StandIns* standIns) {
-    const PageTypesetting typesetting(setup, editorFont, standIns);
+                                 const QString& title, std::string_view text, const text::StandIns* standIns,
+                                 bool ruby) {
+    const PageTypesetting typesetting(setup, editorFont, standIns, ruby);
     if (typesetting.problem()) return typesetting.problem();
     preparePrinter(printer, setup, title);
     QPainter painter;

@@ -19,10 +19,11 @@ namespace verlo::print {
 void paintPage(QPainter& painter, const PageTypesetting& typesetting, const Page& page);
 
 // Prints `text` (CP932 bytes) on the printer as set up, the pages in the printer's page
-// range when it has one. Returns the message to show when it could not.
+// range when it has one; ruby: groups of the ruby notation set as base and ruby. Returns
+// the message to show when it could not.
 std::optional<QString> printText(QPrinter& printer, const PageSetup& setup, const QFont& editorFont,
                                  const QString& title, std::string_view text,
-                                 const text::StandIns* standIns = nullptr);
+                                 const text::StandIns* standIns = nullptr, bool ruby = false);
 
 // The printer's paper, orientation and margins set to what the setup asks for.
 void preparePrinter(QPrinter& printer, const PageSetup& setup, const QString& title);

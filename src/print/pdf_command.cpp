@@ -48,6 +48,8 @@ PdfCommandLine parsePdfCommandLine(const QStringList& args) {
             options = false;
         } else if (options && (value("--pdf", line.output) || value("--format", line.format))) {
             if (!line.error.isEmpty()) return line;
+        } else if (options && (arg == QLatin1String("--ruby") || arg == QLatin1String("--no-ruby"))) {
+            line.ruby = arg == QLatin1String("--ruby");
         } else if (options && arg.startsWith(u'-') && arg.size() > 1) {
             line.error = QStringLiteral("不明なオプション %1 (--help で使い方を表示します)").arg(arg);
             return line;
@@ -103,7 +105,8 @@ int runPdfCommandLine(const QStringList& args) {
     }
     QFont editorFont(stored.Name);
     const ExportResult result =
-        exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read.bytes, &read.standIns);
+        exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read.bytes, &read.standIns,
+                  line.ruby.value_or(stored.live.Ruby));
     if (result.error) {
         say(*result.error);
         return 1;
@@ -113,11 +116,12 @@ int runPdfCommandLine(const QStringList& args) {
 
 QString pdfCommandLineHelp() {
     return QStringLiteral(
-        "       verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|字数x行数] FILE\n"
+        "       verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|字数x行数] [--ruby|--no-ruby] FILE\n"
         "FILE をページに組んで PDF ファイル OUT.pdf に書き出します (画面は要りません)。\n"
         "ページ設定は編集画面の ファイル › ページ設定 で保存したもの、--format はその書式を\n"
         "置き換えます: 40x30 (A4横 縦書き)、20x20 (原稿用紙)、42x34 (A4縦 横書き)、\n"
-        "または字数と行数だけ。\n"
+        "または字数と行数だけ。ルビ (｜漢字《かんじ》、《《傍点》》) は 表示 › ルビを表示 の\n"
+        "とおりに組みます。--ruby はルビを組み、--no-ruby は書いたとおりに置きます。\n"
         "\n");
 }
 

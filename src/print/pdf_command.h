@@ -1,10 +1,12 @@
 // The command line that writes a PDF without a window:
-//   verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|NxM] FILE
-// with the page setup stored by the editor (or its default), changed by --format.
+//   verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|NxM] [--ruby|--no-ruby] FILE
+// with the page setup stored by the editor (or its default), changed by --format, and ruby
+// set from its notation as the editor's 表示 › ルビを表示 stands, or as --ruby/--no-ruby say.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace verlo::print {
 
@@ -15,6 +17,7 @@ bool asksForPdf(const QStringList& args);
 struct PdfCommandLine {
     QString output;
     QString format;  // empty: the stored setup as it is
+    std::optional<bool> ruby;  // none: as the editor shows it
     QString file;
     QString error;   // set when the line is not valid
 };

@@ -80,12 +80,16 @@ bool PdfPages::write(const Page& page) {
     const edit::Typesetter& text = typesetting_.text();
     for (std::size_t j = 0; j < page.lines.size(); ++j) {
         const PageLine& l = page.lines[j];
-        line(text, l.paragraph->bytes, l.paragraph->cells, l.first, l.last,
-             typesetting_.lineOrigin(static_cast<int>(j)));
+        const QPointF origin = typesetting_.lineOrigin(static_cast<int>(j));
+        if (edit::RubyLayout* ruby = typesetting_.ruby())
+            rubyLine(*ruby, l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin);
+        else
+            line(text, l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin);
     }
     if (const auto number = typesetting_.numberLine(page.number))
         line(typesetting_.numbers(), number->bytes, number->cells, 0, number->cells.size(), number->origin);
     file_.content() += "ET\n";
+    if (!dots_.empty()) dots();
     return file_.endPage();
 }
 
@@ -100,8 +104,37 @@ void PdfPages::grid() {
     c += "S Q\n";
 }
 
+void PdfPages::rubyLine(edit::RubyLayout& ruby, std::string_view paragraph, const std::vector<edit::Cell>& cells,
+                        std::size_t first, std::size_t last, QPointF origin) {
+    ruby.pieces(typesetting_.text(), paragraph, cells, first, last, origin, [&](const edit::RubyLayout::Piece& piece) {
+        if (piece.kind == edit::RubyLayout::Piece::Kind::Dot)
+            dots_.push_back(piece.box);
+        else
+            line(*piece.setter, piece.text, *piece.cells, piece.first, piece.last, piece.origin,
+                 piece.kind == edit::RubyLayout::Piece::Kind::Ruby);
+    });
+}
+
+void PdfPages::dots() {
+    // The dot of the ruby's font centred in each box, or a round dot when the font has none.
+    const QRawFont& raw = typesetting_.ruby()->ruby().faceFont(0);
+    const QList<quint32> glyph = raw.glyphIndexesForString(QString(QChar(edit::RubyLayout::kDot)));
+    QPainterPath dot;
+    if (!glyph.isEmpty() && glyph.front() != 0) dot = raw.pathForGlyph(glyph.front());
+    if (dot.isEmpty()) {
+        const double r = raw.pixelSize() / 6.0;
+        dot.addEllipse(QPointF(), r, r);
+    }
+    QByteArray& c = file_.content();
+    c += "q\n";
+    for (const QRectF& box : dots_) outline(dot, box.center() - dot.boundingRect().center(), 1);
+    c += "Q\n";
+    dots_.clear();
+}
+
 void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragraph,
-                    const std::vector<edit::Cell>& cells, std::size_t first, std::size_t last, QPointF origin) {
+                    const std::vector<edit::Cell>& cells, std::size_t first, std::size_t last, QPointF origin,
+                    bool hidden) {
     glyphs_.clear();
     rules_.clear();
     marks_.clear();
@@ -117,7 +150,11 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         selected_ = Selection{};
     }
     const bool vertical = typesetter.writing() == edit::Writing::Vertical;
-    const text::StandIns* standIns = &typesetter == &typesetting_.text() ? typesetting_.standIns() : nullptr;
+    const text::StandIns* standIns = &typesetter == &typesetting_.numbers() ? nullptr : typesetting_.standIns();
+    if (hidden) {
+        if (glyphs_.empty()) return;
+        c += "/Span<</ActualText()>>BDC\n";
+    }
     // Glyphs that follow one another along the line in the same font and mode share one TJ
     // array, each placed by its offset from where the glyph before leaves the pen.
     struct Run {
@@ -137,7 +174,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         const edit::Typesetter::PlacedGlyph& g = glyphs_[i];
         indexInCell = g.cell == previousCell ? indexInCell + 1 : 0;
         previousCell = g.cell;
-        const bool sharesCell = i + 1 < glyphs_.size() && glyphs_[i + 1].cell == g.cell;
+        const bool sharesCell = !hidden && i + 1 < glyphs_.size() && glyphs_[i + 1].cell == g.cell;
         if (indexInCell == 0 && sharesCell) {
             // Two characters side by side in a column (digits, ！？): readers take their text
             // from the span, as one piece of the column, rather than from the glyphs.
@@ -207,7 +244,36 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         }
     }
     closeRun();
+    if (hidden) c += "EMC\n";
     if (!marks_.empty()) marks(typesetter, paragraph, cells);
+}
+
+void PdfPages::outline(const QPainterPath& path, QPointF pen, double scale) {
+    QByteArray& c = file_.content();
+    const double k = kPixelsPerPoint;
+    const double height = typesetting_.pageSize().height();
+    auto point = [&](const QPainterPath::Element& el) {
+        put(c, (pen.x() + el.x * scale) / k);
+        put(c, height - (pen.y() + el.y * scale) / k);
+    };
+    for (int e = 0; e < path.elementCount(); ++e) {
+        const QPainterPath::Element el = path.elementAt(e);
+        if (el.type == QPainterPath::MoveToElement) {
+            if (e > 0) c += "h\n";
+            point(el);
+            c += "m\n";
+        } else if (el.type == QPainterPath::LineToElement) {
+            point(el);
+            c += "l\n";
+        } else if (el.type == QPainterPath::CurveToElement && e + 2 < path.elementCount()) {
+            point(el);
+            point(path.elementAt(e + 1));
+            point(path.elementAt(e + 2));
+            c += "c\n";
+            e += 2;
+        }
+    }
+    if (path.elementCount() > 0) c += "h f\n";
 }
 
 void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragraph,
@@ -222,10 +288,6 @@ void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragr
     const double labelEm = std::max(5.0, std::floor(em * 2 / 5));
     const double scale = labelEm / em;
     c += "ET\nq\n";
-    auto point = [&](QPointF p) {
-        put(c, p.x() / k);
-        put(c, height - p.y() / k);
-    };
     for (const edit::Typesetter::PlacedMark& mark : marks_) {
         const edit::Cell& cell = cells[mark.cell];
         const QStringList rows = edit::GlyphMarks::label(paragraph.substr(cell.offset, cell.length)).split(u'\n');
@@ -237,26 +299,7 @@ void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragr
             QPointF pen(mark.box.center().x() - width / 2,
                         mark.box.center().y() + (r - rows.size() / 2.0) * labelEm + 0.8 * labelEm);
             for (qsizetype i = 0; i < glyphs.size(); ++i) {
-                const QPainterPath outline = raw.pathForGlyph(glyphs[i]);
-                for (int e = 0; e < outline.elementCount(); ++e) {
-                    const QPainterPath::Element el = outline.elementAt(e);
-                    const QPointF p = pen + QPointF(el.x, el.y) * scale;
-                    if (el.type == QPainterPath::MoveToElement) {
-                        if (e > 0) c += "h\n";
-                        point(p);
-                        c += "m\n";
-                    } else if (el.type == QPainterPath::LineToElement) {
-                        point(p);
-                        c += "l\n";
-                    } else if (el.type == QPainterPath::CurveToElement && e + 2 < outline.elementCount()) {
-                        point(p);
-                        point(pen + QPointF(outline.elementAt(e + 1).x, outline.elementAt(e + 1).y) * scale);
-                        point(pen + QPointF(outline.elementAt(e + 2).x, outline.elementAt(e + 2).y) * scale);
-                        c += "c\n";
-                        e += 2;
-                    }
-                }
-                if (outline.elementCount() > 0) c += "h f\n";
+                outline(raw.pathForGlyph(glyphs[i]), pen, scale);
                 pen.rx() += advances[i].x() * scale;
             }
         }
@@ -271,9 +314,9 @@ void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragr
 }
 
 ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,
-                       std::string_view text, const text::StandIns* standIns) {
+                       std::string_view text, const text::StandIns* standIns, bool ruby) {
     ExportResult result;
-    const PageTypesetting typesetting(setup, editorFont, standIns);
+    const PageTypesetting typesetting(setup, editorFont, standIns, ruby);
     if (typesetting.problem()) {
         result.error = *typesetting.problem();
         return result;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPainterPath>
 #include <QString>
 #include <map>
 #include <optional>
@@ -25,8 +26,18 @@ public:
 
 private:
     void grid();
+    // A line's glyphs as text; hidden: readers take no text from them (the ruby, which
+    // would break the text it stands beside).
     void line(const edit::Typesetter& typesetter, std::string_view paragraph, const std::vector<edit::Cell>& cells,
-              std::size_t first, std::size_t last, QPointF origin);
+              std::size_t first, std::size_t last, QPointF origin, bool hidden = false);
+    // A line holding groups of the ruby notation: bases and ruby as text, the emphasis dots
+    // kept for dots().
+    void rubyLine(edit::RubyLayout& ruby, std::string_view paragraph, const std::vector<edit::Cell>& cells,
+                  std::size_t first, std::size_t last, QPointF origin);
+    // The emphasis dots of the page, as outlines (outside the text object).
+    void dots();
+    // A glyph's outline at pen (pixels), scaled, as a filled path.
+    void outline(const QPainterPath& path, QPointF pen, double scale);
     int fontOf(const edit::Typesetter& typesetter, int face);
     // The marks of bytes that are not text, as the screen shows them: a thin box around the
     // bytes in hexadecimal, drawn as outlines (outside the text object).
@@ -38,6 +49,7 @@ private:
     std::vector<edit::Typesetter::PlacedGlyph> glyphs_;
     std::vector<QRectF> rules_;
     std::vector<edit::Typesetter::PlacedMark> marks_;
+    std::vector<QRectF> dots_;
     // The font, writing mode and size selected last in the page's text object.
     struct Selection {
         int font = -1;
@@ -56,8 +68,9 @@ struct ExportResult {
 // Sets `text` (CP932 bytes, lines ended by CR LF, CR or LF) on pages and writes them to a
 // PDF file at path; title is the document's name (the file's title, and the title line
 // when the setup asks for one).
-// standIns: the document's table of what its user-defined-area codes stand for.
+// standIns: the document's table of what its user-defined-area codes stand for; ruby:
+// groups of the ruby notation set as base and ruby.
 ExportResult exportPdf(const QString& path, const PageSetup& setup, const QFont& editorFont, const QString& title,
-                       std::string_view text, const text::StandIns* standIns = nullptr);
+                       std::string_view text, const text::StandIns* standIns = nullptr, bool ruby = false);
 
 }  // namespace verlo::print

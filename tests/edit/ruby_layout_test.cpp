@@ -173,3 +173,44 @@ TEST(RubyLayout, NeighbouringRubyDoesNotOverlap) {
 }
 
 }  // namespace
+
+TEST(RubyLayout, OnPagesAGroupIsAsLongAsItsBaseAndItsRubyOverhangsClearOfItsNeighbours) {
+    // Where each ruby starts along a line of 6 em, in em: centred on its base, reaching over
+    // the cells beside it; moved only to stay clear of the ruby before and within the line.
+    const struct {
+        std::u16string text;
+        std::string cells;
+        std::string rubyStarts;
+    } cases[] = {
+        {u"あ字《じじ》あ", "1.00 +1.00 1.00 ", "1.00 "},
+        {u"あ字《じじじじ》あ", "1.00 +1.00 1.00 ", "0.50 "},
+        {u"字《じじじじ》字《じじじじ》", "+1.00 +1.00 ", "0.00 2.00 "},
+        {u"あああ字《じじ》字《じじじじじじ》", "1.00 1.00 1.00 +1.00 +1.00 ", "2.00 3.00 "},
+        {u"《《強調》》あ", "+2.00 1.00 ", ""},
+    };
+    for (const Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        const QFont font = ipaGothic(kEm);
+        const Typesetter main(font, w);
+        RubyLayout::Options options;
+        options.baseCells = true;
+        options.lineLength = 6 * kEm;
+        RubyLayout ruby(font, w, main, options);
+        for (const auto& c : cases) {
+            const std::string text = sjis(c.text);
+            std::vector<Cell> cells;
+            main.cells(text, cells);
+            ruby.fold(text, 0, static_cast<std::size_t>(-1), 0, options.lineLength, cells);
+            std::string laid;
+            for (const Cell& cell : cells)
+                laid += (RubyLayout::isGroup(cell) ? "+" : "") + std::to_string(cell.advance / kEm).substr(0, 4) + " ";
+            EXPECT_EQ(laid, c.cells) << text;
+            std::string starts;
+            ruby.pieces(main, text, cells, 0, cells.size(), QPointF(100, 100), [&](const RubyLayout::Piece& p) {
+                if (p.kind != RubyLayout::Piece::Kind::Ruby) return;
+                const double u = (w == Writing::Horizontal ? p.origin.x() : p.origin.y()) - 100;
+                starts += std::to_string(u / kEm).substr(0, 4) + " ";
+            });
+            EXPECT_EQ(starts, c.rubyStarts) << text << (w == Writing::Horizontal ? " horizontal" : " vertical");
+        }
+    }
+}

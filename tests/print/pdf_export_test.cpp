@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 
 #include "print/page_layout.h"
 #include "print/pdf_export.h"
@@ -69,8 +70,9 @@ protected:
             GTEST_FAIL() << "poppler-utils are needed (scripts/install-deps.sh installs them)";
         path = dir.filePath(QStringLiteral("out.pdf"));
     }
-    ExportResult write(const PageSetup& setup, const std::string& text, const QString& title = QStringLiteral("t.txt")) {
-        return exportPdf(path, setup, verlo::test::ipaGothic(16), title, text);
+    ExportResult write(const PageSetup& setup, const std::string& text, const QString& title = QStringLiteral("t.txt"),
+                       bool ruby = false) {
+        return exportPdf(path, setup, verlo::test::ipaGothic(16), title, text, nullptr, ruby);
     }
     std::string tool(const char* name) { return run(std::string(name) + " '" + path.toStdString() + "' 2>/dev/null"); }
     std::string pdfText() { return withoutBlanks(run("pdftotext -enc UTF-8 '" + path.toStdString() + "' - 2>/dev/null")); }
@@ -184,6 +186,49 @@ TEST_F(PdfExport, BytesThatAreNotTextShowTheirMarksAndTheTextGoesOnAfterThem) {
         for (int k = 0; k < 7; ++k)
             EXPECT_EQ(page.inkIn(t.cellBox(0, k).adjusted(1, 1, -1, -1), 72), k < 5) << setup.vertical << ", cell " << k;
     }
+}
+
+TEST_F(PdfExport, RubyStandsBesideItsBaseAndTakesNoCells) {
+    // Lines of exactly N base characters: N - 2 and a group of two; N - 1 and a group of
+    // three, which goes to the next line whole; five and two with emphasis dots. The ruby
+    // and the dots stand in the room right of the column or above the line, on the side the
+    // ruby takes, and text tools read the bases alone.
+    for (PageSetup setup : {noNumbers(PageSetup{}), noNumbers(presets()[2].setup), presets()[1].setup}) {
+        setup.numbers = NumberPlace::None;
+        const int n = setup.chars;
+        const std::string text = paragraph(n - 2, 1) + sjis(u"｜青空《あおぞら》\r\n") + paragraph(n - 1, 2) +
+                                 sjis(u"｜十二単《じゅうにひとえ》\r\n") + paragraph(5, 3) + sjis(u"《《強調》》");
+        ASSERT_FALSE(write(setup, text, {}, true).error);
+        const std::string bases = paragraph(n - 2, 1) + sjis(u"青空") + paragraph(n - 1, 2) + sjis(u"十二単") +
+                                  paragraph(5, 3) + sjis(u"強調");
+        EXPECT_EQ(pdfText(), withoutBlanks(verlo::test::fromCp932(bases).toStdString())) << n;
+        const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+        const Picture page = render(path, 1, 72);
+        // Half the room between two lines, on the ruby's side of a cell or the other.
+        const double half = (t.pitch() - t.cell()) / 2;
+        auto beside = [&](int line, int k, bool rubySide) {
+            const QRectF c = t.cellBox(line, k);
+            if (setup.vertical) return rubySide ? QRectF(c.right() + 1, c.top() + 1, half - 1, c.height() - 2)
+                                                : QRectF(c.left() - half, c.top() + 1, half - 1, c.height() - 2);
+            return rubySide ? QRectF(c.left() + 1, c.top() - half, c.width() - 2, half - 1)
+                            : QRectF(c.left() + 1, c.bottom() + 1, c.width() - 2, half - 1);
+        };
+        const int inkedCells[] = {n, n - 1, 3, 7};
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < n; ++k)
+                EXPECT_EQ(page.inkIn(t.cellBox(j, k).adjusted(2, 2, -2, -2), 72), k < inkedCells[j])
+                    << n << ": line " << j << ", cell " << k;
+        // Where the groups are, and the cells before them without.
+        for (const auto& [line, k, ruby] : {std::tuple{0, n - 2, true}, std::tuple{0, n - 3, false},
+                                            std::tuple{2, 1, true}, std::tuple{3, 5, true}, std::tuple{3, 6, true},
+                                            std::tuple{3, 4, false}, std::tuple{1, 5, false}}) {
+            EXPECT_EQ(page.inkIn(beside(line, k, true), 72), ruby) << n << ": line " << line << ", cell " << k;
+            EXPECT_FALSE(page.inkIn(beside(line, k, false), 72)) << n << ": line " << line << ", cell " << k;
+        }
+    }
+    // Without ruby the notation is set as written.
+    ASSERT_FALSE(write(noNumbers(PageSetup{}), sjis(u"｜青空《あおぞら》《《強調》》")).error);
+    EXPECT_EQ(pdfText(), "｜青空《あおぞら》《《強調》》");
 }
 
 TEST_F(PdfExport, ManuscriptGridAndPageNumber) {
