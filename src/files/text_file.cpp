@@ -410,7 +410,9 @@ WrittenText writeWithIcu(std::string_view doc, const text::StandIns& standIns, E
 
 }  // namespace
 
-bool isStrictUtf8(std::string_view bytes, bool* multiByte) { return utf8::isStrict(bytes, multiByte); }
+bool isStrictUtf8(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom) {
+    return utf8::isStrict(bytes, multiByte, twoThreadsFrom);
+}
 
 Encoding detectEncoding(std::string_view bytes, Encoding plainDefault) {
     if (startsWith(bytes, kUtf8Bom)) return Encoding::Utf8Bom;
@@ -471,7 +473,7 @@ ReadText read(std::string_view file, Encoding encoding, LineBreak noBreaks, std:
             } else {
                 r.format.encoding = Encoding::Utf8;
             }
-            validUtf8 = validUtf8 || utf8::isStrict(file, nullptr);
+            validUtf8 = validUtf8 || utf8::isStrict(file, nullptr, twoThreadsFrom);
             const std::size_t split = validUtf8 && file.size() >= twoThreadsFrom ? utf8::splitPoint(file) : file.size();
             if (split < file.size()) readUtf8Halves(file, split, b, r);
             else readUtf8(file, b, validUtf8);

@@ -23,9 +23,13 @@ Encoding detectEncoding(std::string_view bytes, Encoding plainDefault);
 inline constexpr std::size_t kDetectorSample = 64 * 1024;
 Encoding detectorChoice(std::string_view bytes);
 
+// From this many bytes on, UTF-8 is checked, read and written on two threads (split after a
+// line break when read or written); the results are the same as on one.
+inline constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 20;
+
 // True when bytes are valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 // *multiByte tells whether any character took more than one byte.
-bool isStrictUtf8(std::string_view bytes, bool* multiByte = nullptr);
+bool isStrictUtf8(std::string_view bytes, bool* multiByte = nullptr, std::size_t twoThreadsFrom = kTwoThreadsFrom);
 
 struct ReadText {
     std::string bytes;         // the document: CP932
@@ -37,9 +41,6 @@ struct ReadText {
 // A file's bytes read in the given encoding (a byte-order mark of that encoding is taken off
 // and remembered). Bytes that are not text in it are kept and written back as they were.
 // The line break is the one most breaks in the file are; noBreaks when it has none.
-// From twoThreadsFrom bytes on, a valid UTF-8 file is read on two threads, split after a line
-// break (the document is the same).
-inline constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 20;
 ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks,
                   std::size_t twoThreadsFrom = kTwoThreadsFrom);
 

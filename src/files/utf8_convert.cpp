@@ -21,7 +21,7 @@ struct Classes {
     std::uint64_t cont = 0;   // 80-BF
     std::uint64_t lead2 = 0;  // C0-DF
     std::uint64_t lead3 = 0;  // E0-EF
-    std::uint64_t lead4 = 0;  // F0-F7
+    std::uint64_t lead4 = 0;  // F0-F7 (or F0-FF)
     // Bytes that need a look of their own: C0, C1 and F5-FF are never valid; after E0, ED, F0
     // and F4 the next byte has a narrower range (no overlong forms, surrogates or code points
     // past U+10FFFF). All of F0-FF are here: four-byte characters are rare in text.
@@ -30,24 +30,35 @@ struct Classes {
 
 #if defined(__SSE2__)
 Classes classify(const std::uint8_t* p) {
-    Classes m;
+    // Bytes taken as signed: 80-BF, C0-DF, E0-EF and F0-FF are the ranges from -128, -64,
+    // -32 and -16 up (ASCII above them all), so that comparisons sort them.
+    std::uint64_t high = 0;
+    std::uint64_t fromC0 = 0;
+    std::uint64_t fromC2 = 0;
+    std::uint64_t fromE0 = 0;
+    std::uint64_t fromF0 = 0;
+    std::uint64_t narrow = 0;  // E0, ED
     for (unsigned k = 0; k < 4; ++k) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        const auto bits = [&](__m128i eq) {
-            return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(eq))) << (16 * k);
+        const auto bits = [&](__m128i x) {
+            return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << (16 * k);
         };
-        const auto masked = [&](int mask, int value) {
-            return bits(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(mask))),
-                                       _mm_set1_epi8(static_cast<char>(value))));
-        };
-        const auto equal = [&](int value) { return bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(value)))); };
-        m.high |= bits(v);
-        m.cont |= masked(0xC0, 0x80);
-        m.lead2 |= masked(0xE0, 0xC0);
-        m.lead3 |= masked(0xF0, 0xE0);
-        m.lead4 |= masked(0xF8, 0xF0);
-        m.rare |= masked(0xFE, 0xC0) | equal(0xE0) | equal(0xED) | masked(0xF0, 0xF0);
+        const auto from = [&](int b) { return bits(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(b - 1)))); };
+        high |= bits(v);
+        fromC0 |= from(0xC0);
+        fromC2 |= from(0xC2);
+        fromE0 |= from(0xE0);
+        fromF0 |= from(0xF0);
+        narrow |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0))),
+                                    _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xED)))));
     }
+    Classes m;
+    m.high = high;
+    m.cont = high & ~fromC0;
+    m.lead2 = high & fromC0 & ~fromE0;
+    m.lead3 = high & fromE0 & ~fromF0;
+    m.lead4 = high & fromF0;
+    m.rare = (m.lead2 & ~fromC2) | narrow | m.lead4;
     return m;
 }
 #else
@@ -185,6 +196,16 @@ void writeRange(std::string_view doc, const text::StandIns& standIns, std::strin
             if (i + 1 < n) {
                 // Kana and kanji take three bytes: where the next goes need not wait for the table.
                 const std::uint32_t e = table.pair[b << 8 | p[i + 1]];
+                if (i + 3 < n) {
+                    const std::uint32_t e2 = table.pair[p[i + 2] << 8 | p[i + 3]];
+                    if (WriteTable::length(e) == 3 && WriteTable::length(e2) == 3) {
+                        std::memcpy(dst, &e, 4);
+                        std::memcpy(dst + 3, &e2, 4);
+                        dst += 6;
+                        i += 4;
+                        continue;
+                    }
+                }
                 if (WriteTable::length(e) == 3) {
                     std::memcpy(dst, &e, 4);
                     dst += 3;
@@ -246,7 +267,9 @@ void append(std::string& out, char32_t c) {
     }
 }
 
-bool isStrict(std::string_view bytes, bool* multiByte) {
+namespace {
+
+bool isStrictOnOne(std::string_view bytes, bool* multiByte) {
     const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t n = bytes.size();
     std::uint64_t carry = 0;
@@ -259,6 +282,28 @@ bool isStrict(std::string_view bytes, bool* multiByte) {
     std::memcpy(last.data(), s + i, n - i);
     if (!check64(last.data(), n - i == 64, carry, multi) || carry) return false;
     if (multiByte) *multiByte = multi;
+    return true;
+}
+
+}  // namespace
+
+bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom) {
+    // Split before a byte that is not a continuation byte: each half is then valid exactly
+    // when the whole is.
+    std::size_t split = bytes.size();
+    if (bytes.size() >= twoThreadsFrom) {
+        split = bytes.size() / 2;
+        while (split < bytes.size() && (static_cast<std::uint8_t>(bytes[split]) & 0xC0) == 0x80) ++split;
+    }
+    if (split == 0 || split == bytes.size()) return isStrictOnOne(bytes, multiByte);
+    bool secondValid = false;
+    bool secondMulti = false;
+    std::thread other([&] { secondValid = isStrictOnOne(bytes.substr(split), &secondMulti); });
+    bool multi = false;
+    const bool valid = isStrictOnOne(bytes.substr(0, split), &multi);
+    other.join();
+    if (!valid || !secondValid) return false;
+    if (multiByte) *multiByte = multi || secondMulti;
     return true;
 }
 
@@ -291,6 +336,23 @@ Stop readPlain(std::string_view file, std::size_t in, char* doc, std::size_t out
         }
         if (b >= 0xF0) break;
         const bool three = b >= 0xE0;
+        if (three && (s[in + 3] & 0xF0) == 0xE0) {
+            // Two three-byte characters in a row, as most of a Japanese text is.
+            const char32_t c1 = (b & 0x0Fu) << 12 | (s[in + 1] & 0x3Fu) << 6 | (s[in + 2] & 0x3Fu);
+            const char32_t c2 = (s[in + 3] & 0x0Fu) << 12 | (s[in + 4] & 0x3Fu) << 6 | (s[in + 5] & 0x3Fu);
+            const unsigned code1 = table.aloneCode[c1];
+            const unsigned code2 = table.aloneCode[c2];
+            if (code1 > 0xFF && code1 != text::codec::kNoCode && code2 > 0xFF && code2 != text::codec::kNoCode) {
+                before = {in + 3, static_cast<std::size_t>(dst - doc) + 2};
+                dst[0] = static_cast<char>(code1 >> 8);
+                dst[1] = static_cast<char>(code1 & 0xFF);
+                dst[2] = static_cast<char>(code2 >> 8);
+                dst[3] = static_cast<char>(code2 & 0xFF);
+                dst += 4;
+                in += 6;
+                continue;
+            }
+        }
         const char32_t c = three ? (b & 0x0Fu) << 12 | (s[in + 1] & 0x3Fu) << 6 | (s[in + 2] & 0x3Fu)
                                  : (b & 0x1Fu) << 6 | (s[in + 1] & 0x3Fu);
         // Two bytes in the document (a code of one byte, as the half-width kana have, the

@@ -16,8 +16,9 @@
 namespace verlo::files::utf8 {
 
 // True when bytes are valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF);
-// *multiByte (set only then) tells whether any character took more than one byte.
-bool isStrict(std::string_view bytes, bool* multiByte);
+// *multiByte (set only then) tells whether any character took more than one byte. From
+// twoThreadsFrom bytes on, checked in two halves on two threads.
+bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom);
 
 // What reading needs of each character of the Basic Multilingual Plane.
 struct ReadTable {

@@ -188,8 +188,10 @@ TEST(TextFile, ValidUtf8IsFoundWhereverATrickySequenceFalls) {
     for (const Case& c : cases) {
         for (std::size_t at = 0; at <= before.size(); ++at) {
             const std::string file = before.substr(0, at) + std::string(c.bytes) + after.substr(0, 140 - at);
-            EXPECT_EQ(isStrictUtf8(file), c.valid) << at;
-            EXPECT_EQ(isStrictUtf8(file.substr(0, at + c.bytes.size())), c.valid) << at;  // at the very end
+            for (std::size_t twoThreadsFrom : {std::size_t{0}, SIZE_MAX}) {
+                EXPECT_EQ(isStrictUtf8(file, nullptr, twoThreadsFrom), c.valid) << at;
+                EXPECT_EQ(isStrictUtf8(file.substr(0, at + c.bytes.size()), nullptr, twoThreadsFrom), c.valid) << at;
+            }
         }
     }
 }

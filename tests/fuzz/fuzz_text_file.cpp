@@ -65,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool multiFound = false;
     FUZZ_CHECK(isStrictUtf8(file, &multiFound) == valid);
     FUZZ_CHECK(!valid || multiFound == multi);
+    FUZZ_CHECK(isStrictUtf8(file, &multiFound, 0) == valid && (!valid || multiFound == multi));
     if (valid && file.substr(0, 3) != "\xEF\xBB\xBF") {
         const ReadText r = readText(file, Encoding::Utf8, LineBreak::CrLf);
         text::StandIns whole;
