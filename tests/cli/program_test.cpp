@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "support/test_text.h"
 
@@ -119,6 +120,18 @@ TEST_F(ProgramCommandLine, PdfIsWrittenWithoutADisplay) {
     const fs::path text = dir / "utf8-text.txt";
     ASSERT_EQ(std::system(("pdftotext -enc UTF-8 '" + out + "' '" + text.string() + "'").c_str()), 0);
     EXPECT_NE(readBytes(text).find("𠮷野家の髙橋さん"), std::string::npos) << readBytes(text);
+    // Ruby is set as the editor last showed it, unless an option says otherwise.
+    const fs::path ruby = dir / "ruby.txt";
+    std::ofstream(ruby) << "｜青空《あおぞら》\n";
+    for (const auto& [stored, option, read] :
+         {std::tuple{"on", "", "青空\n"}, std::tuple{"on", "--no-ruby", "｜青空《あおぞら》\n"},
+          std::tuple{"off", "", "｜青空《あおぞら》\n"}, std::tuple{"off", "--ruby", "青空\n"}}) {
+        fs::create_directories(dir / "config" / "Tarnvel");
+        std::ofstream(dir / "config" / "Tarnvel" / "Verlo.ini") << "[Window]\nRuby=" << stored << "\n";
+        ASSERT_EQ(runHeadless("--pdf '" + out + "' " + option + " '" + ruby.string() + "'").status, 0) << option;
+        ASSERT_EQ(std::system(("pdftotext -enc UTF-8 -l 1 '" + out + "' '" + text.string() + "'").c_str()), 0);
+        EXPECT_EQ(readBytes(text).rfind(read, 0), 0u) << stored << " " << option << ": " << readBytes(text);
+    }
     ::unsetenv("XDG_CONFIG_HOME");
     fs::remove_all(dir);
 }
