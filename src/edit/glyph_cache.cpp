@@ -31,10 +31,13 @@ GlyphCache::GlyphCache(const QFont& font, Writing writing, const text::StandIns*
                                              : static_cast<float>(QFontInfo(font).pixelSize())),
       standIns_(standIns) {
     // Japanese is set solid: a full-width character takes one em along a line and down a
-    // column alike, the advance of "１" in whole pixels.
-    int face = fonts_.faceFor(U'\uFF11');
-    if (face < 0) face = 0;
-    fullWidthAdvance_ = std::max(1, roundToInt(fonts_.horizontalAdvance(face, fonts_.glyphIndex(face, U'\uFF11'))));
+    // column alike, the advance of "１" in whole pixels, or of "一" where that is wider (a
+    // proportional face sets its full-width digits narrower than the em).
+    for (const char32_t c : {U'\uFF11', U'\u4E00'}) {
+        int face = fonts_.faceFor(c);
+        if (face < 0) face = 0;
+        fullWidthAdvance_ = std::max(fullWidthAdvance_, roundToInt(fonts_.horizontalAdvance(face, fonts_.glyphIndex(face, c))));
+    }
     if (writing_ == Writing::Horizontal) return;
     for (std::size_t i = 0; i < kNarrow.size(); ++i) {
         const auto c = static_cast<char32_t>(kNarrow[i]);

@@ -51,7 +51,7 @@ public:
     void forgetStandIns();
 
     // The cell of a full-width character along the inline axis, whole pixels: the advance
-    // of "１" as it is drawn, in both directions (one em, set solid).
+    // of "１" (or of "一" where wider) as it is drawn, in both directions (one em, set solid).
     int fullWidthAdvance() const { return fullWidthAdvance_; }
     // A tab's cell: two full-width cells (four half-width spaces in a Japanese fixed-pitch face).
     int tabAdvance() const { return 2 * fullWidthAdvance_; }

@@ -54,7 +54,7 @@ public:
     // Pitch from one line to the next along the block axis (line height in horizontal
     // writing, column width in vertical writing), whole pixels.
     int linePitch() const;
-    // Inline advance of a full-width character, whole pixels: the advance of "１", one em
+    // Inline advance of a full-width character, whole pixels: the advance of "１" (or "一"), one em
     // in both directions (Japanese is set solid). What the window-fitting commands measure.
     int fullWidthAdvance() const;
 

@@ -150,6 +150,18 @@ TEST_F(PdfExport, FontsWithPostScriptOutlinesAreEmbeddedByTheirCids) {
     EXPECT_FALSE(page.inkIn(t.cellBox(2, 0), 40));
 }
 
+TEST_F(PdfExport, ProportionalFacesSetIdeographsInFullCells) {
+    // IPA P fonts set full-width digits and kana narrower than the em: the cell is still an
+    // em, so glyphs do not overlap and text tools read the columns in order.
+    PageSetup setup = noNumbers(PageSetup{});
+    setup.fontFamily = QStringLiteral("IPAPGothic");
+    const PageTypesetting t(setup, verlo::test::ipaGothic(16));
+    EXPECT_NEAR(t.cell(), t.fontPoints(), 0.15);
+    const std::string text = paragraph(40, 3) + "\r\n" + sjis(u"「吾輩は猫である。」Hello worldと12月の！？とHTML、2026年に１０");
+    ASSERT_FALSE(write(setup, text).error);
+    EXPECT_EQ(pdfText(), withoutBlanks(verlo::test::fromCp932(text).toStdString()));
+}
+
 TEST_F(PdfExport, ColumnsRunFromRightToLeftWithTheCharactersPerColumn) {
     // 40 characters and a 。, then a paragraph of 5. With hanging the 。 stays in the margin
     // below the first column (the cell after its 40th); without, kinsoku takes the 40th
