@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
+#include <iterator>
+#include <string_view>
 
 #include "counts/manuscript.h"
 #include "edit/edit_control.h"
@@ -12,22 +14,59 @@ namespace verlo::app {
 
 namespace {
 
-// Digits in groups of three, as Japanese writes numbers: 12,345.
-QString number(std::size_t n) {
-    QString digits = QString::number(static_cast<qulonglong>(n));
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, u',');
-    return digits;
+// Digits in groups of three, as Japanese writes numbers: 12,345, between two texts: the
+// label's text made in one piece, as the figures change with every key.
+QString withNumber(std::u16string_view before, std::size_t n, std::u16string_view after) {
+    char16_t digits[32];
+    char16_t* const end = digits + std::size(digits);
+    char16_t* p = end;
+    for (int inGroup = 0;; ++inGroup) {
+        if (inGroup == 3) {
+            *--p = u',';
+            inGroup = 0;
+        }
+        *--p = static_cast<char16_t>(u'0' + n % 10);
+        n /= 10;
+        if (n == 0) break;
+    }
+    QString text;
+    text.reserve(static_cast<qsizetype>(before.size() + static_cast<std::size_t>(end - p) + after.size()));
+    text.append(QStringView(before)).append(QStringView(p, end)).append(QStringView(after));
+    return text;
+}
+
+QString number(std::size_t n) { return withNumber({}, n, {}); }
+
+// Sets a figure's text. While the text keeps its length the label keeps its size (one that
+// fits the widest digits), so that a figure moving as the writer types repaints its label
+// and lays out nothing.
+void setFigure(QLabel& label, const QString& text) {
+    const bool resize = label.text().size() != text.size();
+    label.setText(text);
+    if (!resize) return;
+    const QFontMetrics metrics = label.fontMetrics();
+    QChar widest = u'0';
+    for (char16_t d = u'1'; d <= u'9'; ++d)
+        if (metrics.horizontalAdvance(QChar(d)) > metrics.horizontalAdvance(widest)) widest = QChar(d);
+    QString wide = text;
+    for (QChar& c : wide)
+        if (c.isDigit()) c = widest;
+    label.setMinimumSize(0, 0);
+    label.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize hint = label.sizeHint();
+    label.setFixedSize(hint.width() + metrics.horizontalAdvance(wide) - metrics.horizontalAdvance(text), hint.height());
 }
 
 }  // namespace
 
-QString charsLabel(std::size_t chars) { return number(chars) + QStringLiteral("字"); }
+QString charsLabel(std::size_t chars) { return withNumber({}, chars, u"字"); }
 
-QString selectionLabel(std::size_t chars) { return QStringLiteral("選択 ") + number(chars) + QStringLiteral("字"); }
+QString selectionLabel(std::size_t chars) { return withNumber(u"選択 ", chars, u"字"); }
 
 QString pagesLabel(std::size_t lines) {
     const std::size_t tenths = counts::manuscriptPages(lines).tenths;
-    return number(tenths / 10) + u'.' + QString::number(tenths % 10) + QStringLiteral("枚");
+    const char16_t after[] = {u'.', static_cast<char16_t>(u'0' + tenths % 10), u'枚'};
+    return withNumber({}, tenths / 10, std::u16string_view(after, std::size(after)));
 }
 
 QString pagesToolTip(std::size_t lines) {
@@ -57,12 +96,15 @@ void WritingStatus::build() {
     auto label = [this](const char* name) {
         auto* l = new QLabel(bar_);
         l->setObjectName(QString::fromLatin1(name));
+        l->setTextFormat(Qt::PlainText);
         return l;
     };
     chars_ = label("CharCount");
     selection_ = label("SelectionCount");
     pages_ = label("ManuscriptPages");
     encoding_ = label("Encoding");
+    // The bar sets its last widget against the window's edge: a margin as on the left.
+    encoding_->setContentsMargins(0, 0, encoding_->fontMetrics().averageCharWidth(), 0);
     bar_->addWidget(chars_);
     bar_->addWidget(selection_);
     bar_->addWidget(pages_);
@@ -116,9 +158,9 @@ void WritingStatus::refresh() {
     if (!exact()) return;  // the figures shown stay until the new ones are counted
     const std::size_t chars = counts_.chars();
     const std::size_t lines = counts_.manuscriptLines(memo2_.document());
-    if (chars != shownChars_) chars_->setText(charsLabel(chars));
+    if (chars != shownChars_) setFigure(*chars_, charsLabel(chars));
     if (lines != shownLines_) {
-        pages_->setText(pagesLabel(lines));
+        setFigure(*pages_, pagesLabel(lines));
         pages_->setToolTip(app::pagesToolTip(lines));
     }
     shownChars_ = chars;
@@ -138,7 +180,7 @@ void WritingStatus::refreshSelection() {
     const std::size_t from = memo2_.selStart();
     const std::size_t length = memo2_.selLength();
     selection_->setVisible(length > 0);
-    if (length > 0) selection_->setText(selectionLabel(counts_.charsIn(memo2_.document(), from, from + length)));
+    if (length > 0) setFigure(*selection_, selectionLabel(counts_.charsIn(memo2_.document(), from, from + length)));
 }
 
 QString WritingStatus::charsText() const { return shown() ? chars_->text() : QString(); }

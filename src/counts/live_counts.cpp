@@ -67,6 +67,11 @@ void countDocumentParagraphs(text::Document& doc, std::size_t first, std::size_t
                              std::vector<ParagraphCount>& out) {
     const std::size_t last = first + count - 1;
     const std::size_t start = doc.lineStart(first);
+    if (count == 1) {  // typing: the document knows where the paragraph ends
+        out.push_back(countParagraph(doc.view(start, doc.lineEnd(first) - start), state));
+        state = out.back().exit;
+        return;
+    }
     countParagraphs(doc.view(start, doc.lineEnd(last) + doc.lineBreakLength(last) - start), count, state, out);
 }
 

@@ -1,6 +1,7 @@
 // A writer's instruments in the real main window: the status bar with its live counts,
 // the recent files and the place kept in each file, with the settings file behind them.
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
@@ -50,16 +51,26 @@ TEST_F(InstrumentsTest, TheStatusBarIsOffUntilAskedForAndThenCountsAsTheWriterTy
     EXPECT_EQ(status.pagesText(), "0.0枚");
     EXPECT_EQ(status.encodingText(), QStringLiteral("Shift-JIS　CR LF"));
 
+    // A figure's label keeps its size while the figure keeps its length: it must hold the text.
+    const auto fits = [&](const char* name) {
+        const auto* label = form->findChild<QLabel*>(QString::fromLatin1(name));
+        return label->width() >= label->sizeHint().width() && label->minimumWidth() >= label->sizeHint().width();
+    };
     QTest::keyClicks(form->memo2, "abc");
     QTest::keyClick(form->memo2, Qt::Key_Return);
-    QTest::keyClicks(form->memo2, "12");
+    QTest::keyClicks(form->memo2, "1234567");
+    EXPECT_EQ(status.charsText(), "10字");
+    EXPECT_TRUE(fits("CharCount"));
+    for (int i = 0; i < 5; ++i) QTest::keyClick(form->memo2, Qt::Key_Backspace);
     EXPECT_EQ(status.charsText(), "5字");
+    EXPECT_TRUE(fits("CharCount"));
     EXPECT_EQ(status.pagesText(), "0.1枚");
     EXPECT_EQ(status.pagesToolTip(), QStringLiteral("400字詰め原稿用紙換算　最終ページ 2行（全2行）"));
     EXPECT_EQ(status.selectionText(), "");
 
     form->N6->trigger();  // select all: the count box and the bar agree
     EXPECT_EQ(status.selectionText(), QStringLiteral("選択 5字"));
+    EXPECT_TRUE(fits("SelectionCount"));
     EXPECT_EQ(counts::countSelectionChars(form->memo2->selectedText()), 5u);
     QTest::keyClick(form->memo2, Qt::Key_Right);
     EXPECT_EQ(status.selectionText(), "");
