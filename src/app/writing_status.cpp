@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
+#include <algorithm>
 #include <iterator>
 #include <string_view>
 
@@ -29,9 +30,12 @@ QString withNumber(std::u16string_view before, std::size_t n, std::u16string_vie
         n /= 10;
         if (n == 0) break;
     }
-    QString text;
-    text.reserve(static_cast<qsizetype>(before.size() + static_cast<std::size_t>(end - p) + after.size()));
-    text.append(QStringView(before)).append(QStringView(p, end)).append(QStringView(after));
+    QString text(static_cast<qsizetype>(before.size() + static_cast<std::size_t>(end - p) + after.size()),
+                 Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    out = std::copy(before.begin(), before.end(), out);
+    out = std::copy(p, end, out);
+    std::copy(after.begin(), after.end(), out);
     return text;
 }
 
@@ -97,6 +101,8 @@ void WritingStatus::build() {
         auto* l = new QLabel(bar_);
         l->setObjectName(QString::fromLatin1(name));
         l->setTextFormat(Qt::PlainText);
+        // The bar lies inside the window: no safe area to ask the platform for on every text.
+        l->setAttribute(Qt::WA_ContentsMarginsRespectsSafeArea, false);
         return l;
     };
     chars_ = label("CharCount");
