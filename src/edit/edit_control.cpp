@@ -212,9 +212,10 @@ void EditControl::Impl::caretMoved() {
 void EditControl::Impl::showRawAtCaret() {
     if (!layout.ruby()) return;
     layoutWillChange();
-    if (layout.setRawRange(sel.start(), sel.end()))
+    if (layout.setRawRange(sel.start(), sel.end())) {
         updateScrollBars();
-    else
+        repaintAll();
+    } else
         restoreTop = false;
 }
 
@@ -455,6 +456,7 @@ void EditControl::setRubyShown(bool on) {
     d->layout.setRubyShown(on);
     d->layout.setRawRange(d->sel.start(), d->sel.end());
     d->updateScrollBars();
+    d->repaintAll();
     d->ensureCaretVisible();
     d->caretMoved();
 }

@@ -177,6 +177,7 @@ struct EditControl::Impl : text::DocumentListener {
     // when the number of lines changed), a move of the caret or the selection the caret's
     // old and new boxes and the lines whose selection changed; anything else the whole view.
     std::size_t linesBefore = 0;  // laid-out lines before the change under way (npos: unknown)
+    std::size_t reachBefore = 0;  // where it may change what is drawn, in the text before it
     // Where the shown lines from startsLine up to the one after the change's started before it.
     std::size_t startsLine = 0;
     std::vector<std::size_t> startsBefore;
@@ -189,6 +190,8 @@ struct EditControl::Impl : text::DocumentListener {
     void repaintSelection();
     void repaintLines(std::size_t from, std::size_t to);  // laid-out lines [from, to], clipped to the view
     bool repaintsInPart();
+    // A line's box grown by what its ruby may draw beyond it, into the line before.
+    QRectF withRuby(const QRectF& box) const;
 
     // ---- assistive technology (accessible_edit.cpp)
     EditAccess access{*this};

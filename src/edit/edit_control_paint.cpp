@@ -34,7 +34,7 @@ void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
     // Laying a line out may make an estimated count exact: the count is read each time.
     for (std::size_t line = first; line < layout.lineCount(); ++line) {
         const double rel = static_cast<double>(line - first);
-        const QRectF full = geo.box(rel, -geo.inlineStart, geo.inlineExtent());
+        const QRectF full = withRuby(geo.box(rel, -geo.inlineStart, geo.inlineExtent()));
         if (!full.intersects(view)) break;
         if (!full.intersects(exposed)) continue;
         paintLine(p, layout.line(line), rel, exposed);

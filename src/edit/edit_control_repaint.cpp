@@ -3,8 +3,8 @@
 // repaints the lines of the paragraphs it touched (on to the end of the view when the
 // number of lines changed, as everything below moved), and a move of the caret or of the
 // selection repaints the caret's old and new boxes and the lines whose highlight changed.
-// What this does not follow (a scroll, a new layout, ruby groups shown as written around
-// the caret, the input method's pre-edit) repaints the whole view.
+// What this does not follow (a scroll, a new layout, ruby groups laid out again as the caret
+// reaches or leaves them, the input method's pre-edit) repaints the whole view.
 #include <algorithm>
 #include <utility>
 
@@ -17,6 +17,7 @@ namespace {
 // How far the cells of a character may depend on the bytes after it (a lead byte pairing
 // with the next byte, two narrow characters side by side, a run of digits standing upright).
 constexpr std::size_t kCellContext = 8;
+std::size_t contextBefore(std::size_t pos) { return pos > kCellContext ? pos - kCellContext : 0; }
 
 }  // namespace
 
@@ -26,6 +27,7 @@ void EditControl::Impl::documentWillChange(std::size_t pos, std::size_t len) {
     startsBefore.clear();
     if (!repaintsInPart()) return;
     linesBefore = layout.lineCount();
+    reachBefore = layout.changeReach(contextBefore(pos), pos + len);
     // The shown lines of the changed paragraph before the change, and the one after it:
     // those that start and end where they did, well before the change, need no repainting.
     const std::size_t first = firstLine();
@@ -37,7 +39,15 @@ void EditControl::Impl::documentWillChange(std::size_t pos, std::size_t len) {
 }
 
 bool EditControl::Impl::repaintsInPart() {
-    return q->isVisible() && !wholePending && layout.isValid() && !layout.ruby() && preedit.isEmpty();
+    return q->isVisible() && !wholePending && layout.isValid() && preedit.isEmpty();
+}
+
+QRectF EditControl::Impl::withRuby(const QRectF& box) const {
+    // The ruby stands in the room between the em boxes of two lines, partly in the line
+    // before's box: never by half a pitch.
+    if (!layout.ruby()) return box;
+    const double reach = geo.pitch / 2.0;
+    return vertical ? box.adjusted(0, 0, reach, 0) : box.adjusted(0, -reach, 0, 0);
 }
 
 void EditControl::Impl::repaintAll() {
@@ -53,7 +63,7 @@ void EditControl::Impl::repaintLines(std::size_t from, std::size_t to) {
     if (from > to) return;
     const QRectF a = geo.box(static_cast<double>(from - first), -geo.inlineStart, geo.inlineExtent());
     const QRectF b = geo.box(static_cast<double>(to - first), -geo.inlineStart, geo.inlineExtent());
-    q->viewport()->update(a.united(b).toAlignedRect().adjusted(-1, -1, 1, 1));
+    q->viewport()->update(withRuby(a.united(b)).toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 void EditControl::Impl::repaintChange(const text::Change& c) {
@@ -77,7 +87,8 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
     // of the first one that did not, only what may have moved, from a cell before the change on.
     double fromU = -geo.inlineStart;
     if (!starts.empty() && firstPara == doc.lineOfPos(c.pos) && startsLine >= from) {
-        const std::size_t reach = c.pos > kCellContext ? c.pos - kCellContext : 0;
+        const std::size_t reach =
+            std::min(reachBefore, layout.changeReach(contextBefore(c.pos), c.pos + c.inserted));
         std::size_t line = startsLine;
         for (std::size_t k = 0; k + 1 < starts.size() && layout.lineStart(line) == starts[k]; ++k, ++line) {
             if (starts[k + 1] > reach || layout.lineStart(line + 1) != starts[k + 1]) {
@@ -92,7 +103,7 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
         const std::size_t first = firstLine();
         if (from >= first && from <= first + static_cast<std::size_t>(geo.linesPerPage())) {
             const QRectF box = geo.box(static_cast<double>(from - first), fromU, geo.inlineExtent());
-            q->viewport()->update(box.toAlignedRect().adjusted(-1, -1, 1, 1));
+            q->viewport()->update(withRuby(box).toAlignedRect().adjusted(-1, -1, 1, 1));
         }
         ++from;
     }

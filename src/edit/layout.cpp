@@ -113,6 +113,16 @@ bool Layout::setRawRange(std::size_t from, std::size_t to) {
     return !changed.empty();
 }
 
+std::size_t Layout::changeReach(std::size_t from, std::size_t to) {
+    from = std::min(from, doc_.length());
+    if (!ruby_) return from;
+    const std::size_t p = doc_.lineOfPos(from);
+    const std::size_t start = doc_.lineStart(p);
+    const std::size_t end = doc_.lineEnd(p);
+    if (end - start > kLongParagraph) return from;
+    return start + ruby_->changeReach(paragraphText(p), from - start, std::min(to, end) - start);
+}
+
 void Layout::invalidate() {
     valid_ = false;
     cache_.clear();

@@ -70,6 +70,10 @@ public:
     RubyLayout* ruby() const { return ruby_.get(); }
     bool setRawRange(std::size_t from, std::size_t to);
     std::pair<std::size_t, std::size_t> rawRange() const { return {rawFrom_, rawTo_}; }
+    // Where a change of the document between from and to may begin to change what is
+    // drawn: from, or with ruby shown the start of a group of from's paragraph that the
+    // change reaches (RubyLayout::changeReach).
+    std::size_t changeReach(std::size_t from, std::size_t to);
 
     // The extent along the inline axis that a line may fill, pixels.
     void setWrapWidth(float width);

@@ -80,6 +80,15 @@ bool RubyLayout::rawDiffers(std::string_view paragraph, std::size_t paraStart, s
     });
 }
 
+std::size_t RubyLayout::changeReach(std::string_view paragraph, std::size_t from, std::size_t to) {
+    text::ruby::parse(paragraph, groups_);
+    for (const text::ruby::Group& g : groups_) {
+        if (g.begin > to) break;
+        if (g.end >= from) return std::min<std::size_t>(from, g.begin);
+    }
+    return from;
+}
+
 void RubyLayout::fold(std::string_view paragraph, std::size_t paraStart, std::size_t rawFrom, std::size_t rawTo,
                       float width, std::vector<Cell>& cells) {
     text::ruby::parse(paragraph, groups_);

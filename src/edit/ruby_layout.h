@@ -62,6 +62,12 @@ public:
     bool rawDiffers(std::string_view paragraph, std::size_t paraStart, std::size_t fromA, std::size_t toA,
                     std::size_t fromB, std::size_t toB);
 
+    // Where a change of [from, to] (offsets into the paragraph) may begin to change how it
+    // is drawn: the start of the first group that it touches or that ends at or after from
+    // (a group is one cell however long, and that cell depends on the character after it),
+    // or from.
+    std::size_t changeReach(std::string_view paragraph, std::size_t from, std::size_t to);
+
     // Paints cells [first, last) as Typesetter::paintLine does, drawing the group cells.
     void paintLine(QPainter& painter, const Typesetter& main, std::string_view paragraph,
                    const std::vector<Cell>& cells, std::size_t first, std::size_t last, QPointF lineOrigin,

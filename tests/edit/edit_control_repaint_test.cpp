@@ -1,6 +1,7 @@
 // The edit control repaints only what an edit or a move of the caret changed: after every
 // step of a seeded run of typing, deleting, line breaks and selections, in both directions,
-// what is on screen (the window's backing store) equals a fresh painting of the whole view.
+// what is on screen (the window's backing store) equals a fresh painting of the whole view;
+// also with ruby shown, where typing makes and breaks groups and the caret reaches them.
 #include "edit/edit_control.h"
 
 #include <gtest/gtest.h>
@@ -35,15 +36,20 @@ QImage fresh(EditControl& c) { return c.viewport()->grab().toImage().convertToFo
 // Latin words, digits that stand upright in vertical writing, a space that may hang.
 const char16_t* const kPieces[] = {u"あ", u"漢字", u"、", u"。」", u"「", u"ー", u"ゃ", u"word ", u"ab", u" ",
                                    u"12", u"3", u"!?", u"――", u"……", u"ｱ"};
+// With ruby shown, also the marks of its notation.
+const char16_t* const kRubyPieces[] = {u"《", u"》", u"｜", u"《《", u"》》", u"かな", u"漢《かん》"};
 
-void run(bool vertical, unsigned seed) {
+void run(bool vertical, bool ruby, unsigned seed) {
     QApplication::setCursorFlashTime(0);  // the caret stays drawn
     EditControl c;
     c.setTextFont(verlo::test::ipaGothic(16));
     if (vertical) c.setVerticalOption(OptionOp::Or);
+    c.setRubyShown(ruby);
     c.resize(c.fitCharacterWidth() * 12 + 25, c.fitCharacterHeight() * 12 + 25);
     std::string text;
-    for (int i = 0; i < 30; ++i) text += verlo::test::sjis(u"吾輩は猫である。名前はまだ無いabc def。\r\n");
+    const char16_t* line = ruby ? u"吾輩は猫《ねこ》である。｜名前《なまえ》はまだ無《な》いよ《《abc》》 def。\r\n"
+                                : u"吾輩は猫である。名前はまだ無いabc def。\r\n";
+    for (int i = 0; i < 30; ++i) text += verlo::test::sjis(line);
     c.setText(text);
     c.show();
     c.activateWindow();
@@ -53,11 +59,14 @@ void run(bool vertical, unsigned seed) {
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
     for (int step = 0; step < 150; ++step) {
         const std::size_t length = c.textLength();
-        switch (pick(8)) {
+        switch (pick(9)) {
             case 0:
             case 1:
             case 2: {  // type a piece where the caret is
-                const QString piece = QString::fromStdU16String(kPieces[pick(std::size(kPieces))]);
+                const std::size_t n = std::size(kPieces) + (ruby ? std::size(kRubyPieces) : 0);
+                const std::size_t k = pick(n);
+                const QString piece = QString::fromStdU16String(
+                    k < std::size(kPieces) ? kPieces[k] : kRubyPieces[k - std::size(kPieces)]);
                 if (piece.front().unicode() < 0x80) {
                     QTest::keyClicks(&c, piece);
                 } else {  // as the input method commits it
@@ -81,6 +90,9 @@ void run(bool vertical, unsigned seed) {
             case 6:  // extend or shrink the selection
                 QTest::keyClick(&c, pick(2) ? Qt::Key_Right : Qt::Key_Down, Qt::ShiftModifier);
                 break;
+            case 7:  // an undo changes text away from where the caret was
+                QTest::keyClick(&c, Qt::Key_Z, Qt::ControlModifier);
+                break;
             default:
                 QTest::keyClick(&c, pick(2) ? Qt::Key_Left : Qt::Key_Up);
                 break;
@@ -89,15 +101,17 @@ void run(bool vertical, unsigned seed) {
         QCoreApplication::processEvents();
         const QImage a = shown(c);
         const QImage b = fresh(c);
-        ASSERT_EQ(a, b) << "step " << step << (vertical ? " (vertical)" : "") << ", caret " << c.caretPos();
+        ASSERT_EQ(a, b) << "step " << step << (vertical ? " (vertical)" : "") << (ruby ? " (ruby)" : "")
+                        << ", caret " << c.caretPos();
     }
 }
 
 TEST(EditControlRepaint, WhatIsShownEqualsAFreshPaintingAfterEveryStep) {
-    for (unsigned seed : {1u, 2u, 3u}) {
-        run(false, seed);
-        run(true, seed);
-    }
+    for (bool ruby : {false, true})
+        for (unsigned seed : {1u, 2u, 3u}) {
+            run(false, ruby, seed);
+            run(true, ruby, seed);
+        }
 }
 
 }  // namespace
