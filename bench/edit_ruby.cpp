@@ -3,7 +3,10 @@
 // waits for the last one, so this is all the layout work, whichever thread does it) and its
 // first page drawn; and one character typed in the middle (the re-wrap of its paragraph,
 // the groups at the caret looked at again, and the caret's line queries).
+// Typed again with the control shown, each key followed by the painting it asks for.
 // Arguments: ruby shown (1) or not (0), vertical writing (1) or horizontal (0).
+// On a shared machine run with --benchmark_enable_random_interleaving=true, so that a
+// change of load between cases does not read as a ratio.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -87,10 +90,30 @@ void BM_TypeOneCharacter(benchmark::State& state) {
     }
 }
 
+void BM_TypeAndPaint(benchmark::State& state) {
+    const std::string& text = novelWithRuby();
+    auto control = makeControl(state.range(0) != 0, state.range(1) != 0);
+    control->setText(text);
+    control->setSelStart(control->lineIndex(control->lineFromChar(text.size() / 2)) + 4);
+    control->show();
+    QCoreApplication::processEvents();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    for (auto _ : state) {
+        QCoreApplication::sendEvent(control.get(), &press);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        QCoreApplication::sendEvent(control.get(), &backspace);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_LoadAndShowFirstPage)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1})->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_TypeOneCharacter)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypeAndPaint)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1})->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

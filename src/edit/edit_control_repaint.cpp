@@ -43,10 +43,8 @@ bool EditControl::Impl::repaintsInPart() {
 }
 
 QRectF EditControl::Impl::withRuby(const QRectF& box) const {
-    // The ruby stands in the room between the em boxes of two lines, partly in the line
-    // before's box: never by half a pitch.
     if (!layout.ruby()) return box;
-    const double reach = geo.pitch / 2.0;
+    const double reach = layout.ruby()->beyondLine();
     return vertical ? box.adjusted(0, 0, reach, 0) : box.adjusted(0, -reach, 0, 0);
 }
 
@@ -91,7 +89,11 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
             std::min(reachBefore, layout.changeReach(contextBefore(c.pos), c.pos + c.inserted));
         std::size_t line = startsLine;
         for (std::size_t k = 0; k + 1 < starts.size() && layout.lineStart(line) == starts[k]; ++k, ++line) {
-            if (starts[k + 1] > reach || layout.lineStart(line + 1) != starts[k + 1]) {
+            const bool endMoved = layout.lineStart(line + 1) != starts[k + 1];
+            if (starts[k + 1] > reach || endMoved) {
+                // Ruby reaching over the kana at a line's end is held back at its end: a
+                // group that comes to or leaves the end of the line is drawn anew.
+                if (endMoved && layout.ruby()) break;
                 const Layout::Line l = layout.line(line);
                 fromU = l.inlineOf(std::min(std::max(starts[k], reach), l.endPos())) - geo.pitch;
                 break;

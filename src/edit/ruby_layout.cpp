@@ -51,6 +51,23 @@ RubyLayout::RubyLayout(const QFont& font, Writing writing, const Typesetter& mai
     // The ruby and the gap on either side must fit between the em boxes of two lines.
     const float room = static_cast<float>(mainPitch_) - em_;
     extra_ = std::max(0, static_cast<int>(std::ceil(smallEm_ + 2 * options.gap - room)));
+    // How far pieces() draws beyond the line's box (whose edge lies extra_ beyond the
+    // text's origin, on the ruby's side): the ruby's glyphs reach their ascent above their
+    // baseline, the dots half their line height beyond the middle of their small em box;
+    // in a column both are centred half a small em right of the gap, at most half their
+    // height or a small em wide. A pixel more for antialiasing.
+    const float smallHeight = static_cast<float>(smallMetrics_.height());
+    float far = 0;
+    if (writing == Writing::Horizontal) {
+        const float smallEmDescent = smallEm_ - emAscentOf(smallMetrics_, smallEm_);
+        const float rubyAbove = options.gap + smallEmDescent + static_cast<float>(smallMetrics_.ascent());
+        const float dotsAbove = options.gap + smallEm_ / 2 + smallHeight / 2;
+        far = std::max(rubyAbove, dotsAbove) - (static_cast<float>(extra_) + baseline_ - emAscent_);
+    } else {
+        const float emRight = em_ / 2 - static_cast<float>(mainPitch_ / 2) - static_cast<float>(extra_);
+        far = emRight + options.gap + smallEm_ / 2 + std::max(smallEm_, smallHeight) / 2;
+    }
+    beyond_ = std::max(0, static_cast<int>(std::ceil(far))) + 1;
 }
 
 RubyLayout::~RubyLayout() = default;
@@ -190,6 +207,11 @@ void RubyLayout::pieces(const Typesetter& main, std::string_view paragraph, cons
                 p.group = groups_.front();
             }
             p.rubyStart = u + (cells[k].advance - p.rubyExtent) / 2;
+            // On the screen ruby reaching over the kana beside its base is held back at the
+            // line's start and end, where that kana stands on another line.
+            if (!options_.baseCells && k + 1 == last)
+                p.rubyStart = std::min(p.rubyStart, u + cells[k].advance - p.rubyExtent);
+            if (!options_.baseCells && k == first) p.rubyStart = std::max(p.rubyStart, u);
             placed_.push_back(p);
         }
         u += cells[k].advance;

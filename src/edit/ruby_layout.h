@@ -50,6 +50,9 @@ public:
     // line box to leave that room on the ruby's side.
     int extraPitch() const { return extra_; }
     QPointF textShift() const;
+    // How far the ruby and the dots may draw beyond their line's box, into the line before
+    // (above it, or right of the column), pixels.
+    int beyondLine() const { return beyond_; }
 
     // Folds the groups of a paragraph (its cells from the main typesetter) into one cell
     // each, except the ones that [rawFrom, rawTo] (document positions) touches and the ones
@@ -69,6 +72,8 @@ public:
     std::size_t changeReach(std::string_view paragraph, std::size_t from, std::size_t to);
 
     // Paints cells [first, last) as Typesetter::paintLine does, drawing the group cells.
+    // They are drawn as a line: on the screen, ruby that reaches over its neighbours reaches
+    // no further than the first and the last cell (the kana is on another line).
     void paintLine(QPainter& painter, const Typesetter& main, std::string_view paragraph,
                    const std::vector<Cell>& cells, std::size_t first, std::size_t last, QPointF lineOrigin,
                    const QColor& color);
@@ -108,6 +113,7 @@ private:
     Typesetter rubySetter_;
     Options options_;
     int extra_ = 0;
+    int beyond_ = 0;
     std::vector<text::ruby::Group> groups_;
     std::vector<Cell> scratch_;
     std::vector<Cell> rubyScratch_;

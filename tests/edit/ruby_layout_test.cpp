@@ -125,9 +125,11 @@ QRect inked(const QImage& image) {
     return box;
 }
 
-QRect paintedGroup(std::u16string_view group, Writing writing, bool rubyOnly) {
-    Laid l(group, 10, writing);
-    const Layout::Line line = l.layout.line(0);
+// Line `index` painted with its origin at (40, 60), or (140, 40) for a column.
+QRect paintedGroup(std::u16string_view group, Writing writing, bool rubyOnly, std::size_t index = 0,
+                   float widthInEm = 10) {
+    Laid l(group, widthInEm, writing);
+    const Layout::Line line = l.layout.line(index);
     QImage image(200, 200, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -170,6 +172,26 @@ TEST(RubyLayout, NeighbouringRubyDoesNotOverlap) {
         else
             EXPECT_GE(two.height(), 2 * one.height());
     }
+}
+
+TEST(RubyLayout, RubyReachesNoFurtherThanItsLine) {
+    // Ruby reaching over the kana beside its base is held back at the start and the end of
+    // a line, where that kana stands on another line.
+    const struct {
+        std::u16string text;
+        std::size_t line;
+    } cases[] = {
+        {u"あいう字《かんじ》え", 1},  // the group starts the second line
+        {u"あい字《かんじ》えお", 0},  // the group ends the first
+    };
+    for (Writing writing : {Writing::Horizontal, Writing::Vertical})
+        for (const auto& c : cases) {
+            const QRect box = paintedGroup(c.text, writing, true, c.line, 3);
+            const int start = writing == Writing::Horizontal ? box.left() - 40 : box.top() - 40;
+            const int end = writing == Writing::Horizontal ? box.right() - 40 : box.bottom() - 40;
+            EXPECT_GE(start, 0) << sjis(c.text);
+            EXPECT_LT(end, 3 * kEm) << sjis(c.text);
+        }
 }
 
 }  // namespace
