@@ -8,7 +8,6 @@
 #include <bit>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <unordered_set>
 
 #include "files/utf8_convert.h"
@@ -266,13 +265,13 @@ void forEachUserAreaCode(std::string_view bytes, Visit&& visit) {
 void readUtf8Halves(std::string_view file, std::size_t split, Builder& b, ReadText& r) {
     ReadText second;
     second.standIns.setAccepting(true);
-    std::thread other([&] {
-        Builder half(second, file.size() - split);
-        readUtf8(file.substr(split), half, true);
-        half.finish();
-    });
-    readUtf8(file.substr(0, split), b, true);
-    other.join();
+    utf8::alongside(
+        [&] {
+            Builder half(second, file.size() - split);
+            readUtf8(file.substr(split), half, true);
+            half.finish();
+        },
+        [&] { readUtf8(file.substr(0, split), b, true); });
     if (second.tooManyCharacters) {
         readUtf8(file.substr(split), b, true);
         return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "text/codec.h"
@@ -287,6 +288,19 @@ bool isStrictOnOne(std::string_view bytes, bool* multiByte) {
 
 }  // namespace
 
+void alongside(const std::function<void()>& other, const std::function<void()>& here) {
+    std::thread thread;
+    if (std::thread::hardware_concurrency() > 1) {
+        try {
+            thread = std::thread(other);
+        } catch (const std::system_error&) {
+        }
+    }
+    here();
+    if (thread.joinable()) thread.join();
+    else other();
+}
+
 bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom) {
     // Split before a byte that is not a continuation byte: each half is then valid exactly
     // when the whole is.
@@ -298,10 +312,10 @@ bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFro
     if (split == 0 || split == bytes.size()) return isStrictOnOne(bytes, multiByte);
     bool secondValid = false;
     bool secondMulti = false;
-    std::thread other([&] { secondValid = isStrictOnOne(bytes.substr(split), &secondMulti); });
     bool multi = false;
-    const bool valid = isStrictOnOne(bytes.substr(0, split), &multi);
-    other.join();
+    bool valid = false;
+    alongside([&] { secondValid = isStrictOnOne(bytes.substr(split), &secondMulti); },
+              [&] { valid = isStrictOnOne(bytes.substr(0, split), &multi); });
     if (!valid || !secondValid) return false;
     if (multiByte) *multiByte = multi || secondMulti;
     return true;
@@ -396,9 +410,8 @@ void write(std::string_view doc, const text::StandIns& standIns, std::string& ou
     writeTable();  // made once, before either thread needs it
     std::string second;
     second.reserve((doc.size() - split) * 3 / 2 + 16);
-    std::thread other([&] { writeRange(doc.substr(split + 1), standIns, second); });
-    writeRange(doc.substr(0, split + 1), standIns, out);
-    other.join();
+    alongside([&] { writeRange(doc.substr(split + 1), standIns, second); },
+              [&] { writeRange(doc.substr(0, split + 1), standIns, out); });
     out += second;
 }
 

@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -53,5 +54,9 @@ std::size_t splitPoint(std::string_view text);
 void write(std::string_view doc, const text::StandIns& standIns, std::string& out, std::size_t twoThreadsFrom);
 
 void append(std::string& out, char32_t c);
+
+// Runs other on a thread of its own while here runs on this one; both here, one after the
+// other, on a machine of one core or when no thread can be started.
+void alongside(const std::function<void()>& other, const std::function<void()>& here);
 
 }  // namespace verlo::files::utf8
