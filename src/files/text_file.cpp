@@ -118,10 +118,10 @@ void appendUtf16(std::u16string& out, char32_t c) {
 // a time (never cutting a cluster), with the bytes that are not text as stand-ins of their own.
 class Builder {
 public:
-    // The document's bytes are written into room made ahead (sizeHint, and more when needed)
-    // and cut to their length by finish().
+    // The document's bytes are written into room made as it is needed, within sizeHint
+    // reserved ahead, and cut to their length by finish().
     explicit Builder(ReadText& out, std::size_t sizeHint) : out_(out) {
-        out_.bytes.resize(sizeHint + 16);
+        out_.bytes.reserve(sizeHint + 16);
         pending_.reserve(kStretch + 64);
     }
     // A character's clean code, when the next character does not stay with it: straight in,
@@ -180,8 +180,10 @@ public:
 
 private:
     static constexpr std::size_t kStretch = 1 << 16;
+    // Growing only, and within what was reserved while it holds, so that each byte is zeroed once.
     void room(std::size_t k) {
-        if (used_ + k > out_.bytes.size()) out_.bytes.resize(std::max(out_.bytes.size() * 2, used_ + k));
+        std::string& b = out_.bytes;
+        if (used_ + k > b.size()) b.resize(std::max(used_ + k, std::min(b.capacity(), b.size() * 2)));
     }
     void writeCode(unsigned code) {
         room(2);
