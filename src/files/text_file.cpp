@@ -122,6 +122,7 @@ public:
     // reserved ahead, and cut to their length by finish().
     explicit Builder(ReadText& out, std::size_t sizeHint) : out_(out) {
         out_.bytes.reserve(sizeHint + 16);
+        utf8::preferLargePages(out_.bytes);
         pending_.reserve(kStretch + 64);
     }
     // A character's clean code, when the next character does not stay with it: straight in,
@@ -524,6 +525,7 @@ WrittenText writeText(std::string_view doc, const text::StandIns& standIns, cons
     case Encoding::Utf8:
     case Encoding::Utf8Bom:
         out.bytes.reserve(doc.size() * 3 / 2 + 3);
+        utf8::preferLargePages(out.bytes);
         if (format.encoding == Encoding::Utf8Bom) out.bytes += kUtf8Bom;
         utf8::write(doc, standIns, out.bytes, twoThreadsFrom);
         return out;

@@ -12,6 +12,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace verlo::files::utf8 {
 namespace {
@@ -173,9 +176,10 @@ void writeRange(std::string_view doc, const text::StandIns& standIns, std::strin
     const std::size_t n = doc.size();
     std::size_t at = out.size();
     // Room for the most a stretch can take: three bytes for each byte of the code page, and
-    // the slack of the wide stores. Growing only, so that each byte is zeroed once.
+    // the slack of the wide stores. Growing only by what is needed, so that no more is zeroed
+    // than is written (the string's capacity grows as it must).
     const auto room = [&](std::size_t k) {
-        if (at + k > out.size()) out.resize(std::max(at + k, std::min(out.capacity(), out.size() * 2)));
+        if (at + k > out.size()) out.resize(at + k);
     };
     for (std::size_t i = 0; i < n;) {
         const std::size_t stop = std::min(n, i + kStretch);
@@ -287,6 +291,19 @@ bool isStrictOnOne(std::string_view bytes, bool* multiByte) {
 }
 
 }  // namespace
+
+void preferLargePages(std::string& s) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+    if (s.capacity() < 2 * kLarge) return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(s.data());
+    const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t to = (begin + s.capacity()) & ~(kLarge - 1);
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);  // a hint: failing is harmless
+#else
+    (void)s;
+#endif
+}
 
 void alongside(const std::function<void()>& other, const std::function<void()>& here) {
     std::thread thread;
@@ -410,6 +427,7 @@ void write(std::string_view doc, const text::StandIns& standIns, std::string& ou
     writeTable();  // made once, before either thread needs it
     std::string second;
     second.reserve((doc.size() - split) * 3 / 2 + 16);
+    preferLargePages(second);
     alongside([&] { writeRange(doc.substr(split + 1), standIns, second); },
               [&] { writeRange(doc.substr(0, split + 1), standIns, out); });
     out += second;

@@ -55,6 +55,10 @@ void write(std::string_view doc, const text::StandIns& standIns, std::string& ou
 
 void append(std::string& out, char32_t c);
 
+// Asks the system to back the room reserved in s (from a few megabytes on) with large pages,
+// so that filling it takes a few faults rather than one each 4 KB.
+void preferLargePages(std::string& s);
+
 // Runs other on a thread of its own while here runs on this one; both here, one after the
 // other, on a machine of one core or when no thread can be started.
 void alongside(const std::function<void()>& other, const std::function<void()>& here);
