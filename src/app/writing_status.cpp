@@ -163,7 +163,7 @@ void WritingStatus::collect() {
 void WritingStatus::refresh() {
     if (!exact()) return;  // the figures shown stay until the new ones are counted
     const std::size_t chars = counts_.chars();
-    const std::size_t lines = counts_.manuscriptLines(memo2_.document());
+    const std::size_t lines = counts_.manuscriptLines();
     if (chars != shownChars_) setFigure(*chars_, charsLabel(chars));
     if (lines != shownLines_) {
         setFigure(*pages_, pagesLabel(lines));

@@ -22,6 +22,7 @@ namespace {
 // One paragraph: its bytes without its line break, which counts nothing.
 ParagraphCount countParagraph(std::string_view content, CharTally::State entry) {
     ParagraphCount c;
+    c.empty = content.empty();
     CharTally tally{0, entry};
     // The paragraph holds no line break: what comes before changes its count only when a
     // lead byte waits for its first byte. Otherwise one walk counts its characters and
@@ -133,10 +134,9 @@ std::size_t LiveCounts::charsIn(text::Document& doc, std::size_t from, std::size
     return static_cast<std::size_t>(tally.count);
 }
 
-std::size_t LiveCounts::manuscriptLines(const text::Document& doc) const {
-    const std::size_t lines = paragraphs_.totalLines();
-    const bool endsWithBreak = doc.lineCount() > 1 && doc.lineStart(doc.lineCount() - 1) == doc.length();
-    return endsWithBreak || doc.length() == 0 ? lines - 1 : lines;
+std::size_t LiveCounts::manuscriptLines() const {
+    // The last paragraph is empty after a final line break (and in an empty text).
+    return paragraphs_.totalLines() - (paragraphs_.last().empty ? 1 : 0);
 }
 
 }  // namespace verlo::counts

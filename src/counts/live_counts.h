@@ -36,7 +36,7 @@ public:
     std::size_t charsIn(text::Document& doc, std::size_t from, std::size_t to) const;
     // The manuscript lines of the whole text; the empty line after a final line break is
     // no line.
-    std::size_t manuscriptLines(const text::Document& doc) const;
+    std::size_t manuscriptLines() const;
 
 private:
 

@@ -21,6 +21,7 @@ struct ParagraphCount {
     std::int64_t chars = 0;
     std::uint32_t lines = 1;     // manuscript lines
     CharTally::State exit;       // the tally's state after it
+    bool empty = true;           // no bytes before its line break
 };
 
 class ParagraphCounts {
@@ -31,6 +32,7 @@ public:
     std::size_t size() const { return size_; }
 
     const ParagraphCount& at(std::size_t paragraph) const;
+    const ParagraphCount& last() const { return blocks_.back().counts.back(); }
     void set(std::size_t paragraph, const ParagraphCount& count);
     // Replaces `removed` paragraphs from `first` by `added`.
     void splice(std::size_t first, std::size_t removed, const std::vector<ParagraphCount>& added);
