@@ -415,7 +415,9 @@ void Layout::documentChanged(const text::Change& change) {
     index_.splice(first, removed, counts.data(), added);
     if (!workers_) return;
     pending_.splice(first, removed, added, background);
-    if (added != removed) {  // jobs out speak of the old numbers
+    // Jobs out speak of the old numbers, or of the old text of the paragraphs handed back
+    // to the workers (a large change that keeps the number of paragraphs).
+    if (added != removed || background) {
         ++numbering_;
         feedFrom_ = 0;
     }

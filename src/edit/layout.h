@@ -206,8 +206,8 @@ private:
     std::vector<std::uint32_t> scratchStarts_;
 
     // Background: the paragraphs whose counts are estimates, where the next job starts,
-    // and a tag that changes whenever paragraphs are renumbered (results tagged
-    // otherwise speak of other paragraphs and are dropped).
+    // and a tag that changes whenever paragraphs are renumbered or given new text to wrap
+    // (results tagged otherwise speak of other paragraphs or other text and are dropped).
     BackgroundShape shape_;
     std::unique_ptr<LayoutWorkers> workers_;
     ParagraphSet pending_;

@@ -336,12 +336,16 @@ void readWithIcu(std::string_view file, Encoding encoding, Builder& b) {
     }
 }
 
+}  // namespace
+
 // Every user-defined-area code of a Shift-JIS file stands for its own character.
-void adoptUserArea(ReadText& r) {
-    forEachUserAreaCode(r.bytes, [&](std::size_t q) {
-        r.standIns.adopt(static_cast<std::uint8_t>(r.bytes[q]) << 8 | static_cast<std::uint8_t>(r.bytes[q + 1]));
+void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table) {
+    forEachUserAreaCode(bytes, [&](std::size_t q) {
+        table.adopt(static_cast<std::uint8_t>(bytes[q]) << 8 | static_cast<std::uint8_t>(bytes[q + 1]));
     });
 }
+
+namespace {
 
 // The document as Unicode for writing: each character, and the bytes that are not text as they are.
 template <class OnChar, class OnRaw>
@@ -461,7 +465,7 @@ ReadText read(std::string_view file, Encoding encoding, LineBreak noBreaks, std:
     r.format.encoding = encoding;
     if (encoding == Encoding::ShiftJis) {
         r.bytes = file;
-        adoptUserArea(r);
+        adoptUserAreaCodes(r.bytes, r.standIns);
     } else {
         r.standIns.setAccepting(true);
         Builder b(r, file.size());

@@ -44,6 +44,9 @@ struct ReadText {
 ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks,
                   std::size_t twoThreadsFrom = kTwoThreadsFrom);
 
+// Adopts into table every user-defined-area code of Shift-JIS bytes (readText's table for them).
+void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table);
+
 // detectEncoding, then readText; defaults are the settings for new documents.
 ReadText openText(std::string_view file, const TextFormat& defaults);
 

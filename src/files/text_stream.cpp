@@ -275,9 +275,7 @@ std::string_view ShiftJisReader::next(text::StandIns& table) {
         piece_.resize(cut);
     }
     if (piece_.empty()) return {};
-    const ReadText read = readText(piece_, Encoding::ShiftJis, LineBreak::CrLf);
-    for (std::size_t i = 0; !read.standIns.empty() && i < text::kUserAreaCodes; ++i)
-        if (read.standIns.find(text::userAreaCode(i))) table.adopt(text::userAreaCode(i));
+    adoptUserAreaCodes(piece_, table);
     const text::LineBreakCounts counts = text::countLineBreaks(piece_);
     counts_.crLf += counts.crLf;
     counts_.lf += counts.lf;

@@ -270,3 +270,19 @@ TEST(Layout, ACaretMovedOntoAGroupAWorkerHoldsStaysAsWritten) {
     b.layout.setRawRange(2, 2);
     b.expectExact();
 }
+
+TEST(Layout, ResultsWaitingForAChangedTextOfAsManyParagraphsAreDropped) {
+    // Every paragraph rewritten, as many as before: what the workers wrapped of the old text
+    // must not be taken for the new one.
+    Background b(novelText(64 * 1024));
+    b.layout.lineCount();  // the workers start
+    {
+        std::unique_lock lock(b.waker.mutex);
+        b.waker.cv.wait(lock, [&] { return b.waker.wakes > 0; });  // results of the old text wait
+    }
+    std::string longer = b.doc.text();
+    for (std::size_t at = 0; (at = longer.find("\r\n", at)) != std::string::npos; at += 2 + 40)
+        longer.insert(at, std::string(40, 'x'));
+    b.doc.replace(0, b.doc.length(), longer, EditKind::Edit);
+    b.expectExact();
+}
