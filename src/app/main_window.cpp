@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "app/document_recovery.h"
+#include "app/file_loading.h"
 #include "commands/crypt_commands.h"
 #include "commands/print_commands.h"
 #include "edit/edit_control.h"

@@ -58,6 +58,7 @@ struct RecoveryCopy;
 
 namespace verlo::app {
 
+class FileLoading;
 class KeptPlaces;
 class RecentFiles;
 class WritingStatus;
@@ -162,6 +163,11 @@ public:
     // time; nullopt (nothing done) for any other file. *incomplete when a read failed on the way.
     std::optional<files::TextFormat> loadShiftJisFile(const QString& path, std::optional<files::Encoding> encoding,
                                                       const files::TextFormat& defaults, bool* incomplete);
+    // The rest of a file loadShiftJisFile read in part is in: its line breaks as counted, or,
+    // when a read failed, keepWhatWasRead.
+    void fileLoaded(const QString& path);
+    // A file that could not be read to its end: what was read stays as a new unsaved text.
+    void keepWhatWasRead(const QString& path);
 
     // How the open document is kept in its file: what Save writes (encoding, line breaks).
     const files::TextFormat& textFormat() const { return format_; }
@@ -313,6 +319,7 @@ private:
     std::unique_ptr<RecentFiles> recentFiles_;
     std::unique_ptr<KeptPlaces> keptPlaces_;
     std::unique_ptr<DocumentRecovery> recovery_;
+    std::unique_ptr<FileLoading> fileLoading_;  // the file being read into memo2
 };
 
 // The file name part of a path: what follows its last "/".

@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <QFile>
+#include <QTimer>
 
 #include "app/document_recovery.h"
+#include "app/file_loading.h"
 #include "app/main_window.h"
 #include "app/kept_places.h"
 #include "app/recent_files.h"
@@ -44,17 +46,7 @@ bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encodi
         !encoding || *encoding == files::Encoding::ShiftJis ? loadShiftJisFile(path, encoding, defaults, &incomplete)
                                                             : std::nullopt;
     if (incomplete) {
-        // What was read stays, as a new document that was never saved: no file is bound to
-        // only a part of it.
-        platform::showError(this, QStringLiteral("ファイル %1 を最後まで読めませんでした").arg(path));
-        takeNewDocumentFormat();
-        memo2->setReadOnly(false);
-        readOnlyFile_.clear();
-        currentFileName.clear();
-        Save1->setEnabled(false);
-        captionBase = QStringLiteral("Verlo");
-        memo2->setModified(true);
-        UpdateCaption();
+        keepWhatWasRead(path);
         return false;
     }
     if (streamed) {
@@ -84,6 +76,9 @@ bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encodi
     savedFormat_ = format_;
     showFormat();
     if (const std::optional<Place> place = keptPlaces_->find(path)) {
+        // A place past the part read so far: read up to it, and a screen more.
+        const std::size_t far = std::max({place->anchor, place->caret, place->top}) + (64 << 10);
+        if (memo2->loading() && far > memo2->textLength()) memo2->loadMore(far - memo2->textLength());
         memo2->setSelection(std::min(place->anchor, memo2->textLength()), std::min(place->caret, memo2->textLength()));
         memo2->setTopPosition(place->top);
     }
@@ -110,15 +105,47 @@ std::optional<files::TextFormat> TForm1::loadShiftJisFile(const QString& path, s
         return std::nullopt;
     }
     keepPlace();
-    files::ShiftJisReader reader(fd);
-    memo2->loadText([&reader](text::StandIns& table) { return reader.next(table); });
-    ::close(fd);
+    // The first piece now, the rest between events; a small file is all in at once.
+    fileLoading_.reset();
+    fileLoading_ = std::make_unique<FileLoading>(fd, *memo2);
+    const files::ShiftJisReader& reader = fileLoading_->reader();
+    if (static_cast<std::size_t>(st.st_size) <= FileLoading::kWholeBytes || reader.atEnd()) memo2->finishLoading();
     files::TextFormat format;
     format.encoding = files::Encoding::ShiftJis;
-    format.lineBreak = reader.lineBreak(defaults.lineBreak);
+    format.lineBreak = reader.lineBreak(defaults.lineBreak);  // of the part read (fileLoaded)
     memo2->document().setLineBreak(files::lineBreakBytes(format.lineBreak));
     *incomplete = reader.failed();
+    if (memo2->loading())
+        fileLoading_->goOn([this, path] { fileLoaded(path); });
+    else
+        fileLoading_.reset();
     return format;
+}
+
+void TForm1::fileLoaded(const QString& path) {
+    const files::ShiftJisReader& reader = fileLoading_->reader();
+    const files::LineBreak lineBreak = reader.lineBreak(format_.lineBreak);
+    memo2->document().setLineBreak(files::lineBreakBytes(lineBreak));
+    if (lineBreak != format_.lineBreak) {
+        format_.lineBreak = savedFormat_.lineBreak = lineBreak;
+        showFormat();
+    }
+    // Told between events: this may be within a key press or a change of the text.
+    if (reader.failed()) QTimer::singleShot(0, this, [this, path] { keepWhatWasRead(path); });
+}
+
+void TForm1::keepWhatWasRead(const QString& path) {
+    // What was read stays, as a new document that was never saved: no file is bound to
+    // only a part of it.
+    platform::showError(this, QStringLiteral("ファイル %1 を最後まで読めませんでした").arg(path));
+    takeNewDocumentFormat();
+    memo2->setReadOnly(false);
+    readOnlyFile_.clear();
+    currentFileName.clear();
+    Save1->setEnabled(false);
+    captionBase = QStringLiteral("Verlo");
+    memo2->setModified(true);
+    UpdateCaption();
 }
 
 void TForm1::bindTo(const QString& path) {
@@ -131,6 +158,7 @@ void TForm1::bindTo(const QString& path) {
 }
 
 bool TForm1::saveTo(const QString& path) {
+    memo2->finishLoading();  // the whole file, and its line breaks as counted
     if (memo2->isReadOnly())
         return writeOrSay(path, readOnlyFile_);
     const files::WrittenText written = files::writeText(memo2->text(), memo2->document().standIns(), format_);

@@ -78,7 +78,10 @@ void EditControl::Impl::documentChanged(const text::Change& c) {
     else
         layout.documentChanged(c);
     sel.documentChanged(c);
-    emit q->edited(c);
+    if (streaming)
+        pieceLoaded(c);
+    else
+        emit q->edited(c);
     updateScrollBars();
     repaintChange(c);
     access.changed(c);
@@ -335,6 +338,8 @@ void EditControl::loadText(const text::Document::PieceSource& next) {
 
 void EditControl::replaceAllBy(const std::function<void()>& change) {
     EditScope scope(d.get());
+    d->streaming = false;  // the rest of a text being loaded is dropped
+    d->pieceCount = 0;
     d->restoreTop = false;
     change();
     d->sel.collapse(0);
@@ -374,7 +379,7 @@ std::size_t EditControl::lineCount() const {
 
 bool EditControl::linesExact() const {
     d->syncGeometry();
-    return d->layout.exact();
+    return !d->streaming && d->layout.exact();
 }
 
 long long EditControl::findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,

@@ -60,6 +60,14 @@ public:
     // loadText for a text given in pieces (text::Document::loadText), never held whole; the
     // stand-ins start from an empty table and the line break stays until set.
     void loadText(const text::Document::PieceSource& next);
+    // That loadText taking in the first piece only, to show the first page at once:
+    // loadMore takes in more (between events) and finishLoading the rest; any change of the
+    // text takes in the rest first (text::Document::startLoading). loaded() tells when all
+    // is in; the line figures are not exact before. setText or another load drops the rest.
+    void startLoading(text::Document::PieceSource next);
+    bool loadMore(std::size_t bytes);  // false once all is in
+    void finishLoading();
+    bool loading() const;
     // A read-only text is changed by nothing but setText and loadText.
     void setReadOnly(bool on);
     bool isReadOnly() const;
@@ -144,6 +152,8 @@ signals:
     void selectionChanged();
     // The background layout finished: line figures are exact again.
     void linesCounted();
+    // The text given to startLoading is all in.
+    void loaded();
     // Characters typed, committed or pasted that the document cannot hold (the code page
     // cannot, and its file is Shift-JIS; or its table of stand-ins is full: tableFull);
     // nothing was inserted. The text lists each character once.

@@ -233,6 +233,7 @@ void Layout::feed() {
     if (!workers_ || pending_.empty()) return;
     const std::size_t most = 2 * static_cast<std::size_t>(workers_->threads());
     std::size_t out = workers_->outstanding();
+    if (out == 0) handedEnd_ = 0;
     while (out < most) {
         ParagraphSet::Range run = pending_.next(feedFrom_);
         if (run.first >= run.second) {
@@ -257,6 +258,7 @@ void Layout::feed() {
         job.rawFrom = rawFrom_;
         job.rawTo = rawTo_;
         feedFrom_ = p;
+        handedEnd_ = std::max(handedEnd_, p);
         workers_->submit(std::move(job));
         ++out;
     }
@@ -416,10 +418,12 @@ void Layout::documentChanged(const text::Change& change) {
     if (!workers_) return;
     pending_.splice(first, removed, added, background);
     // Jobs out speak of the old numbers, or of the old text of the paragraphs handed back
-    // to the workers (a large change that keeps the number of paragraphs).
-    if (added != removed || background) {
+    // to the workers (a large change that keeps the number of paragraphs); those that hold
+    // only paragraphs before the change (a text loaded at its end) stay good.
+    if ((added != removed || background) && first < handedEnd_) {
         ++numbering_;
         feedFrom_ = 0;
+        handedEnd_ = 0;
     }
     feed();
 }

@@ -213,6 +213,7 @@ private:
     ParagraphSet pending_;
     std::size_t feedFrom_ = 0;
     std::uint64_t numbering_ = 0;
+    std::size_t handedEnd_ = 0;  // the jobs out of this numbering hold paragraphs before it
 };
 
 }  // namespace verlo::edit

@@ -100,6 +100,8 @@ public:
     std::string_view next(text::StandIns& table);
     // A read failed: the pieces given are not the whole file.
     bool failed() const { return failed_; }
+    // The pieces given are all there are (the next is the empty one).
+    bool atEnd() const { return ended_ && rest_.empty(); }
     LineBreak lineBreak(LineBreak noBreaks) const;
 
 private:

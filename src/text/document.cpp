@@ -24,6 +24,7 @@ struct Document::Impl {
     std::string lineBreak = "\r\n";
     DocumentListener* listener = nullptr;
     std::vector<std::size_t> addedStarts;  // scratch of apply()
+    PieceSource rest;  // the pieces of a text being loaded not taken in yet
 
     std::uint8_t at(std::size_t i) const { return static_cast<std::uint8_t>(bytes.at(i)); }
     auto accessor() const {
@@ -140,16 +141,47 @@ std::string_view Document::view(std::size_t pos, std::size_t len) {
     return {d->bytes.contiguous(pos, len), len};
 }
 
-void Document::setText(std::string_view bytes) { replace(0, length(), bytes, EditKind::NotUndoable); }
+void Document::setText(std::string_view bytes) {
+    d->rest = nullptr;
+    replace(0, length(), bytes, EditKind::NotUndoable);
+}
 
 void Document::loadText(const PieceSource& next) {
+    d->rest = nullptr;
     d->history.forgetAll();
     const std::string_view first = next(d->standIns);
     if (first.empty() && length() == 0) return;
     d->load(first, next);
 }
 
+void Document::startLoading(PieceSource next) {
+    d->rest = nullptr;
+    d->history.forgetAll();
+    const std::string_view first = next(d->standIns);
+    if (first.empty() && length() == 0) return;
+    d->load(first, [](StandIns&) { return std::string_view(); });
+    if (!first.empty()) d->rest = std::move(next);
+}
+
+bool Document::loadMore(std::size_t bytes) {
+    for (std::size_t in = 0; d->rest && in < bytes;) {
+        const std::string_view piece = d->rest(d->standIns);
+        if (piece.empty()) {
+            d->rest = nullptr;
+            break;
+        }
+        d->apply(length(), 0, piece);
+        in += piece.size();
+    }
+    return loading();
+}
+
+void Document::finishLoading() { loadMore(npos); }
+
+bool Document::loading() const { return d->rest != nullptr; }
+
 void Document::replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind) {
+    finishLoading();
     pos = std::min(pos, length());
     len = std::min(len, length() - pos);
     if (len == 0 && bytes.empty()) {
@@ -247,6 +279,7 @@ bool Document::canUndo() const { return d->history.canUndo(); }
 bool Document::canRedo() const { return d->history.canRedo(); }
 
 Range Document::undo() {
+    finishLoading();
     const UndoStep step = d->history.takeUndo();
     Range range;
     for (auto it = step.rbegin(); it != step.rend(); ++it) {
@@ -257,6 +290,7 @@ Range Document::undo() {
 }
 
 Range Document::redo() {
+    finishLoading();
     const UndoStep step = d->history.takeRedo();
     Range range;
     for (const UndoAction& action : step) {

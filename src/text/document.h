@@ -105,6 +105,16 @@ public:
     // their characters need into the table it is given (this document's).
     using PieceSource = std::function<std::string_view(StandIns& table)>;
     void loadText(const PieceSource& next);
+    // loadText that takes in the first piece only, so that it can be shown at once: loadMore
+    // appends more and finishLoading the rest, each piece a change at the end that neither
+    // the undo history nor the modified flag sees. Any change of the text (replace, undo,
+    // redo) takes in the rest first, so that no edit meets a part of the text; setText and
+    // another load drop the pieces not taken.
+    void startLoading(PieceSource next);
+    // Appends pieces until at least `bytes` more are in or they end; false once all are in.
+    bool loadMore(std::size_t bytes);
+    void finishLoading();
+    bool loading() const;
 
     // The one choke point for every change: replaces [pos, pos + len) by bytes, recording
     // undo, updating the line index and notifying the listener, in that order. pos and len

@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "app_fixture.h"
+#include "support/test_text.h"
 
 using namespace verlo;
 using verlo::app::TForm1;
@@ -388,4 +391,39 @@ TEST_F(DocumentTest, AFailedSaveRefusesTheSessionEnd) {
     ASSERT_TRUE(QFile::setPermissions(path("a.txt"), QFile::ReadOwner));
     answers.confirms.push_back(true);
     EXPECT_FALSE(form->sessionEnding());
+}
+
+TEST_F(DocumentTest, ALargeFileShowsItsFirstPartAndTheRestIsInBeforeAnythingActsOnIt) {
+    // Its first megabyte has CR LF breaks, the whole file more LF ones.
+    std::string big;
+    while (big.size() < 1300000) big += verlo::test::sjis(u"吾輩は猫である。") + "\r\n";
+    while (big.size() < 3000000) big += verlo::test::sjis(u"名前はまだ無い。") + "\n";
+    putFile(path("big.txt"), QByteArray::fromStdString(big));
+    struct Case {
+        const char* what;
+        std::function<void(TForm1&)> act;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"saved at once: the whole file", [](TForm1& f) { f.Save1->trigger(); }, big},
+        {"Enter typed: at the caret, the file's own break",
+         [](TForm1& f) { QTest::keyClick(f.memo2, Qt::Key_Return); }, "\n" + big},
+        {"nothing done: the rest comes between events",
+         [](TForm1& f) {
+             while (f.memo2->loading()) QCoreApplication::processEvents();
+         },
+         big},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto form = start(path("big.txt"));
+        ASSERT_TRUE(form->memo2->loading());
+        EXPECT_LT(form->memo2->textLength(), big.size());
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("Verlo - big.txt"));
+        c.act(*form);
+        EXPECT_FALSE(form->memo2->loading());
+        EXPECT_EQ(form->memo2->text(), c.expected);
+        EXPECT_EQ(fileBytes(path("big.txt")), QByteArray::fromStdString(big));
+        EXPECT_EQ(form->textFormat().lineBreak, verlo::files::LineBreak::Lf);
+    }
 }

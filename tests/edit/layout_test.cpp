@@ -286,3 +286,23 @@ TEST(Layout, ResultsWaitingForAChangedTextOfAsManyParagraphsAreDropped) {
     b.doc.replace(0, b.doc.length(), longer, EditKind::Edit);
     b.expectExact();
 }
+
+TEST(Layout, ATextLoadedPieceByPieceWhileTheWorkersRun) {
+    // Pieces cut inside paragraphs: the last paragraph a worker may hold grows with the next.
+    const std::string text = novelText(96 * 1024);
+    for (std::size_t step : {999, 4096}) {
+        Background b("");
+        std::size_t at = 0;
+        b.doc.startLoading([&](verlo::text::StandIns&) {
+            const std::string_view piece = std::string_view(text).substr(std::min(at, text.size()), step);
+            at += step;
+            return piece;
+        });
+        b.layout.lineCount();  // the workers start on the first piece
+        for (int turn = 0; b.doc.loadMore(step * (1 + turn % 3)); ++turn) {
+            if (turn % 2) b.layout.collect();
+            ASSERT_NO_FATAL_FAILURE(b.expectConsistentAt(b.doc.length() / 2));
+        }
+        b.expectExact();
+    }
+}

@@ -276,3 +276,43 @@ TEST(DocumentLoad, PiecesGiveWhatSetTextGives) {
         EXPECT_EQ(doc.text(), expected.text());
     }
 }
+
+TEST(DocumentLoad, TheRestTakenInLaterOrByAnEdit) {
+    const std::string text = "ab\r\ncd\ref\n\r\n\r\rgh\x82\xA0\r\n" + std::string(300, 'x') + "\r";
+    Document expected(StorageShape{16, 4});
+    expected.setText(text);
+    for (std::size_t step : {1, 2, 3, 7, 1000}) {
+        SCOPED_TRACE("pieces of " + std::to_string(step));
+        for (int how = 0; how < 3; ++how) {  // more at a time; an edit; setText
+            Document doc(StorageShape{16, 4});
+            std::size_t at = 0;
+            doc.startLoading([&](StandIns&) {
+                const std::string_view piece = std::string_view(text).substr(std::min(at, text.size()), step);
+                at += step;
+                return piece;
+            });
+            doc.setModified(false);
+            EXPECT_TRUE(doc.loading());  // until the end is asked for
+            if (how == 0) {
+                while (doc.loadMore(5)) ASSERT_EQ(doc.text(), text.substr(0, doc.length()));
+                EXPECT_EQ(doc.text(), text);
+                EXPECT_EQ(lineStarts(doc), lineStarts(expected));
+                EXPECT_FALSE(doc.modified());
+                EXPECT_FALSE(doc.canUndo());
+            } else if (how == 1) {
+                doc.replace(1, 1, "Z", EditKind::Typing);  // lands where it was typed, after the rest is in
+                EXPECT_FALSE(doc.loading());
+                EXPECT_EQ(doc.text(), "aZ" + text.substr(2));
+                doc.undo();
+                EXPECT_EQ(doc.text(), text);
+                EXPECT_EQ(lineStarts(doc), lineStarts(expected));
+            } else {
+                const std::size_t asked = at;
+                doc.setText("new");
+                EXPECT_FALSE(doc.loading());
+                EXPECT_EQ(at, asked);  // the rest is never asked for
+                EXPECT_EQ(doc.text(), "new");
+            }
+        }
+    }
+}
