@@ -422,8 +422,11 @@ TEST_F(DocumentTest, ALargeFileShowsItsFirstPartAndTheRestIsInBeforeAnythingActs
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Verlo - big.txt"));
         c.act(*form);
         EXPECT_FALSE(form->memo2->loading());
-        EXPECT_EQ(form->memo2->text(), c.expected);
-        EXPECT_EQ(fileBytes(path("big.txt")), QByteArray::fromStdString(big));
+        // Compared whole without a printed diff (megabytes); the start shows what went wrong.
+        const std::string text = form->memo2->text();
+        EXPECT_EQ(text.substr(0, 4), c.expected.substr(0, 4));
+        EXPECT_TRUE(text == c.expected);
+        EXPECT_TRUE(fileBytes(path("big.txt")) == QByteArray::fromStdString(big));
         EXPECT_EQ(form->textFormat().lineBreak, verlo::files::LineBreak::Lf);
     }
 }
