@@ -168,7 +168,27 @@ inline unsigned copyAscii(const std::uint8_t* p, char* dst) {
 #endif
 }
 
-// Writes doc[i, n) (i and n at character starts) into out from its size on.
+// The UTF-8 of the character at doc[i] that the table of pairs does not give: a stand-in's
+// text, the form of a one-byte character or of a user-defined-area character, or bytes that
+// are not text as they are. Its length in the document.
+std::size_t otherCharacter(std::string_view doc, std::size_t i, const text::StandIns& standIns, std::string& utf8) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(doc.data());
+    const std::uint8_t b = p[i];
+    const bool pair = text::cp932::isLeadByte(b) && i + 1 < doc.size() && text::cp932::isTrailByte(p[i + 1]);
+    const std::size_t len = pair ? 2 : 1;
+    utf8.clear();
+    if (const text::StandIns::Entry* e = pair && text::isUserAreaLead(b) ? standIns.find(b, p[i + 1]) : nullptr) {
+        if (e->chars.empty()) utf8 = e->raw;
+        for (char32_t c : e->chars) append(utf8, c);
+    } else if (const std::uint32_t one = pair ? WriteTable::entry(doc.substr(i, 2)) : writeTable().single[b]) {
+        utf8.assign(std::bit_cast<std::array<char, 4>>(one).data(), WriteTable::length(one));
+    } else {
+        utf8.assign(doc.substr(i, len));
+    }
+    return len;
+}
+
+// Writes doc (from a character start) into out from its size on.
 void writeRange(std::string_view doc, const text::StandIns& standIns, std::string& out) {
     const WriteTable& table = writeTable();
     constexpr std::size_t kStretch = 1 << 16;
@@ -181,6 +201,7 @@ void writeRange(std::string_view doc, const text::StandIns& standIns, std::strin
     const auto room = [&](std::size_t k) {
         if (at + k > out.size()) out.resize(at + k);
     };
+    std::string other;
     for (std::size_t i = 0; i < n;) {
         const std::size_t stop = std::min(n, i + kStretch);
         room((stop - i) * 3 + 16);
@@ -224,27 +245,14 @@ void writeRange(std::string_view doc, const text::StandIns& standIns, std::strin
                     continue;
                 }
             }
-            const bool pair = text::cp932::isLeadByte(b) && i + 1 < n && text::cp932::isTrailByte(p[i + 1]);
-            const std::size_t len = pair ? 2 : 1;
-            if (const text::StandIns::Entry* e = pair && text::isUserAreaLead(b) ? standIns.find(b, p[i + 1]) : nullptr) {
-                // A stand-in may be long: written as text, then room made again for the rest.
-                std::string chars = e->raw;
-                if (!e->chars.empty()) {
-                    chars.clear();
-                    for (char32_t c : e->chars) append(chars, c);
-                }
+            const std::size_t len = otherCharacter(doc, i, standIns, other);
+            if (other.size() > 3 * len) {  // a long stand-in: room made again for the rest
                 at = static_cast<std::size_t>(dst - out.data());
-                room(chars.size() + (stop - i) * 3 + 16);
+                room(other.size() + (stop - i) * 3 + 16);
                 dst = out.data() + at;
-                std::memcpy(dst, chars.data(), chars.size());
-                dst += chars.size();
-            } else if (const std::uint32_t one = pair ? WriteTable::entry(doc.substr(i, 2)) : table.single[b]) {
-                std::memcpy(dst, &one, 4);  // a user-defined-area character that is not a stand-in
-                dst += WriteTable::length(one);
-            } else {
-                std::memcpy(dst, p + i, len);  // bytes that are not text, as they are
-                dst += len;
             }
+            std::memcpy(dst, other.data(), other.size());
+            dst += other.size();
             i += len;
         }
         at = static_cast<std::size_t>(dst - out.data());
