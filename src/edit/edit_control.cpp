@@ -450,6 +450,7 @@ void EditControl::setTextFont(const QFont& font) {
     d->font = font;
     d->layout.setFont(font, d->vertical ? Writing::Vertical : Writing::Horizontal);
     d->updateScrollBars();
+    d->repaintAll();  // every line moved, whether or not the view scrolled
     d->ensureCaretVisible();
     d->caretMoved();
 }

@@ -1,5 +1,5 @@
 // The edit control repaints only what an edit or a move of the caret changed: after every
-// step of a seeded run of typing, deleting, line breaks and selections, in both directions,
+// step of a seeded run of typing, deleting, line breaks, selections and font changes, in both directions,
 // what is on screen (the window's backing store) equals a fresh painting of the whole view;
 // also with ruby shown, where typing makes and breaks groups and the caret reaches them.
 #include "edit/edit_control.h"
@@ -59,7 +59,7 @@ void run(bool vertical, bool ruby, unsigned seed) {
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
     for (int step = 0; step < 150; ++step) {
         const std::size_t length = c.textLength();
-        switch (pick(9)) {
+        switch (pick(10)) {
             case 0:
             case 1:
             case 2: {  // type a piece where the caret is
@@ -92,6 +92,9 @@ void run(bool vertical, bool ruby, unsigned seed) {
                 break;
             case 7:  // an undo changes text away from where the caret was
                 QTest::keyClick(&c, Qt::Key_Z, Qt::ControlModifier);
+                break;
+            case 8:  // another size of type: every line moves
+                c.setTextFont(verlo::test::ipaGothic(pick(2) ? 16 : 19));
                 break;
             default:
                 QTest::keyClick(&c, pick(2) ? Qt::Key_Left : Qt::Key_Up);
