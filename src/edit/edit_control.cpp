@@ -330,12 +330,6 @@ std::size_t EditControl::textLength() const { return d->doc.length(); }
 
 void EditControl::setText(std::string_view bytes) { replaceAllBy([&] { d->doc.setText(bytes); }); }
 
-void EditControl::loadText(const text::Document::PieceSource& next) {
-    d->doc.standIns() = text::StandIns();
-    d->layout.standInsReplaced();
-    replaceAllBy([&] { d->doc.loadText(next); });
-}
-
 void EditControl::replaceAllBy(const std::function<void()>& change) {
     EditScope scope(d.get());
     d->streaming = false;  // the rest of a text being loaded is dropped

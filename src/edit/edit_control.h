@@ -57,11 +57,8 @@ public:
     // Loads a file's text: its bytes, what their user-defined-area codes stand for, and the
     // line break that Enter and paste insert. Otherwise as setText.
     void loadText(std::string_view bytes, text::StandIns standIns, std::string_view lineBreak);
-    // loadText for a text given in pieces (text::Document::loadText), never held whole; the
-    // stand-ins start from an empty table and the line break stays until set.
-    void loadText(const text::Document::PieceSource& next);
-    // That loadText taking in the first piece only, to show the first page at once:
-    // loadMore takes in more (between events) and finishLoading the rest; any change of the
+    // Loads a text given in pieces (text::Document::PieceSource), never held whole: the first
+    // piece is taken in at once, to show the first page; loadMore takes in more (between events) and finishLoading the rest; any change of the
     // text takes in the rest first (text::Document::startLoading). loaded() tells when all
     // is in; the line figures are not exact before. setText or another load drops the rest.
     void startLoading(text::Document::PieceSource next);

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "edit/accessible_edit.h"
@@ -138,6 +139,8 @@ struct EditControl::Impl : text::DocumentListener {
     void restartBlink();
     void paint(QPainter& p, const QRect& exposed);
     void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed);
+    // The cells [first, last) of a line that paintLine draws for a repaint of `exposed`.
+    std::pair<std::size_t, std::size_t> cellsNear(const Layout::Line& line, const QRect& exposed) const;
     void paintPreedit(QPainter& p);
 
     // ---- selection and editing (edit_control.cpp)
@@ -188,8 +191,10 @@ struct EditControl::Impl : text::DocumentListener {
     // old and new boxes and the lines whose selection changed; anything else the whole view.
     std::size_t linesBefore = 0;  // laid-out lines before the change under way (npos: unknown)
     std::size_t reachBefore = 0;  // where it may change what is drawn, in the text before it
-    // Where the shown lines from startsLine up to the one after the change's started before it.
+    // Where the shown lines of the changed paragraph from startsLine on, and the line after
+    // them, started before the change; changedLine held the change.
     std::size_t startsLine = 0;
+    std::size_t changedLine = 0;
     std::vector<std::size_t> startsBefore;
     std::size_t shownAnchor = 0;  // the selection as last asked to be repainted
     std::size_t shownCaret = 0;

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QTextCharFormat>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "edit/caret_color.h"
@@ -48,7 +49,7 @@ void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
     }
 }
 
-void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect&) {
+void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect& exposed) {
     const std::vector<Cell>& cells = *l.cells;
     const std::size_t lineStart = l.startPos();
     const std::size_t lineEnd = l.endPos();
@@ -78,19 +79,46 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
             while (b < l.last && l.paraStart + cells[b].offset < e) ++b;
         }
     }
-    // The text in up to three runs: before, inside and after the selection.
+    // The text in up to three runs: before, inside and after the selection; of a line
+    // repainted in part, only the cells near what is repainted (a key repaints the line from
+    // a little before the caret on).
+    const auto [shownFrom, shownTo] = cellsNear(l, exposed);
+    std::size_t at = l.first;
     double u = 0;
     auto run = [&](std::size_t from, std::size_t to, const QColor& color) {
+        from = std::max(from, shownFrom);
+        to = std::min(to, shownTo);
         if (from >= to) return;
+        for (; at < from; ++at) u += cells[at].advance;
         if (RubyLayout* ruby = layout.ruby())
             ruby->paintLine(p, layout.typesetter(), l.text, cells, from, to, geo.origin(rel, u), color);
         else
             layout.typesetter().paintLine(p, l.text, cells, from, to, geo.origin(rel, u), color);
-        for (std::size_t i = from; i < to; ++i) u += cells[i].advance;
     };
     run(l.first, a, textColor);
     run(a, b, highlighted);
     run(b, l.last, textColor);
+}
+
+std::pair<std::size_t, std::size_t> EditControl::Impl::cellsNear(const Layout::Line& l, const QRect& exposed) const {
+    // Ruby is drawn by whole groups, and reaches no further than the cells it is given.
+    if (layout.ruby()) return {l.first, l.last};
+    double u0 = 0, u1 = 0, v = 0;
+    geo.toAxes(exposed.topLeft(), &u0, &v);
+    geo.toAxes(QPointF(exposed.x() + exposed.width(), exposed.y() + exposed.height()), &u1, &v);
+    // A cell and an em to spare on each side, for ink that reaches beyond its cell.
+    const double em = layout.typesetter().fullWidthAdvance();
+    const double lo = std::min(u0, u1) - em;
+    const double hi = std::max(u0, u1) + em;
+    const std::vector<Cell>& cells = *l.cells;
+    std::size_t from = l.first;
+    double u = 0;  // where cell `from` starts
+    while (from < l.last && u + cells[from].advance < lo) u += cells[from++].advance;
+    if (from > l.first) u -= cells[--from].advance;
+    std::size_t to = from;
+    while (to < l.last && u < hi) u += cells[to++].advance;
+    if (to < l.last) ++to;
+    return {from, to};
 }
 
 void EditControl::Impl::paintPreedit(QPainter& p) {

@@ -29,13 +29,16 @@ void EditControl::Impl::documentWillChange(std::size_t pos, std::size_t len) {
     linesBefore = layout.lineCount();
     reachBefore = layout.changeReach(contextBefore(pos), pos + len);
     // The shown lines of the changed paragraph before the change, and the one after it:
-    // those that start and end where they did, well before the change, need no repainting.
+    // those that start and end where they did, well before the change, need no repainting,
+    // nor those that start where they did after it, moved with the text.
     const std::size_t first = firstLine();
     const std::size_t last = first + static_cast<std::size_t>(geo.linesPerPage());
-    startsLine = std::max(first, layout.lineFromChar(doc.lineStart(doc.lineOfPos(pos))));
-    const std::size_t changed = layout.lineFromChar(pos);
-    if (changed > last) return;
-    for (std::size_t line = startsLine; line <= changed + 1; ++line) startsBefore.push_back(layout.lineStart(line));
+    const std::size_t paragraph = doc.lineOfPos(pos);
+    startsLine = std::max(first, layout.lineFromChar(doc.lineStart(paragraph)));
+    changedLine = layout.lineFromChar(pos);
+    if (changedLine > last) return;
+    const std::size_t end = std::max(changedLine, std::min(last, layout.lineFromChar(doc.lineEnd(paragraph)))) + 1;
+    for (std::size_t line = startsLine; line <= end; ++line) startsBefore.push_back(layout.lineStart(line));
 }
 
 bool EditControl::Impl::repaintsInPart() {
@@ -80,7 +83,21 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
     const std::size_t firstPara = std::min(c.firstLine, doc.lineOfPos(c.pos));
     const std::size_t lastPara = doc.lineOfPos(std::min(c.pos + c.inserted, doc.length()));
     std::size_t from = layout.lineFromChar(doc.lineStart(firstPara));
-    const std::size_t to = layout.lineCount() == before ? layout.lineFromChar(doc.lineEnd(lastPara)) : text::npos;
+    std::size_t to = layout.lineCount() == before ? layout.lineFromChar(doc.lineEnd(lastPara)) : text::npos;
+    // A line after the change that starts where it did, moved with the text, holds the same
+    // cells as before, and so do the lines after it (a paragraph is wrapped on from each
+    // line's start): the repainting stops before it. Not with ruby shown, where a group's
+    // notation may reach across lines.
+    if (to != text::npos && !starts.empty() && !layout.ruby() && c.linesAdded == 0 && c.linesRemoved == 0) {
+        const std::size_t unchanged = c.pos + c.removed + kCellContext;  // from here on, old bytes with old neighbours
+        for (std::size_t line = std::max(changedLine + 1, startsLine); line <= to && line - startsLine < starts.size(); ++line) {
+            const std::size_t old = starts[line - startsLine];
+            if (old >= unchanged && layout.lineStart(line) == old - c.removed + c.inserted) {
+                to = line - 1;
+                break;
+            }
+        }
+    }
     // Lines of the paragraph before the change that kept their start and end are as they were;
     // of the first one that did not, only what may have moved, from a cell before the change on.
     double fromU = -geo.inlineStart;
