@@ -19,6 +19,11 @@ std::string_view paragraphBytes(text::Document& doc, std::size_t p) {
 
 namespace {
 
+// Whether a paragraph's first byte is the trail byte of a lead byte waiting before it.
+bool joinsEntry(std::string_view content, CharTally::State entry) {
+    return !content.empty() && entry.pendingLead && text::cp932::isTrailByte(static_cast<std::uint8_t>(content.front()));
+}
+
 // One paragraph: its bytes without its line break, which counts nothing.
 ParagraphCount countParagraph(std::string_view content, CharTally::State entry) {
     ParagraphCount c;
@@ -27,9 +32,7 @@ ParagraphCount countParagraph(std::string_view content, CharTally::State entry) 
     // The paragraph holds no line break: what comes before changes its count only when a
     // lead byte waits for its first byte. Otherwise one walk counts its characters and
     // its manuscript lines.
-    const bool joins = !content.empty() && entry.pendingLead &&
-                       text::cp932::isTrailByte(static_cast<std::uint8_t>(content.front()));
-    if (content.empty() || joins) {
+    if (content.empty() || joinsEntry(content, entry)) {
         tally.feed(content);
         c.lines = static_cast<std::uint32_t>(manuscriptLines(content));
     } else {
@@ -79,6 +82,7 @@ void countDocumentParagraphs(text::Document& doc, std::size_t first, std::size_t
 }  // namespace
 
 void LiveCounts::recount(text::Document& doc) {
+    walked_ = text::npos;
     std::vector<ParagraphCount> all;
     const std::size_t n = doc.lineCount();
     all.reserve(n);
@@ -94,13 +98,17 @@ void LiveCounts::apply(text::Document& doc, const text::Change& change) {
     // What followed the changed paragraphs was counted from this state.
     CharTally::State oldExit = paragraphs_.at(first + removed - 1).exit;
     CharTally::State state = first > 0 ? paragraphs_.at(first - 1).exit : CharTally::State{};
-    std::vector<ParagraphCount> counts;
-    counts.reserve(added);
-    countDocumentParagraphs(doc, first, added, state, counts);
-    if (removed == 1 && added == 1)
-        paragraphs_.set(first, counts.front());
-    else
+    if (removed == 1 && added == 1) {  // typing
+        const ParagraphCount count = countEdited(doc, first, change.pos, state);
+        state = count.exit;
+        paragraphs_.set(first, count);
+    } else {
+        walked_ = text::npos;
+        std::vector<ParagraphCount> counts;
+        counts.reserve(added);
+        countDocumentParagraphs(doc, first, added, state, counts);
         paragraphs_.splice(first, removed, counts);
+    }
     // The paragraphs after are counted again only while they start from another state.
     for (std::size_t p = first + added; p < paragraphs_.size() && !(state == oldExit); ++p) {
         oldExit = paragraphs_.at(p).exit;
@@ -108,6 +116,33 @@ void LiveCounts::apply(text::Document& doc, const text::Change& change) {
         countDocumentParagraphs(doc, p, 1, state, one);
         paragraphs_.set(p, one.front());
     }
+}
+
+ParagraphCount LiveCounts::countEdited(text::Document& doc, std::size_t p, std::size_t pos, CharTally::State entry) {
+    const std::size_t start = doc.lineStart(p);
+    const std::string_view content = doc.view(start, doc.lineEnd(p) - start);
+    if (content.empty() || joinsEntry(content, entry)) {
+        walked_ = text::npos;
+        return countParagraph(content, entry);
+    }
+    ManuscriptLineStart from;
+    if (walked_ == p) {
+        // Lines that begin before the change begin where they did, with what came before.
+        const auto changed = std::lower_bound(lineStarts_.begin(), lineStarts_.end(), pos - start,
+                                              [](const ManuscriptLineStart& s, std::size_t at) { return s.at < at; });
+        lineStarts_.erase(changed, lineStarts_.end());
+        if (!lineStarts_.empty()) from = lineStarts_.back();
+    } else {
+        walked_ = p;
+        lineStarts_.clear();
+    }
+    const ParagraphMeasure m = measureParagraph(content, from, lineStarts_);
+    ParagraphCount c;
+    c.empty = false;
+    c.chars = static_cast<std::int64_t>(m.chars);
+    c.lines = static_cast<std::uint32_t>(m.lines);
+    c.exit = {m.endsWithLead};
+    return c;
 }
 
 std::size_t LiveCounts::charsIn(text::Document& doc, std::size_t from, std::size_t to) const {

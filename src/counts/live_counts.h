@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "counts/manuscript.h"
 #include "counts/paragraph_counts.h"
 #include "text/document.h"
 
@@ -27,7 +28,10 @@ public:
     // Counts the whole document (O(length)).
     void recount(text::Document& doc);
     // Takes the counts of every paragraph of the document, counted elsewhere (countText).
-    void assign(const std::vector<ParagraphCount>& paragraphs) { paragraphs_.assign(paragraphs); }
+    void assign(const std::vector<ParagraphCount>& paragraphs) {
+        paragraphs_.assign(paragraphs);
+        walked_ = text::npos;
+    }
     // Follows one change of the document (after it happened).
     void apply(text::Document& doc, const text::Change& change);
 
@@ -39,8 +43,14 @@ public:
     std::size_t manuscriptLines() const;
 
 private:
+    // One paragraph changed inside (its bytes before pos are as they were), counted from entry.
+    ParagraphCount countEdited(text::Document& doc, std::size_t paragraph, std::size_t pos, CharTally::State entry);
 
     ParagraphCounts paragraphs_;
+    // The paragraph countEdited last walked and where its manuscript lines after the first
+    // begin: the next change inside it walks on from the last line that begins before it.
+    std::size_t walked_ = text::npos;
+    std::vector<ManuscriptLineStart> lineStarts_;
 };
 
 }  // namespace verlo::counts

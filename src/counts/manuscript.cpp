@@ -32,14 +32,19 @@ constexpr Kinds kKinds;
 
 }  // namespace
 
-ParagraphMeasure measureParagraph(std::string_view s) {
+namespace {
+
+template <bool kRecord>
+ParagraphMeasure walk(std::string_view s, const ManuscriptLineStart& from, std::vector<ManuscriptLineStart>* starts) {
     ParagraphMeasure m;
+    m.chars = from.chars;
+    m.lines = from.lines;
     std::size_t cells = 0;     // cells filled on the current line
     bool halfDigit = false;    // the last cell holds one half-width digit and has room for another
     bool mayHang = false;      // the last character was a 、 or 。 or a closer after one
     std::size_t len = 0;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.data());
-    for (std::size_t at = 0; at < s.size(); at += len) {
+    for (std::size_t at = from.at; at < s.size(); at += len) {
         // Whether a character takes one byte or two is taken without a branch (in Japanese
         // text it changes unforeseeably); most characters are then plain ones on a line with
         // room: a cell each.
@@ -68,12 +73,23 @@ ParagraphMeasure measureParagraph(std::string_view s) {
             if (hangs) continue;
             ++m.lines;
             cells = 0;
+            // A line starts with this character: nothing before it carries over but the sums.
+            if constexpr (kRecord) starts->push_back({at, m.chars - 1, m.lines});
         }
         ++cells;
         halfDigit = kind == Digit;
     }
-    m.endsWithLead = len == 1 && text::cp932::isLeadByte(static_cast<std::uint8_t>(s.back()));
+    m.endsWithLead = !s.empty() && len == 1 && text::cp932::isLeadByte(static_cast<std::uint8_t>(s.back()));
     return m;
+}
+
+}  // namespace
+
+ParagraphMeasure measureParagraph(std::string_view s) { return walk<false>(s, {}, nullptr); }
+
+ParagraphMeasure measureParagraph(std::string_view s, const ManuscriptLineStart& from,
+                                  std::vector<ManuscriptLineStart>& starts) {
+    return walk<true>(s, from, &starts);
 }
 
 std::size_t manuscriptLines(std::string_view s) { return measureParagraph(s).lines; }

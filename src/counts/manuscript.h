@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace verlo::counts {
 
@@ -28,6 +29,19 @@ struct ParagraphMeasure {
     bool endsWithLead = false;
 };
 ParagraphMeasure measureParagraph(std::string_view paragraph);
+
+// Where a manuscript line after the first begins: at byte `at`, with `chars` characters and
+// `lines` lines (this one included) before it. The walk may resume there with the bytes
+// from `at` on, as long as the bytes up to and including `at` are the same.
+struct ManuscriptLineStart {
+    std::size_t at = 0;
+    std::size_t chars = 0;
+    std::size_t lines = 1;
+};
+// measureParagraph that starts at `from` (the paragraph's start by default) and appends to
+// `starts` the lines that begin after it.
+ParagraphMeasure measureParagraph(std::string_view paragraph, const ManuscriptLineStart& from,
+                                  std::vector<ManuscriptLineStart>& starts);
 
 struct ManuscriptPages {
     std::size_t tenths = 0;           // sheets to one decimal, a part of a tenth counting whole

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "counts/char_count.h"
 #include "counts/live_counts.h"
@@ -66,20 +67,30 @@ protected:
 
 TEST_F(LiveCountsTest, RandomEditsCountAsAFreshCount) {
     // Pieces that meet each other in every way that changes a count: CRs and LFs that
-    // pair up across edits, lead bytes waiting for a trail byte, stops and closers.
-    const std::string pieces[] = {"\r", "\n", "\r\n", "a", "1", "\x82", "\xA0", "\x82\xA0", "\x81\x42",
-                                  "\x81\x76", "\x81\x41\x81\x41\x81\x41\x81\x41\x81\x41\x81\x41\x81\x41"};
+    // pair up across edits, lead bytes waiting for a trail byte, stops and closers; then,
+    // without line breaks, one long paragraph typed into and cut here and there (the walk of
+    // a paragraph goes on from the manuscript line before the change).
+    const std::vector<std::string> pieceSets[] = {
+        {"\r", "\n", "\r\n", "a", "1", "\x82", "\xA0", "\x82\xA0", "\x81\x42", "\x81\x76",
+         "\x81\x41\x81\x41\x81\x41\x81\x41\x81\x41\x81\x41\x81\x41"},
+        {"\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0", "a", "12", "3", "\x82", "\xA0",
+         "\x81\x42", "\x81\x41\x81\x76", "\x81\x76", ")"},
+    };
     std::mt19937 rng(19);
-    for (int step = 0; step < 2000; ++step) {
-        const std::size_t len = doc.length();
-        const std::size_t pos = std::uniform_int_distribution<std::size_t>(0, len)(rng);
-        const std::size_t cut = std::min<std::size_t>(std::uniform_int_distribution<std::size_t>(0, 6)(rng), len - pos);
-        std::string insert;
-        for (int n = std::uniform_int_distribution<int>(0, 4)(rng); n > 0; --n)
-            insert += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(rng)];
-        doc.replace(pos, cut, insert, verlo::text::EditKind::Edit);
-        if (step % 7 == 0 && doc.canUndo()) doc.undo();
-        expectFresh(rng, step);
+    for (const auto& pieces : pieceSets) {
+        doc.setText("");
+        for (int step = 0; step < 2000; ++step) {
+            const std::size_t len = doc.length();
+            const std::size_t pos = std::uniform_int_distribution<std::size_t>(0, len)(rng);
+            const std::size_t cut =
+                std::min<std::size_t>(std::uniform_int_distribution<std::size_t>(0, 6)(rng), len - pos);
+            std::string insert;
+            for (int n = std::uniform_int_distribution<int>(0, 4)(rng); n > 0; --n)
+                insert += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(rng)];
+            doc.replace(pos, cut, insert, verlo::text::EditKind::Edit);
+            if (step % 7 == 0 && doc.canUndo()) doc.undo();
+            expectFresh(rng, step);
+        }
     }
 }
 
