@@ -142,7 +142,7 @@ void WritingStatus::setShown(bool shown) {
 void WritingStatus::countAll() {
     text::Document& doc = memo2_.document();
     if (doc.length() > backgroundFrom_)
-        background_.start(doc.text(), doc.lineCount());
+        background_.start(doc, 16 * backgroundFrom_);
     else
         counts_.recount(doc);
 }
