@@ -1,6 +1,8 @@
 #include "app/writing_status.h"
 
 #include <QAction>
+#include <QBoxLayout>
+#include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
@@ -8,6 +10,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "app/figure_label.h"
 #include "counts/manuscript.h"
 #include "edit/edit_control.h"
 
@@ -43,11 +46,11 @@ QString number(std::size_t n) { return withNumber({}, n, {}); }
 
 // Sets a figure's text. While the text keeps its length the label keeps its size (one that
 // fits the widest digits), so that a figure moving as the writer types repaints its label
-// and lays out nothing.
-void setFigure(QLabel& label, const QString& text) {
+// and lays out nothing. True when the label changed its size.
+bool setFigure(FigureLabel& label, const QString& text) {
     const bool resize = label.text().size() != text.size();
     label.setText(text);
-    if (!resize) return;
+    if (!resize) return false;
     const QFontMetrics metrics = label.fontMetrics();
     QChar widest = u'0';
     for (char16_t d = u'1'; d <= u'9'; ++d)
@@ -59,7 +62,11 @@ void setFigure(QLabel& label, const QString& text) {
     label.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const QSize hint = label.sizeHint();
     label.setFixedSize(hint.width() + metrics.horizontalAdvance(wide) - metrics.horizontalAdvance(text), hint.height());
+    return true;
 }
+
+// The room a figure takes in the bar, shown or not.
+int widthOf(const QWidget& figure) { return std::max(figure.minimumWidth(), figure.sizeHint().width()); }
 
 }  // namespace
 
@@ -97,24 +104,27 @@ void WritingStatus::build() {
     bar_ = new QStatusBar(&window_);
     bar_->setObjectName(QStringLiteral("StatusBar"));
     bar_->setSizeGripEnabled(false);
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(bar_);
+    const auto label = [this]<typename Label>(Label* l, const char* name) {
         l->setObjectName(QString::fromLatin1(name));
-        l->setTextFormat(Qt::PlainText);
         // The bar lies inside the window: no safe area to ask the platform for on every text.
         l->setAttribute(Qt::WA_ContentsMarginsRespectsSafeArea, false);
         return l;
     };
-    chars_ = label("CharCount");
-    selection_ = label("SelectionCount");
-    pages_ = label("ManuscriptPages");
-    encoding_ = label("Encoding");
+    chars_ = label(new FigureLabel(bar_), "CharCount");
+    selection_ = label(new FigureLabel(bar_), "SelectionCount");
+    pages_ = label(new FigureLabel(bar_), "ManuscriptPages");
+    encoding_ = label(new QLabel(bar_), "Encoding");
+    encoding_->setTextFormat(Qt::PlainText);
+    selection_->hide();
     // The bar sets its last widget against the window's edge: a margin as on the left.
     encoding_->setContentsMargins(0, 0, encoding_->fontMetrics().averageCharWidth(), 0);
     bar_->addWidget(chars_);
     bar_->addWidget(selection_);
     bar_->addWidget(pages_);
     bar_->addPermanentWidget(encoding_);
+    bar_->installEventFilter(this);
+    // The figures never widen the window: those that do not fit are left out (fitFigures).
+    bar_->setMinimumWidth(1);
     window_.setStatusBar(bar_);
     showFormat(format_);
 }
@@ -164,35 +174,83 @@ void WritingStatus::refresh() {
     if (!exact()) return;  // the figures shown stay until the new ones are counted
     const std::size_t chars = counts_.chars();
     const std::size_t lines = counts_.manuscriptLines();
-    if (chars != shownChars_) setFigure(*chars_, charsLabel(chars));
+    bool resized = chars != shownChars_ && setFigure(*chars_, charsLabel(chars));
     if (lines != shownLines_) {
-        setFigure(*pages_, pagesLabel(lines));
+        resized = setFigure(*pages_, pagesLabel(lines)) || resized;
         pages_->setToolTip(app::pagesToolTip(lines));
     }
     shownChars_ = chars;
     shownLines_ = lines;
+    if (resized) fitFigures();
     refreshSelection();
 }
 
 void WritingStatus::showFormat(const files::TextFormat& format) {
     format_ = format;
-    if (encoding_)
-        encoding_->setText(files::encodingCaption(format.encoding) + QStringLiteral("　") +
-                           files::lineBreakCaption(format.lineBreak));
+    if (!encoding_) return;
+    encoding_->setText(files::encodingCaption(format.encoding) + QStringLiteral("　") +
+                       files::lineBreakCaption(format.lineBreak));
+    fitFigures();
 }
 
 void WritingStatus::refreshSelection() {
     if (!exact()) return;
     const std::size_t from = memo2_.selStart();
     const std::size_t length = memo2_.selLength();
-    selection_->setVisible(length > 0);
-    if (length > 0) setFigure(*selection_, selectionLabel(counts_.charsIn(memo2_.document(), from, from + length)));
+    bool resized = false;
+    if (length > 0) resized = setFigure(*selection_, selectionLabel(counts_.charsIn(memo2_.document(), from, from + length)));
+    if (resized || selecting_ != (length > 0)) {
+        selecting_ = length > 0;
+        fitFigures();
+    }
 }
 
-QString WritingStatus::charsText() const { return shown() ? chars_->text() : QString(); }
-QString WritingStatus::selectionText() const { return shown() && !selection_->isHidden() ? selection_->text() : QString(); }
-QString WritingStatus::pagesText() const { return shown() ? pages_->text() : QString(); }
-QString WritingStatus::pagesToolTip() const { return shown() ? pages_->toolTip() : QString(); }
-QString WritingStatus::encodingText() const { return shown() ? encoding_->text() : QString(); }
+bool WritingStatus::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bar_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) fitFigures();
+    return QObject::eventFilter(watched, event);
+}
+
+void WritingStatus::fitFigures() {
+    if (!bar_) return;
+    if (!bar_->isVisible()) {  // laid out when shown
+        selection_->setVisible(selecting_);
+        return;
+    }
+    // By priority: the count of the text, the encoding, the selection's count, the pages.
+    // Each is shown whole or not at all, and none after one left out. The bar sets them a
+    // gap apart after a margin (what its row takes beyond the figures it shows now).
+    QWidget* const figures[] = {chars_, encoding_, selection_, pages_};
+    const auto* row = bar_->findChild<QHBoxLayout*>();
+    const int gap = row && row->spacing() >= 0 ? row->spacing() : 6;
+    int shownWidth = 0, shownCount = 0;
+    for (const QWidget* f : figures)
+        if (!f->isHidden()) {
+            shownWidth += widthOf(*f);
+            ++shownCount;
+        }
+    const int edge = std::max(0, bar_->layout()->minimumSize().width() - shownWidth - gap * std::max(0, shownCount - 1));
+    int room = bar_->width() - edge + gap;
+    bool fits = true;  // none before left out
+    for (QWidget* f : figures) {
+        const bool wanted = f != selection_ || selecting_;
+        const int need = widthOf(*f) + gap;
+        fits = fits && (!wanted || need <= room);
+        const bool show = wanted && fits;
+        if (show) room -= need;
+        if (f->isHidden() == show) f->setVisible(show);
+    }
+}
+
+namespace {
+
+QString textIfShown(const QWidget& widget, const QString& text) { return widget.isHidden() ? QString() : text; }
+
+}  // namespace
+
+QString WritingStatus::charsText() const { return shown() ? textIfShown(*chars_, chars_->text()) : QString(); }
+QString WritingStatus::selectionText() const { return shown() ? textIfShown(*selection_, selection_->text()) : QString(); }
+QString WritingStatus::pagesText() const { return shown() ? textIfShown(*pages_, pages_->text()) : QString(); }
+QString WritingStatus::pagesToolTip() const { return shown() ? textIfShown(*pages_, pages_->toolTip()) : QString(); }
+QString WritingStatus::encodingText() const { return shown() ? textIfShown(*encoding_, encoding_->text()) : QString(); }
 
 }  // namespace verlo::app

@@ -27,6 +27,8 @@ class EditControl;
 
 namespace verlo::app {
 
+class FigureLabel;
+
 class WritingStatus : public QObject {
     Q_OBJECT
 public:
@@ -59,20 +61,24 @@ private:
     void follow(const text::Change& change);
     void countAll();
     void collect();
+    // Shows the figures that fit the bar's width, by priority.
+    void fitFigures();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QMainWindow& window_;
     edit::EditControl& memo2_;
     QAction& toggle_;
     QStatusBar* bar_ = nullptr;
-    QLabel* chars_ = nullptr;
-    QLabel* selection_ = nullptr;
-    QLabel* pages_ = nullptr;
+    FigureLabel* chars_ = nullptr;
+    FigureLabel* selection_ = nullptr;
+    FigureLabel* pages_ = nullptr;
     QLabel* encoding_ = nullptr;
     counts::LiveCounts counts_;
     counts::BackgroundCounts background_;
     std::size_t backgroundFrom_ = 256 * 1024;
     std::size_t shownChars_ = 0;  // what the labels show
     std::size_t shownLines_ = 0;
+    bool selecting_ = false;  // a selection's count is to be shown
     files::TextFormat format_;
     QList<QMetaObject::Connection> following_;
 };

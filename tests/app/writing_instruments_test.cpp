@@ -1,7 +1,7 @@
 // A writer's instruments in the real main window: the status bar with its live counts,
 // the recent files and the place kept in each file, with the settings file behind them.
+#include <QAccessible>
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
@@ -53,7 +53,7 @@ TEST_F(InstrumentsTest, TheStatusBarIsOffUntilAskedForAndThenCountsAsTheWriterTy
 
     // A figure's label keeps its size while the figure keeps its length: it must hold the text.
     const auto fits = [&](const char* name) {
-        const auto* label = form->findChild<QLabel*>(QString::fromLatin1(name));
+        const auto* label = form->findChild<QWidget*>(QString::fromLatin1(name));
         return label->width() >= label->sizeHint().width() && label->minimumWidth() >= label->sizeHint().width();
     };
     QTest::keyClicks(form->memo2, "abc");
@@ -61,6 +61,11 @@ TEST_F(InstrumentsTest, TheStatusBarIsOffUntilAskedForAndThenCountsAsTheWriterTy
     QTest::keyClicks(form->memo2, "1234567");
     EXPECT_EQ(status.charsText(), "10字");
     EXPECT_TRUE(fits("CharCount"));
+    // A screen reader reads the figure shown.
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(form->findChild<QWidget*>("CharCount"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->text(QAccessible::Name), status.charsText());
+    EXPECT_EQ(read->role(), QAccessible::StaticText);
     for (int i = 0; i < 5; ++i) QTest::keyClick(form->memo2, Qt::Key_Backspace);
     EXPECT_EQ(status.charsText(), "5字");
     EXPECT_TRUE(fits("CharCount"));
@@ -122,6 +127,38 @@ TEST_F(InstrumentsTest, ALargeChangeIsCountedInTheBackgroundWithTheEditsMadeMean
         fresh.recount(memo2.document());
         EXPECT_EQ(status.charsText(), app::charsLabel(counts::countSelectionChars(memo2.text()))) << round;
         EXPECT_EQ(status.pagesText(), app::pagesLabel(fresh.manuscriptLines())) << round;
+    }
+}
+
+TEST_F(InstrumentsTest, ANarrowWindowShowsWholeTheFiguresThatFitByPriority) {
+    auto form = startShown();
+    form->StatusBar1->trigger();
+    app::WritingStatus& status = form->writingStatus();
+    form->memo2->setText(verlo::test::repeat(verlo::test::sampleText(), 3));
+    while (!status.exact()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    form->N6->trigger();  // select all
+    const auto* bar = form->findChild<QStatusBar*>();
+    const char* const byPriority[] = {"CharCount", "Encoding", "SelectionCount", "ManuscriptPages"};
+    const int wide = form->width();
+    for (const int width : {wide + 200, wide, wide * 2 / 3, wide / 2, wide / 3, 40}) {
+        form->resize(width, form->height());
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(width);
+        ASSERT_LE(form->width(), std::max(width, form->minimumWidth()));  // the bar never widens the window
+        std::vector<QRect> taken;
+        for (std::size_t i = 0; i < std::size(byPriority); ++i) {
+            const auto* figure = bar->findChild<QWidget*>(QString::fromLatin1(byPriority[i]));
+            if (figure->isHidden()) continue;
+            // Whole, inside the bar, beside the others, and only after all those before it.
+            EXPECT_GE(figure->width(), figure->sizeHint().width()) << byPriority[i];
+            EXPECT_TRUE(bar->rect().contains(figure->geometry())) << byPriority[i];
+            for (const QRect& other : taken) EXPECT_FALSE(other.intersects(figure->geometry())) << byPriority[i];
+            EXPECT_EQ(taken.size(), i) << byPriority[i];
+            taken.push_back(figure->geometry());
+        }
+        if (width > wide) {
+            EXPECT_EQ(taken.size(), 4u);
+        }
     }
 }
 
