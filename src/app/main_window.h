@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/file_io.h"
 #include "files/text_format.h"
 
 #include "settings/colors.h"
@@ -256,7 +257,7 @@ private:
 
     // Document commands (main_window_documents.cpp).
     bool saveTo(const QString& path);  // writes the text; shows the error on failure
-    bool writeOrSay(const QString& path, std::string_view bytes);
+    bool writeOrSay(const QString& path, const files::BytePieces& bytes);
     files::TextFormat newDocumentFormat() const;  // the options' defaults
     void takeNewDocumentFormat();  // for the untitled document
 

@@ -160,8 +160,10 @@ void TForm1::bindTo(const QString& path) {
 bool TForm1::saveTo(const QString& path) {
     memo2->finishLoading();  // the whole file, and its line breaks as counted
     if (memo2->isReadOnly())
-        return writeOrSay(path, readOnlyFile_);
-    const files::WrittenText written = files::writeText(memo2->text(), memo2->document().standIns(), format_);
+        return writeOrSay(path, [this](const auto& put) { return put(readOnlyFile_); });
+    // UTF-8 is made a piece at a time as it is written, never held whole.
+    const std::string text = memo2->text();
+    const files::TextPieces written = files::writeTextInPieces(text, memo2->document().standIns(), format_);
     if (!written.ok()) {
         platform::showError(this, QStringLiteral("%1 で表せない文字があるため保存できません (%2)")
                                       .arg(files::encodingCaption(format_.encoding),
@@ -169,10 +171,10 @@ bool TForm1::saveTo(const QString& path) {
                                                              static_cast<qsizetype>(written.refused.size()))));
         return false;
     }
-    return writeOrSay(path, written.bytes);
+    return writeOrSay(path, written.pieces);
 }
 
-bool TForm1::writeOrSay(const QString& path, std::string_view bytes) {
+bool TForm1::writeOrSay(const QString& path, const files::BytePieces& bytes) {
     // A file written in place (hard links, a folder we cannot write) gets the text's
     // recovery copy first, so that a failure on the way loses nothing.
     files::WriteFailure failure = files::WriteFailure::None;

@@ -104,7 +104,12 @@ bool pwriteAll(int fd, std::string_view bytes) {
 // Temporary files of a save are named ".<name>.verlo-<pid>-XXXXXX" beside the target and
 // locked (flock) by their writer while it writes, so a leftover is told from a live one:
 // its writer's process is gone, and nobody holds its lock.
-std::string temporaryPrefix(const std::string& target) { return "." + baseName(target) + ".verlo-"; }
+std::string temporaryPrefix(const std::string& target) {
+    std::string prefix = ".";  // appended piece by piece: "." + std::string draws a false warning from GCC 12
+    prefix += baseName(target);
+    prefix += ".verlo-";
+    return prefix;
+}
 
 bool processRuns(long pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
 
@@ -221,6 +226,11 @@ void removeLeftoverTemporaries(const QString& path) {
 
 bool writeFileReplacing(const QString& path, std::string_view bytes, const BeforeWritingInPlace& beforeInPlace,
                         WriteFailure* failure) {
+    return writeFileReplacing(path, BytePieces([bytes](const auto& put) { return put(bytes); }), beforeInPlace, failure);
+}
+
+bool writeFileReplacing(const QString& path, const BytePieces& pieces, const BeforeWritingInPlace& beforeInPlace,
+                        WriteFailure* failure) {
     if (failure)
         *failure = WriteFailure::NotWritten;
     if (path.isEmpty())
@@ -235,20 +245,36 @@ bool writeFileReplacing(const QString& path, std::string_view bytes, const Befor
     if (exists && (!S_ISREG(old.st_mode) || !mayReplace(target, old)))
         return false;
     removeLeftovers(target);
+    // In place, the file's new size is reserved before it is touched: the bytes are needed whole.
+    const auto inPlace = [&] {
+        std::string bytes;
+        const bool made = pieces([&](std::string_view piece) {
+            bytes += piece;
+            return true;
+        });
+        return made && writeInPlace(target, bytes, beforeInPlace, failure);
+    };
     if (exists && old.st_nlink > 1)
-        return writeInPlace(target, bytes, beforeInPlace, failure);
+        return inPlace();
 
     const std::string dir = dirName(target);
     std::string temp = dir + "/" + temporaryPrefix(target) + std::to_string(::getpid()) + "-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         if (exists && (errno == EACCES || errno == EPERM))
-            return writeInPlace(target, bytes, beforeInPlace, failure);
+            return inPlace();
         return false;
     }
     ::flock(fd, LOCK_EX);  // held while writing: see removeLeftovers
 
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = false;
+    try {
+        ok = pieces([fd](std::string_view piece) { return writeAll(fd, piece); }) && ::fsync(fd) == 0;
+    } catch (...) {  // the bytes could not be made (no memory): nothing is left behind
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
     if (ok) {
         ok = ::fchmod(fd, exists ? (old.st_mode & 07777) : newFileMode()) == 0;
         if (ok && exists && ::fchown(fd, old.st_uid, old.st_gid) != 0) {

@@ -58,6 +58,16 @@ enum class WriteFailure {
 bool writeFileReplacing(const QString& path, std::string_view bytes, const BeforeWritingInPlace& beforeInPlace = {},
                         WriteFailure* failure = nullptr);
 
+// Bytes made a piece at a time as they are written: the source hands each piece, in order, to
+// the function it is given, and stops and answers false when that answers false (a failed
+// write). A source may run a thread of its own; put is called on the caller's thread.
+using BytePieces = std::function<bool(const std::function<bool(std::string_view piece)>& put)>;
+
+// writeFileReplacing for bytes made as they are written, so that a large file is never held
+// whole: the same guarantees. Where the file is written in place, the pieces are gathered first.
+bool writeFileReplacing(const QString& path, const BytePieces& pieces, const BeforeWritingInPlace& beforeInPlace = {},
+                        WriteFailure* failure = nullptr);
+
 // Removes the temporary files a killed save of `path` left beside it: those whose writer
 // has ended. Nothing happens to the temporary file of a save still running (in this or
 // another process).

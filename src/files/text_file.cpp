@@ -557,4 +557,23 @@ WrittenText writeText(std::string_view doc, const text::StandIns& standIns, cons
     return out;
 }
 
+TextPieces writeTextInPieces(std::string_view doc, const text::StandIns& standIns, const TextFormat& format,
+                             std::size_t pieceSize, std::size_t twoThreadsFrom) {
+    TextPieces out;
+    if (format.encoding == Encoding::Utf8 || format.encoding == Encoding::Utf8Bom) {
+        const bool bom = format.encoding == Encoding::Utf8Bom;
+        out.pieces = [doc, &standIns, bom, pieceSize, twoThreadsFrom](const auto& put) {
+            return (!bom || put(kUtf8Bom)) && utf8::writePieces(doc, standIns, put, pieceSize, twoThreadsFrom);
+        };
+        return out;
+    }
+    auto written = std::make_shared<WrittenText>(writeText(doc, standIns, format, twoThreadsFrom));
+    if (!written->ok()) {
+        out.refused = std::move(written->refused);
+        return out;
+    }
+    out.pieces = [written](const auto& put) { return put(written->bytes); };
+    return out;
+}
+
 }  // namespace verlo::files

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/file_io.h"
 #include "files/text_format.h"
 #include "text/stand_ins.h"
 
@@ -26,6 +27,8 @@ Encoding detectorChoice(std::string_view bytes);
 // From this many bytes on, UTF-8 is checked, read and written on two threads (split after a
 // line break when read or written); the results are the same as on one.
 inline constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 20;
+// About this many bytes of a document are made into UTF-8 at a time as they are written.
+inline constexpr std::size_t kPieceSize = std::size_t{256} << 10;
 
 // True when bytes are valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 // *multiByte tells whether any character took more than one byte.
@@ -60,5 +63,19 @@ struct WrittenText {
 // as UTF-8 on two threads from twoThreadsFrom bytes on (the bytes are the same).
 WrittenText writeText(std::string_view document, const text::StandIns& standIns, const TextFormat& format,
                       std::size_t twoThreadsFrom = kTwoThreadsFrom);
+
+struct TextPieces {
+    BytePieces pieces;       // for writeFileReplacing; empty when characters are refused
+    std::u32string refused;  // as writeText's
+    bool ok() const { return refused.empty(); }
+};
+
+// writeText's bytes made as they are written: as UTF-8 a piece at a time (the next piece on a
+// second thread while the one before is written, from twoThreadsFrom bytes on), so that a
+// large text is never held whole in the file's form; in other encodings made whole first, so
+// that the characters they cannot hold are known before the file is touched. doc and standIns
+// must outlive the pieces.
+TextPieces writeTextInPieces(std::string_view doc, const text::StandIns& standIns, const TextFormat& format,
+                             std::size_t pieceSize = kPieceSize, std::size_t twoThreadsFrom = kTwoThreadsFrom);
 
 }  // namespace verlo::files

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "text/codec.h"
 #include "text/cp932.h"
@@ -114,8 +118,8 @@ bool check64(const std::uint8_t* p, bool atEnd, std::uint64_t& carry, bool& mult
     return true;
 }
 
-// The UTF-8 form of every character of the code page, by its code (lead << 8 | trail for a
-// pair, the byte for one byte): its bytes in the order written, and their number in the
+// The UTF-8 form of every character of the code page, by its code (for a pair, its two bytes
+// as a little-endian number: trail << 8 | lead; the byte for one byte): its bytes in the order written, and their number in the
 // entry's last byte; 0 when the code is not text. Pairs of the user-defined area are left
 // out (they may be stand-ins), as are single bytes (read by their own table).
 struct WriteTable {
@@ -141,7 +145,7 @@ struct WriteTable {
             for (unsigned trail = 0x40; trail < 0x100; ++trail) {
                 if (!text::cp932::isTrailByte(static_cast<std::uint8_t>(trail))) continue;
                 const char two[2] = {one, static_cast<char>(trail)};
-                pair[lead << 8 | trail] = entry(std::string_view(two, 2));
+                pair[trail << 8 | lead] = entry(std::string_view(two, 2));
             }
         }
     }
@@ -170,8 +174,8 @@ inline unsigned copyAscii(const std::uint8_t* p, char* dst) {
 
 // The UTF-8 of the character at doc[i] that the table of pairs does not give: a stand-in's
 // text, the form of a one-byte character or of a user-defined-area character, or bytes that
-// are not text as they are. Its length in the document.
-std::size_t otherCharacter(std::string_view doc, std::size_t i, const text::StandIns& standIns, std::string& utf8) {
+// are not text as they are. Its length in the document. Rare: kept out of the loops that call it.
+[[gnu::noinline]] std::size_t otherCharacter(std::string_view doc, std::size_t i, const text::StandIns& standIns, std::string& utf8) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(doc.data());
     const std::uint8_t b = p[i];
     const bool pair = text::cp932::isLeadByte(b) && i + 1 < doc.size() && text::cp932::isTrailByte(p[i + 1]);
@@ -181,23 +185,84 @@ std::size_t otherCharacter(std::string_view doc, std::size_t i, const text::Stan
         if (e->chars.empty()) utf8 = e->raw;
         for (char32_t c : e->chars) append(utf8, c);
     } else if (const std::uint32_t one = pair ? WriteTable::entry(doc.substr(i, 2)) : writeTable().single[b]) {
-        utf8.assign(std::bit_cast<std::array<char, 4>>(one).data(), WriteTable::length(one));
+        const auto bytes = std::bit_cast<std::array<char, 4>>(one);
+        utf8.append(bytes.data(), WriteTable::length(one));
     } else {
-        utf8.assign(doc.substr(i, len));
+        utf8.append(doc.data() + i, len);
     }
     return len;
 }
 
-// Writes doc (from a character start) into out from its size on.
-void writeRange(std::string_view doc, const text::StandIns& standIns, std::string& out) {
+// The entry's length byte, and a length of three there (the same place on any machine).
+constexpr std::uint32_t kLengthMask = std::bit_cast<std::uint32_t>(std::array<unsigned char, 4>{0, 0, 0, 0xFF});
+constexpr std::uint32_t kLengthThree = std::bit_cast<std::uint32_t>(std::array<unsigned char, 4>{0, 0, 0, 3});
+
+// The two bytes at p as WriteTable::pair's index (one load where the machine is little-endian).
+inline unsigned pairAt(const std::uint8_t* p) {
+    std::uint16_t v = 0;
+    std::memcpy(&v, p, 2);
+    if constexpr (std::endian::native == std::endian::big) v = static_cast<std::uint16_t>(v << 8 | v >> 8);
+    return v;
+}
+
+// Converts doc from i (a character start) into dst while its characters are ASCII or pairs of the
+// table, until i reaches stop (it may pass it by less than 16 bytes) or a character that needs more
+// (otherCharacter). dst needs room for three bytes for each byte of doc to stop, and 16 more.
+inline std::size_t writeTableRun(const std::uint8_t* p, std::size_t i, std::size_t stop, std::size_t n, char*& out) {
     const WriteTable& table = writeTable();
+    char* dst = out;
+    while (i < stop) {
+        const std::uint8_t b = p[i];
+        if (b < 0x80) {
+            if (i + 16 > n) {
+                *dst++ = static_cast<char>(b);
+                ++i;
+                continue;
+            }
+            const unsigned k = copyAscii(p + i, dst);
+            i += k;
+            dst += k;
+            continue;
+        }
+        if (i + 8 <= n) {
+            // Four kana or kanji in a row, as most of a Japanese text is: each takes three bytes,
+            // so the four table entries are looked up together and where each goes is known.
+            // (Taking only as many as are such characters, without a branch, is slower: where
+            // the next four start would then wait for the table.)
+            const std::uint32_t e0 = table.pair[pairAt(p + i)];
+            const std::uint32_t e1 = table.pair[pairAt(p + i + 2)];
+            const std::uint32_t e2 = table.pair[pairAt(p + i + 4)];
+            const std::uint32_t e3 = table.pair[pairAt(p + i + 6)];
+            if (((e0 & e1 & e2 & e3) & kLengthMask) == kLengthThree && ((e0 | e1 | e2 | e3) & kLengthMask) == kLengthThree) {
+                std::memcpy(dst, &e0, 4);
+                std::memcpy(dst + 3, &e1, 4);
+                std::memcpy(dst + 6, &e2, 4);
+                std::memcpy(dst + 9, &e3, 4);
+                dst += 12;
+                i += 8;
+                continue;
+            }
+        }
+        if (i + 1 >= n) break;
+        const std::uint32_t e = table.pair[pairAt(p + i)];
+        if (!e) break;
+        std::memcpy(dst, &e, 4);
+        dst += WriteTable::length(e);
+        i += 2;
+    }
+    out = dst;
+    return i;
+}
+
+// Writes doc (from a character start) into out from at on and answers where its UTF-8 ends.
+// out's size is the room made so far: it grows only as needed, so that no more is zeroed than
+// is written, and what lies past the end answered is not part of the text.
+std::size_t writeRange(std::string_view doc, const text::StandIns& standIns, std::string& out, std::size_t at) {
     constexpr std::size_t kStretch = 1 << 16;
     const auto* p = reinterpret_cast<const std::uint8_t*>(doc.data());
     const std::size_t n = doc.size();
-    std::size_t at = out.size();
     // Room for the most a stretch can take: three bytes for each byte of the code page, and
-    // the slack of the wide stores. Growing only by what is needed, so that no more is zeroed
-    // than is written (the string's capacity grows as it must).
+    // the slack of the wide stores.
     const auto room = [&](std::size_t k) {
         if (at + k > out.size()) out.resize(at + k);
     };
@@ -207,44 +272,8 @@ void writeRange(std::string_view doc, const text::StandIns& standIns, std::strin
         room((stop - i) * 3 + 16);
         char* dst = out.data() + at;
         while (i < stop) {
-            const std::uint8_t b = p[i];
-            if (b < 0x80) {
-                if (i + 16 <= n) {
-                    const unsigned k = copyAscii(p + i, dst);
-                    i += k;
-                    dst += k;
-                } else {
-                    *dst++ = static_cast<char>(b);
-                    ++i;
-                }
-                continue;
-            }
-            if (i + 1 < n) {
-                // Kana and kanji take three bytes: where the next goes need not wait for the table.
-                const std::uint32_t e = table.pair[b << 8 | p[i + 1]];
-                if (i + 3 < n) {
-                    const std::uint32_t e2 = table.pair[p[i + 2] << 8 | p[i + 3]];
-                    if (WriteTable::length(e) == 3 && WriteTable::length(e2) == 3) {
-                        std::memcpy(dst, &e, 4);
-                        std::memcpy(dst + 3, &e2, 4);
-                        dst += 6;
-                        i += 4;
-                        continue;
-                    }
-                }
-                if (WriteTable::length(e) == 3) {
-                    std::memcpy(dst, &e, 4);
-                    dst += 3;
-                    i += 2;
-                    continue;
-                }
-                if (e) {
-                    std::memcpy(dst, &e, 4);
-                    dst += WriteTable::length(e);
-                    i += 2;
-                    continue;
-                }
-            }
+            i = writeTableRun(p, i, stop, n, dst);
+            if (i >= stop) break;
             const std::size_t len = otherCharacter(doc, i, standIns, other);
             if (other.size() > 3 * len) {  // a long stand-in: room made again for the rest
                 at = static_cast<std::size_t>(dst - out.data());
@@ -257,7 +286,7 @@ void writeRange(std::string_view doc, const text::StandIns& standIns, std::strin
         }
         at = static_cast<std::size_t>(dst - out.data());
     }
-    out.resize(at);
+    return at;
 }
 
 }  // namespace
@@ -429,16 +458,133 @@ void write(std::string_view doc, const text::StandIns& standIns, std::string& ou
     // '\n' is never the second byte of a pair, so the split is always between characters.
     const std::size_t split = doc.size() >= twoThreadsFrom ? doc.find('\n', doc.size() / 2) : std::string_view::npos;
     if (split == std::string_view::npos) {
-        writeRange(doc, standIns, out);
+        out.resize(writeRange(doc, standIns, out, out.size()));
         return;
     }
     writeTable();  // made once, before either thread needs it
     std::string second;
     second.reserve((doc.size() - split) * 3 / 2 + 16);
     preferLargePages(second);
-    alongside([&] { writeRange(doc.substr(split + 1), standIns, second); },
-              [&] { writeRange(doc.substr(0, split + 1), standIns, out); });
+    alongside([&] { second.resize(writeRange(doc.substr(split + 1), standIns, second, 0)); },
+              [&] { out.resize(writeRange(doc.substr(0, split + 1), standIns, out, out.size())); });
     out += second;
+}
+
+namespace {
+
+// Where the piece from `from` ends: after the first byte from from + size on that ends a
+// character (a byte that is never the first of a pair); the document's end when none does.
+std::size_t pieceEnd(std::string_view doc, std::size_t from, std::size_t size) {
+    for (std::size_t k = from + std::max<std::size_t>(size, 1) - 1; k < doc.size(); ++k)
+        if (text::cp932::endsCharacter(static_cast<std::uint8_t>(doc[k]))) return k + 1;
+    return doc.size();
+}
+
+// Pieces converted on a thread of their own, each into one of two buffers, while the caller
+// takes the one before: the thread runs at most one piece ahead of what was taken.
+class PieceConverter {
+public:
+    PieceConverter(std::size_t count, std::function<void(std::size_t piece)> convert)
+        : count_(count), convert_(std::move(convert)) {
+        if (std::thread::hardware_concurrency() < 2) return;
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~PieceConverter() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+    PieceConverter(const PieceConverter&) = delete;
+    PieceConverter& operator=(const PieceConverter&) = delete;
+
+    // Waits until piece k is converted (converting it here when there is no thread).
+    void await(std::size_t k) {
+        if (!thread_.joinable()) {
+            convert_(k);
+            return;
+        }
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return converted_ > k || failure_; });
+        if (failure_) std::rethrow_exception(failure_);
+    }
+    // Piece k was taken: its buffer may take the piece after the next.
+    void taken(std::size_t k) {
+        {
+            const std::lock_guard lock(mutex_);
+            taken_ = k + 1;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    void run() {
+        try {
+            for (std::size_t k = 0; k < count_; ++k) {
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [&] { return stop_ || k < taken_ + 2; });
+                    if (stop_) return;
+                }
+                convert_(k);
+                {
+                    const std::lock_guard lock(mutex_);
+                    converted_ = k + 1;
+                }
+                changed_.notify_all();
+            }
+        } catch (...) {
+            {
+                const std::lock_guard lock(mutex_);
+                failure_ = std::current_exception();
+            }
+            changed_.notify_all();
+        }
+    }
+    const std::size_t count_;
+    const std::function<void(std::size_t)> convert_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t converted_ = 0;
+    std::size_t taken_ = 0;
+    bool stop_ = false;
+    std::exception_ptr failure_;
+    std::thread thread_;  // started in the constructor's body, when everything it uses is ready
+};
+
+}  // namespace
+
+bool writePieces(std::string_view doc, const text::StandIns& standIns, const std::function<bool(std::string_view)>& put,
+                 std::size_t pieceSize, std::size_t twoThreadsFrom) {
+    std::vector<std::size_t> ends;
+    for (std::size_t at = 0; at < doc.size();) ends.push_back(at = pieceEnd(doc, at, pieceSize));
+    writeTable();  // made once, before the thread needs it
+    std::array<std::string, 2> buffers;
+    std::array<std::size_t, 2> lengths{};
+    const auto convert = [&](std::size_t k) {
+        const std::size_t from = k ? ends[k - 1] : 0;
+        lengths[k % 2] = writeRange(doc.substr(from, ends[k] - from), standIns, buffers[k % 2], 0);
+    };
+    const auto take = [&](std::size_t k) { return put(std::string_view(buffers[k % 2].data(), lengths[k % 2])); };
+    if (doc.size() < twoThreadsFrom || ends.size() < 2) {
+        for (std::size_t k = 0; k < ends.size(); ++k) {
+            convert(k);
+            if (!take(k)) return false;
+        }
+        return true;
+    }
+    PieceConverter converter(ends.size(), convert);
+    for (std::size_t k = 0; k < ends.size(); ++k) {
+        converter.await(k);
+        if (!take(k)) return false;
+        converter.taken(k);
+    }
+    return true;
 }
 
 }  // namespace verlo::files::utf8

@@ -53,6 +53,13 @@ std::size_t splitPoint(std::string_view text);
 // at a line break and converted on two threads.
 void write(std::string_view doc, const text::StandIns& standIns, std::string& out, std::size_t twoThreadsFrom);
 
+// The same bytes as write, handed to put a piece at a time in order (about pieceSize bytes of
+// the document each, cut between characters), so that they are never all held at once. From
+// twoThreadsFrom bytes of the document on, the next piece is converted on a second thread
+// while put takes the one before. Stops when put answers false, and answers false then.
+bool writePieces(std::string_view doc, const text::StandIns& standIns, const std::function<bool(std::string_view)>& put,
+                 std::size_t pieceSize, std::size_t twoThreadsFrom);
+
 void append(std::string& out, char32_t c);
 
 // Asks the system to back the room reserved in s (from a few megabytes on) with large pages,

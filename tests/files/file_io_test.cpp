@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <functional>
+#include <new>
+#include <vector>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mount.h>
@@ -276,4 +278,42 @@ TEST_F(FileIoTest, AWritableFileInAFolderWeCannotWriteIsWrittenInPlace) {
     EXPECT_FALSE(inChild([&] { return writeFileReplacing(file, "lost", [] { return true; }); }, user));
     EXPECT_EQ(get(file), "new text");
     ::chmod(QFile::encodeName(folder).constData(), 0755);
+}
+
+namespace {
+
+// A source of the given pieces that stops (answering false) after `failAfter` of them.
+BytePieces piecesOf(std::vector<std::string> pieces, std::size_t failAfter = SIZE_MAX) {
+    return [pieces = std::move(pieces), failAfter](const auto& put) {
+        for (std::size_t k = 0; k < pieces.size(); ++k)
+            if (k == failAfter || !put(pieces[k])) return false;
+        return true;
+    };
+}
+
+}  // namespace
+
+TEST_F(FileIoTest, BytesMadeAsTheyAreWrittenKeepTheSameGuarantees) {
+    ASSERT_TRUE(writeFileReplacing(at("a.txt"), piecesOf({"one ", "", "two ", "three"})));
+    EXPECT_EQ(get(at("a.txt")), "one two three");
+
+    // A source that stops, or cannot make its bytes, leaves the old file whole.
+    WriteFailure failure = WriteFailure::None;
+    EXPECT_FALSE(writeFileReplacing(at("a.txt"), piecesOf({"lost", "lost"}, 1), {}, &failure));
+    EXPECT_EQ(failure, WriteFailure::NotWritten);
+    const BytePieces throwing = [](const auto& put) -> bool {
+        put("lost");
+        throw std::bad_alloc();
+    };
+    EXPECT_THROW(writeFileReplacing(at("a.txt"), throwing), std::bad_alloc);
+    EXPECT_EQ(get(at("a.txt")), "one two three");
+    EXPECT_EQ(strays(dir.path(), {"a.txt"}), QStringList());
+
+    // Written in place (a hard link): gathered first.
+    ASSERT_EQ(::link(QFile::encodeName(at("a.txt")).constData(), QFile::encodeName(at("b.txt")).constData()), 0);
+    ASSERT_TRUE(writeFileReplacing(at("a.txt"), piecesOf({"in ", "place"}), [] { return true; }));
+    EXPECT_EQ(get(at("b.txt")), "in place");
+    EXPECT_FALSE(writeFileReplacing(at("a.txt"), piecesOf({"lost", "lost"}, 1), [] { return true; }, &failure));
+    EXPECT_EQ(failure, WriteFailure::NotWritten);
+    EXPECT_EQ(get(at("b.txt")), "in place");
 }

@@ -36,8 +36,18 @@ std::string utf8Of(char32_t first, char32_t last) {
     return iconvert("UTF-32LE", "UTF-8", std::string_view(reinterpret_cast<const char*>(chars.data()), chars.size() * 4));
 }
 
+// The bytes of writeTextInPieces, gathered.
+std::string gathered(const TextPieces& t) {
+    std::string bytes;
+    EXPECT_TRUE(t.pieces([&](std::string_view piece) {
+        bytes += piece;
+        return true;
+    }));
+    return bytes;
+}
+
 // A UTF-8 file read and written on two threads (split after a line break near the middle)
-// gives the same document, table and file as on one.
+// gives the same document, table and file as on one; so does writing it a few bytes at a time.
 void expectSameOnTwoThreads(const std::string& file) {
     const ReadText one = readText(file, Encoding::Utf8, LineBreak::Lf, SIZE_MAX);
     const ReadText two = readText(file, Encoding::Utf8, LineBreak::Lf, 0);
@@ -47,6 +57,9 @@ void expectSameOnTwoThreads(const std::string& file) {
     if (one.tooManyCharacters) return;
     ASSERT_EQ(writeText(two.bytes, two.standIns, two.format, 0).bytes, file);
     ASSERT_EQ(writeText(one.bytes, one.standIns, one.format, SIZE_MAX).bytes, file);
+    const std::size_t pieceSize = 1 + file.size() % 7;
+    ASSERT_EQ(gathered(writeTextInPieces(one.bytes, one.standIns, one.format, pieceSize, 0)), file);
+    ASSERT_EQ(gathered(writeTextInPieces(one.bytes, one.standIns, one.format, pieceSize, SIZE_MAX)), file);
 }
 
 }  // namespace
@@ -84,6 +97,7 @@ TEST(TextFile, EachEncodingIsFoundReadAndWrittenBackUnchanged) {
         WrittenText w = writeText(r.bytes, r.standIns, r.format);
         ASSERT_TRUE(w.ok());
         EXPECT_EQ(w.bytes, file);
+        EXPECT_EQ(gathered(writeTextInPieces(r.bytes, r.standIns, r.format, 5, 0)), file);
 
         // One character typed at the start.
         const verlo::text::StandIns::Encoded e = r.standIns.encode(utf32(c.typed));
@@ -154,6 +168,9 @@ TEST(TextFile, EncodingsThatCannotHoldACharacterNameIt) {
         f.encoding = e;
         const WrittenText w = writeText(r.bytes, r.standIns, f);
         EXPECT_EQ(w.refused, U"♡😀") << encodingId(e);
+        const TextPieces p = writeTextInPieces(r.bytes, r.standIns, f);
+        EXPECT_EQ(p.refused, U"♡😀") << encodingId(e);
+        EXPECT_FALSE(p.pieces);
     }
 }
 

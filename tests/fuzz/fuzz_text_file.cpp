@@ -1,6 +1,7 @@
 // Files on any bytes: read in each encoding and written back, they are the same bytes; a
 // valid UTF-8 file reads as its whole text encoded at once would, on one thread or two; the
-// check for valid UTF-8 agrees with a plain walk; the user-defined-area codes a Shift-JIS
+// check for valid UTF-8 agrees with a plain walk; any document written as UTF-8 a piece at a
+// time is the same as written at once; the user-defined-area codes a Shift-JIS
 // file adopts are those a plain forward reading finds.
 #include <set>
 #include <string>
@@ -41,6 +42,22 @@ std::u32string decodeValidUtf8(std::string_view s) {
     return out;
 }
 
+// The document written as UTF-8 a few bytes at a time, on one thread and on two, is the same
+// as written at once.
+void checkUtf8Pieces(const ReadText& r) {
+    const TextFormat utf8{Encoding::Utf8, LineBreak::CrLf, true};
+    const std::string whole = writeText(r.bytes, r.standIns, utf8).bytes;
+    for (std::size_t twoThreadsFrom : {std::size_t{0}, SIZE_MAX}) {
+        std::string gathered;
+        const TextPieces t = writeTextInPieces(r.bytes, r.standIns, utf8, 1 + r.bytes.size() % 5, twoThreadsFrom);
+        FUZZ_CHECK(t.pieces([&](std::string_view piece) {
+            gathered += piece;
+            return true;
+        }));
+        FUZZ_CHECK(gathered == whole);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (encoding != Encoding::EucJp && encoding != Encoding::Iso2022Jp) FUZZ_CHECK(w.bytes == file);
         if (encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom)
             FUZZ_CHECK(writeText(r.bytes, r.standIns, r.format, 0).bytes == w.bytes);
+        checkUtf8Pieces(r);
     }
     bool valid = true;
     bool multi = false;
@@ -84,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (len == 2 && text::isUserAreaLead(lead)) adopted.insert(lead << 8 | static_cast<std::uint8_t>(file[i + 1]));
         i += len;
     }
+    checkUtf8Pieces(sjis);
     FUZZ_CHECK(sjis.standIns.size() == adopted.size());
     for (unsigned code : adopted) FUZZ_CHECK(sjis.standIns.find(code) != nullptr);
     return 0;
