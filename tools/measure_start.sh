@@ -9,12 +9,13 @@
 # moving, in 10 ms steps) and the growth of its resident memory:
 #   typing 200 characters at the end and in the middle (CPU per key), a resize from
 #   800 to 600 pixels (and how long until the title's count is exact again), F12 and F11,
-#   F7 and F8, select all then copy.
-# After the resize, F12, F11, F7 and F8 it also prints how long the program took to answer
-# the next event: a request for the clipboard's text (xclip), sent as soon as the action
-# was, which the program answers on its interface thread once it is free (the program owns
-# the clipboard from a copy made before; "idle" is the same request with nothing going on,
-# mostly xclip's own start).
+#   F7 and F8, a font change (the font dialog's size), select all then copy, and replace
+#   all (every "e" by "E": about 100,000 in the generated novel).
+# After the resize, F12, F11, F7, F8 and the font change it also prints how long the
+# program took to answer the next event: a request for the clipboard's text, sent as soon
+# as the action was by a helper started beforehand (tools/next_event_probe.py), which the
+# program answers on its interface thread once it is free (the program owns the clipboard
+# from a copy made before; "idle" is the same request with nothing going on).
 set -euo pipefail
 file=${1:-${TMPDIR:-/tmp}/verlo-novel-20mb.txt}
 build=${2:-build}
@@ -26,6 +27,7 @@ config=$(mktemp -d)
 if [ "${VERTICAL:-0}" = 1 ]; then
   mkdir -p "$config/Tarnvel" && printf '[Window]\nVerHor=1\n' > "$config/Tarnvel/Verlo.ini"
 fi
+here=$(dirname "$0")
 trap 'kill "$pid" "$xvfb" 2>/dev/null || true; rm -rf "$config"' EXIT
 export DISPLAY=$display
 sleep 0.5
@@ -49,11 +51,10 @@ settle() {
   done
   echo "$moved - $t0" | bc | awk '{printf "%.2f", ($1 < 0 ? 0 : $1)}'
 }
-# Seconds until the program hands over the clipboard's text.
+# Seconds from $1 until the program hands over the clipboard's text, asked for now.
 answer() {
-  local t0; t0=$(now)
-  xclip -selection clipboard -o >/dev/null 2>&1 || true
-  echo "$(now) - $t0" | bc | awk '{printf "%.3f", $1}'
+  echo "$1" >&7
+  local r; read -r r <&8; echo "$r"
 }
 # action NAME COMMAND...: runs the command against the window and reports.
 # With PROBE=1 the next event is sent right after the command.
@@ -63,7 +64,7 @@ action() {
   local c0 m0 t0 busy next=""
   c0=$(ticks); m0=$(rss); t0=$(now)
   "$@"
-  [ "${PROBE:-0}" = 1 ] && next="  next event answered $(answer) s"
+  [ "${PROBE:-0}" = 1 ] && next="  next event answered $(answer "$t0") s"
   busy=$(settle "$t0")
   printf '%-28s cpu %6.3f s  busy %5s s  memory %+5d MiB%s\n' "$name" \
     "$(echo "($(ticks) - $c0) / $hz" | bc -l)" "$busy" $(( ($(rss) - m0) / 1024 )) "$next"
@@ -99,17 +100,41 @@ xdotool mousemove --window "$wid" 790 350 click 2 mousemove --window "$wid" 300 
 per_key "typing in the middle"
 # One character selected and copied: the program owns the clipboard for the probe.
 xdotool key --window "$wid" shift+Left ctrl+c
+coproc PROBE_IO { python3 "$here/next_event_probe.py"; }
+exec 7>&"${PROBE_IO[1]}" 8<&"${PROBE_IO[0]}"  # a coprocess's own descriptors are not seen by subshells
 settle "$(now)" >/dev/null
-echo "next event answered, idle: $(answer) s"
+answer "$(now)" >/dev/null  # the first request sets things up on both sides
+echo "next event answered, idle: $(answer "$(now)") s"
 PROBE=1
+# The exact title after the resize is watched for alongside, not after the busy wait.
 before=$(title)
+exact_at=$(mktemp)
+(until t=$(title) && [ "$t" != "$before" ] && [[ "$t" == *全* ]]; do sleep 0.01; done; now > "$exact_at") &
+watcher=$!
 t0=$(now)
 action "resize 800 -> 600" xdotool windowsize --sync "$wid" 600 700
-until [ "$(title)" != "$before" ] && title | grep -q "全"; do sleep 0.01; done
-echo "resize to exact title: $(echo "$(now) - $t0" | bc) s (includes the busy wait above)"
+wait "$watcher"
+echo "resize to exact title: $(echo "$(cat "$exact_at") - $t0" | bc | awk '{printf "%.3f", $1}') s"
+rm -f "$exact_at"
 action "F12" xdotool key --window "$wid" F12
 action "F11" xdotool key --window "$wid" F11
 action "F7" xdotool key --window "$wid" F7
 action "F8" xdotool key --window "$wid" F8
+# The font dialog (表示 > フォント), its size field, a new size; the action is a click on OK
+# (Enter in the size field does not accept the dialog).
+xdotool key --window "$wid" alt+v f
+until dialog=$(xdotool search --pid "$pid" --onlyvisible --name "フォント|Font|font" 2>/dev/null | grep -v "^$wid\$" | head -1) && [ -n "$dialog" ]; do sleep 0.05; done
+sleep 0.5
+xdotool key --window "$dialog" alt+s ctrl+a && xdotool type --window "$dialog" 16
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+action "font change" xdotool mousemove --window "$dialog" $((WIDTH - 140)) $((HEIGHT - 24)) click 1
 PROBE=0
 action "select all, copy" xdotool key --window "$wid" ctrl+a ctrl+c
+# Replace all: 置換 (Ctrl+R), "e" by "E"; the action is the button's shortcut.
+xdotool key --window "$wid" ctrl+Home ctrl+r
+until dialog=$(xdotool search --pid "$pid" --onlyvisible --name "置換" 2>/dev/null | head -1) && [ -n "$dialog" ]; do sleep 0.05; done
+sleep 0.5
+xdotool type --window "$dialog" e && xdotool key --window "$dialog" alt+p && xdotool type --window "$dialog" E
+sleep 0.5
+action "replace all (e -> E)" xdotool key --window "$dialog" alt+a

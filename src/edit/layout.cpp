@@ -185,7 +185,7 @@ void Layout::ensure() {
     if (workers_) startWorkers();
     if (workers_ && doc_.length() > shape_.fromBytes) {
         // Estimates now; the workers make them exact (a short text is laid out at once).
-        for (std::size_t p = 0; p < n; ++p) counts[p] = estimate(doc_.lineEnd(p) - doc_.lineStart(p));
+        estimates(0, counts);
         index_.assign(counts);
         pending_.assign(0, n);
         valid_ = true;
@@ -217,6 +217,19 @@ std::uint32_t Layout::estimate(std::size_t length) const {
     const double perByte = typesetter_->fullWidthAdvance() / 2.0;
     const double lines = std::ceil(static_cast<double>(length) * perByte / std::max(1.0, static_cast<double>(width_)));
     return static_cast<std::uint32_t>(std::clamp(lines, 1.0, 4.0e9));
+}
+
+void Layout::estimates(std::size_t first, std::vector<std::uint32_t>& counts) const {
+    // From the line starts alone, the break counted in: the bytes around a start are
+    // scattered over the document's blocks, and at a million paragraphs reading them took
+    // most of the time the window stood still after a new width.
+    const std::size_t n = doc_.lineCount();
+    std::size_t start = doc_.lineStart(first);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        const std::size_t next = first + i + 1 < n ? doc_.lineStart(first + i + 1) : doc_.length();
+        counts[i] = estimate(next - start);
+        start = next;
+    }
 }
 
 void Layout::startWorkers() {
@@ -411,9 +424,9 @@ void Layout::documentChanged(const text::Change& change) {
     // In the background a large change is estimated here and wrapped by the workers.
     const bool background = workers_ && (added > kBackgroundParagraphs ||
                                          doc_.lineEnd(last) - doc_.lineStart(first) > shape_.fromBytes);
-    for (std::size_t i = 0; i < added; ++i)
-        counts[i] = background ? estimate(doc_.lineEnd(first + i) - doc_.lineStart(first + i))
-                               : layOutParagraph(first + i, added <= kCacheFromChange);
+    if (background) estimates(first, counts);
+    for (std::size_t i = 0; i < added && !background; ++i)
+        counts[i] = layOutParagraph(first + i, added <= kCacheFromChange);
     index_.splice(first, removed, counts.data(), added);
     if (!workers_) return;
     pending_.splice(first, removed, added, background);
