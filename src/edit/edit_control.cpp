@@ -131,6 +131,10 @@ void EditControl::Impl::applyDirection() {
     q->horizontalScrollBar()->setRange(0, 0);
     q->verticalScrollBar()->setRange(0, 0);
     layout.setFont(font, vertical ? Writing::Vertical : Writing::Horizontal);
+    // The wrap width along the new inline axis at once, also while the control is hidden
+    // (as the direction command hides it): laid out first at the old one, a large text
+    // would be estimated twice.
+    syncGeometry();
 }
 
 std::size_t EditControl::Impl::firstLine() const { return static_cast<std::size_t>(std::max(0, blockBar()->value())); }

@@ -212,23 +212,37 @@ void Layout::runInBackground(std::function<void()> wake, BackgroundShape shape) 
     invalidate();
 }
 
-std::uint32_t Layout::estimate(std::size_t length) const {
-    // Half a full-width cell per byte holds for Japanese text and for Latin alike.
-    const double perByte = typesetter_->fullWidthAdvance() / 2.0;
-    const double lines = std::ceil(static_cast<double>(length) * perByte / std::max(1.0, static_cast<double>(width_)));
-    return static_cast<std::uint32_t>(std::clamp(lines, 1.0, 4.0e9));
+namespace {
+
+// Lines per byte of a paragraph: half a full-width cell per byte holds for Japanese text
+// and for Latin alike.
+double linesPerByte(const Typesetter& typesetter, float width) {
+    return typesetter.fullWidthAdvance() / 2.0 / std::max(1.0, static_cast<double>(width));
 }
+
+std::uint32_t estimateLines(std::size_t length, double perByte) {
+    const double lines = std::ceil(static_cast<double>(length) * perByte);
+    return lines <= 1.0 ? 1u : lines >= 4.0e9 ? 4000000000u : static_cast<std::uint32_t>(lines);
+}
+
+}  // namespace
 
 void Layout::estimates(std::size_t first, std::vector<std::uint32_t>& counts) const {
     // From the line starts alone, the break counted in: the bytes around a start are
     // scattered over the document's blocks, and at a million paragraphs reading them took
     // most of the time the window stood still after a new width.
+    constexpr std::size_t kPiece = 4096;
     const std::size_t n = doc_.lineCount();
-    std::size_t start = doc_.lineStart(first);
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        const std::size_t next = first + i + 1 < n ? doc_.lineStart(first + i + 1) : doc_.length();
-        counts[i] = estimate(next - start);
-        start = next;
+    const double perByte = linesPerByte(*typesetter_, width_);
+    std::size_t starts[kPiece + 1];
+    for (std::size_t done = 0; done < counts.size();) {
+        const std::size_t p = first + done;
+        const std::size_t take = std::min(kPiece, counts.size() - done);
+        const std::size_t known = std::min(take + 1, n - p);  // the start after the last, when there is one
+        doc_.lineStarts(p, known, starts);
+        if (known == take) starts[take] = doc_.length();
+        for (std::size_t i = 0; i < take; ++i) counts[done + i] = estimateLines(starts[i + 1] - starts[i], perByte);
+        done += take;
     }
 }
 

@@ -177,9 +177,7 @@ private:
                          std::vector<std::uint32_t>& out, Resync resync);
     // Re-wraps a long paragraph after a change inside it; false when it cannot.
     bool rewrapLong(std::size_t p, const text::Change& change);
-    // The estimated number of lines of a paragraph of `length` bytes.
-    std::uint32_t estimate(std::size_t length) const;
-    // Estimates for paragraphs [first, first + counts.size()).
+    // Estimated line counts of paragraphs [first, first + counts.size()).
     void estimates(std::size_t first, std::vector<std::uint32_t>& counts) const;
     // Lays paragraph p out here if its count is an estimate; true when it was.
     bool settle(std::size_t p);

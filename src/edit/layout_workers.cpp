@@ -1,8 +1,34 @@
 #include "edit/layout_workers.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include "edit/paragraph_wrap.h"
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace verlo::edit {
+
+namespace {
+
+// A worker gives way to the interface thread of its own program: on Linux a thread has a
+// niceness of its own, and among the program's threads (one scheduling group on a desktop)
+// the interface thread then takes a core whenever it has work, so an event waits for
+// nobody's layout. With no other work the workers still run at full speed.
+void giveWayToTheInterface() {
+#if defined(__linux__)
+    constexpr int kNicer = 10;
+    const auto self = static_cast<id_t>(gettid());
+    errno = 0;
+    const int now = getpriority(PRIO_PROCESS, self);
+    if (errno == 0) setpriority(PRIO_PROCESS, self, std::min(now + kNicer, 19));
+#endif
+}
+
+}  // namespace
 
 LayoutWorkers::LayoutWorkers(unsigned threads, std::function<void()> wake)
     : wake_(std::move(wake)), setup_(std::make_shared<Setup>()) {
@@ -81,6 +107,7 @@ bool LayoutWorkers::wrapJob(const Typesetter& typesetter, RubyLayout* ruby, floa
 }
 
 void LayoutWorkers::run() {
+    giveWayToTheInterface();
     std::unique_ptr<Typesetter> typesetter;
     std::unique_ptr<RubyLayout> ruby;
     QFont font;

@@ -260,6 +260,10 @@ std::size_t Document::lineEnd(std::size_t line) const {
     return d->lines.start(line + 1) - lineBreakLength(line);
 }
 
+void Document::lineStarts(std::size_t first, std::size_t count, std::size_t* out) const {
+    d->lines.copyStarts(first, count, out);
+}
+
 std::size_t Document::lineBreakLength(std::size_t line) const {
     if (line + 1 >= lineCount()) return 0;
     const std::size_t next = d->lines.start(line + 1);

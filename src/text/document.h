@@ -144,6 +144,8 @@ public:
     std::size_t lineStart(std::size_t line) const;
     std::size_t lineEnd(std::size_t line) const;  // position of the line's break (or length())
     std::size_t lineBreakLength(std::size_t line) const;  // 0, 1 or 2
+    // The starts of lines [first, first + count) (all of them lines of the text) into out.
+    void lineStarts(std::size_t first, std::size_t count, std::size_t* out) const;
 
     // ---- search: first match at a character start in [from, to), or npos (also for an
     // empty needle). The match lies wholly inside [from, to) and ends at a character

@@ -52,6 +52,17 @@ std::size_t LineIndex::searchBlock(std::size_t line) const {
     return b;
 }
 
+void LineIndex::copyStarts(std::size_t first, std::size_t count, std::size_t* out) const {
+    if (count == 0) return;
+    assert(first + count <= lineCount());
+    const std::size_t end = first + count;
+    for (std::size_t b = blockOf(first), line = first; line < end; ++b) {
+        const std::size_t blockEnd = std::min(end, firstLine_[b + 1]);
+        const std::size_t* rel = rel_[b].data() - firstLine_[b];
+        for (; line < blockEnd; ++line) *out++ = base_[b] + rel[line] + (line > stepLine_ ? step_ : 0);
+    }
+}
+
 std::size_t LineIndex::upperBound(std::size_t pos) const {
     const std::size_t n = lineCount();
     const std::size_t h = hint_;

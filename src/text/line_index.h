@@ -25,6 +25,9 @@ public:
         const std::size_t raw = base_[b] + rel_[b][line - firstLine_[b]];
         return line > stepLine_ ? raw + step_ : raw;
     }
+    // The starts of lines [first, first + count) (all < lineCount()) into out, block by
+    // block: for a whole-text pass, several times cheaper than start() line by line.
+    void copyStarts(std::size_t first, std::size_t count, std::size_t* out) const;
     // Number of lines that start at or before pos (so the line of pos is this minus one).
     // O(1) on the line asked last and the one after it, else a binary search.
     std::size_t upperBound(std::size_t pos) const;

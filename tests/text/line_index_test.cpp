@@ -58,6 +58,12 @@ void runRandomChanges(std::size_t blockLines, bool bigChanges) {
         }
         if (step % 64 == 0) {
             ASSERT_NO_FATAL_FAILURE(expectShape(index, blockLines)) << "step " << step;
+            // A run of starts read at once, across blocks and the pending step.
+            const std::size_t first = rng() % model.size();
+            std::vector<std::size_t> run(rng() % (model.size() - first + 1));
+            index.copyStarts(first, run.size(), run.data());
+            ASSERT_TRUE(std::equal(run.begin(), run.end(), model.begin() + static_cast<std::ptrdiff_t>(first)))
+                << "step " << step << " from line " << first;
         }
     }
     for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(index.start(i), model[i]);
