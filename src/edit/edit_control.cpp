@@ -99,8 +99,11 @@ QScrollBar* EditControl::Impl::blockBar() const {
 
 void EditControl::Impl::syncGeometry() {
     const int frame = q->frameWidth();
-    const int bar = vertical ? q->horizontalScrollBar()->sizeHint().height()
-                             : q->verticalScrollBar()->sizeHint().width();
+    if (barExtent < 0 || barVertical != vertical) {
+        barExtent = vertical ? q->horizontalScrollBar()->sizeHint().height() : q->verticalScrollBar()->sizeHint().width();
+        barVertical = vertical;
+    }
+    const int bar = barExtent;
     geo.vertical = vertical;
     geo.width = std::max(0, q->width() - 2 * frame - (vertical ? 0 : bar));
     geo.height = std::max(0, q->height() - 2 * frame - (vertical ? bar : 0));
@@ -509,6 +512,10 @@ QSize EditControl::sizeHint() const {
 // ---------------------------------------------------------------- events of the view
 
 bool EditControl::event(QEvent* e) {
+    const QEvent::Type t = e->type();
+    if (t == QEvent::StyleChange || t == QEvent::FontChange || t == QEvent::Resize || t == QEvent::Show ||
+        t == QEvent::ScreenChangeInternal)
+        d->barExtent = -1;
     if (e->type() == QEvent::KeyPress) {
         // Tab and Shift+Tab are text here, not a move of the focus.
         auto* k = static_cast<QKeyEvent*>(e);
@@ -524,7 +531,7 @@ bool EditControl::event(QEvent* e) {
 void EditControl::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
     d->syncGeometry();
-    d->paint(p, e->rect());
+    d->paint(p, e->region());
 }
 
 void EditControl::resizeEvent(QResizeEvent* e) {

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPointF>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 #include <QTimer>
 #include <cstddef>
@@ -70,6 +71,10 @@ struct EditControl::Impl : text::DocumentListener {
     bool vertical = false;
     bool readOnly = false;
     ViewGeometry geo;
+    // The scroll bar's thickness: asking the bar builds a style option, and the geometry is
+    // synced at every query. Asked again after a change of style, font, size or direction.
+    int barExtent = -1;
+    bool barVertical = false;  // the direction it was asked in
 
     // The text at the top of the view, kept there when everything is laid out again.
     std::size_t topPos = 0;
@@ -137,7 +142,7 @@ struct EditControl::Impl : text::DocumentListener {
     void caretMoved();         // repaint, restart the blink, tell the input method
     void showRawAtCaret();     // the ruby group at the caret or the selection laid out as written
     void restartBlink();
-    void paint(QPainter& p, const QRect& exposed);
+    void paint(QPainter& p, const QRegion& exposed);
     void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed);
     // The cells [first, last) of a line that paintLine draws for a repaint of `exposed`.
     std::pair<std::size_t, std::size_t> cellsNear(const Layout::Line& line, const QRect& exposed) const;
@@ -202,6 +207,11 @@ struct EditControl::Impl : text::DocumentListener {
     bool wholePending = false;    // the whole view waits to be painted
     void repaintAll();
     void repaintChange(const text::Change& c);
+    // Of lines [from, to] after a change, those whose text only moved along them, from the
+    // first on, have their pixels moved and their ends repainted; returns the first line
+    // that is still to be repainted.
+    std::size_t shiftMovedLines(const text::Change& c, const std::vector<std::size_t>& starts, std::size_t from,
+                                std::size_t to);
     void repaintSelection();
     void repaintLines(std::size_t from, std::size_t to);  // laid-out lines [from, to], clipped to the view
     bool repaintsInPart();

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
+#include <QRegion>
 #include <QTextCharFormat>
 #include <algorithm>
 #include <utility>
@@ -26,9 +27,10 @@ QColor mix(const QColor& a, const QColor& b, double t) {
 
 }  // namespace
 
-void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
+void EditControl::Impl::paint(QPainter& p, const QRegion& region) {
     wholePending = false;
-    p.fillRect(exposed, background);
+    const QRect exposed = region.boundingRect();
+    for (const QRect& r : region) p.fillRect(r, background);
     layout.trimCache();
     const std::size_t first = firstLine();
     const QRectF view(0, 0, geo.width, geo.height);
@@ -38,7 +40,9 @@ void EditControl::Impl::paint(QPainter& p, const QRect& exposed) {
         const QRectF full = withRuby(geo.box(rel, -geo.inlineStart, geo.inlineExtent()));
         if (!full.intersects(view)) break;
         if (!full.intersects(exposed)) continue;
-        paintLine(p, layout.line(line), rel, exposed);
+        // Of each line, what is repainted of it (a key repaints lines in part).
+        const QRect here = region.intersected(full.toAlignedRect()).boundingRect();
+        if (!here.isEmpty()) paintLine(p, layout.line(line), rel, here);
     }
     if (!preedit.isEmpty()) {
         paintPreedit(p);

@@ -6,6 +6,7 @@
 // What this does not follow (a scroll, a new layout, ruby groups laid out again as the caret
 // reaches or leaves them, the input method's pre-edit) repaints the whole view.
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "edit/edit_control_impl.h"
@@ -126,7 +127,64 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
         }
         ++from;
     }
+    if (to != text::npos && !starts.empty() && from > changedLine && !layout.ruby() && c.linesAdded == 0 &&
+        c.linesRemoved == 0 && shownAnchor == shownCaret)
+        from = shiftMovedLines(c, starts, from, to);
     repaintLines(from, to);
+}
+
+std::size_t EditControl::Impl::shiftMovedLines(const text::Change& c, const std::vector<std::size_t>& starts,
+                                               std::size_t from, std::size_t to) {
+    const std::size_t first = firstLine();
+    const std::size_t last = first + static_cast<std::size_t>(geo.linesPerPage());
+    if (from < first || from < startsLine) return from;
+    const std::size_t unchanged = c.pos + c.removed + kCellContext;  // as in repaintChange
+    const auto moved = [&](std::size_t pos) { return pos - c.removed + c.inserted; };
+    const double em = layout.typesetter().fullWidthAdvance();
+    const auto whole = [](const std::vector<Cell>& cells, std::size_t a, std::size_t b) {
+        for (std::size_t k = a; k < b; ++k)
+            if (cells[k].advance != std::floor(cells[k].advance)) return false;
+        return true;
+    };
+    std::size_t line = from;
+    for (; line <= to && line <= last && line + 1 - startsLine < starts.size(); ++line) {
+        const std::size_t oldStart = starts[line - startsLine];
+        if (oldStart < unchanged) break;
+        // The text [a, b) was on this line before and is on it now, moved along it by du.
+        Layout::Line l = layout.line(line);
+        const std::size_t was = moved(oldStart);
+        const std::size_t wasEnd = l.lastOfParagraph ? l.endPos() : moved(starts[line + 1 - startsLine]);
+        const std::size_t a = std::max(was, l.startPos());
+        const std::size_t b = std::min(wasEnd, l.endPos());
+        if (a >= b || !whole(*l.cells, l.first, l.last)) break;
+        const double uA = l.inlineOf(a);
+        const double uB = l.inlineOf(b);
+        double du = uA;  // it started the line
+        if (a != was) {  // [was, a) went to the end of the line before
+            const Layout::Line before = layout.line(line - 1);
+            if (!whole(*before.cells, before.first, before.last)) break;
+            du = -(before.inlineOf(a) - before.inlineOf(was));
+            l = layout.line(line);  // asking for a line may drop the one held
+        }
+        // Its pixels are moved, an em short of each end (where ink of the characters that
+        // came or left may reach); the rest of the line is painted anew. The caret is
+        // never moved with them.
+        const double keep0 = uA + em;
+        const double keep1 = uB - em;
+        if (keep1 - keep0 < em) break;
+        const QRect span = geo.box(static_cast<double>(line - first), std::min(keep0, keep0 - du),
+                                   std::max(keep1, keep1 - du))
+                               .toAlignedRect();
+        if (shownCaretBox.adjusted(1, 1, -1, -1).intersects(span)) break;
+        const int shift = static_cast<int>(du);
+        q->viewport()->scroll(vertical ? 0 : shift, vertical ? shift : 0, span);
+        const auto repaint = [&](double u0, double u1) {
+            q->viewport()->update(geo.box(static_cast<double>(line - first), u0, u1).toAlignedRect().adjusted(-1, -1, 1, 1));
+        };
+        repaint(-geo.inlineStart, keep0);
+        repaint(keep1, geo.inlineExtent());
+    }
+    return line;
 }
 
 void EditControl::Impl::repaintSelection() {

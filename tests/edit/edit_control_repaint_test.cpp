@@ -45,11 +45,14 @@ void run(bool vertical, bool ruby, unsigned seed) {
     c.setTextFont(verlo::test::ipaGothic(16));
     if (vertical) c.setVerticalOption(OptionOp::Or);
     c.setRubyShown(ruby);
-    c.resize(c.fitCharacterWidth() * 12 + 25, c.fitCharacterHeight() * 12 + 25);
+    c.resize(c.fitCharacterWidth() * 20 + 25, c.fitCharacterHeight() * 20 + 25);
     std::string text;
     const char16_t* line = ruby ? u"吾輩は猫《ねこ》である。｜名前《なまえ》はまだ無《な》いよ《《abc》》 def。\r\n"
                                 : u"吾輩は猫である。名前はまだ無いabc def。\r\n";
-    for (int i = 0; i < 30; ++i) text += verlo::test::sjis(line);
+    // Every third paragraph runs on over several lines: an edit in it moves the text of the lines after.
+    const std::u16string one(line);
+    const std::u16string longer = one.substr(0, one.size() - 2) + one.substr(0, one.size() - 2) + one;
+    for (int i = 0; i < 30; ++i) text += verlo::test::sjis(i % 3 ? one : longer);
     c.setText(text);
     c.show();
     c.activateWindow();
