@@ -143,6 +143,8 @@ struct EditControl::Impl : text::DocumentListener {
     void showRawAtCaret();     // the ruby group at the caret or the selection laid out as written
     void restartBlink();
     void paint(QPainter& p, const QRegion& exposed);
+    // What `part` (within the box of laid-out line `line`) asks of that line.
+    void paintParts(QPainter& p, std::size_t line, double rel, const QRegion& part);
     void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed);
     // The cells [first, last) of a line that paintLine draws for a repaint of `exposed`.
     std::pair<std::size_t, std::size_t> cellsNear(const Layout::Line& line, const QRect& exposed) const;

@@ -40,9 +40,7 @@ void EditControl::Impl::paint(QPainter& p, const QRegion& region) {
         const QRectF full = withRuby(geo.box(rel, -geo.inlineStart, geo.inlineExtent()));
         if (!full.intersects(view)) break;
         if (!full.intersects(exposed)) continue;
-        // Of each line, what is repainted of it (a key repaints lines in part).
-        const QRect here = region.intersected(full.toAlignedRect()).boundingRect();
-        if (!here.isEmpty()) paintLine(p, layout.line(line), rel, here);
+        paintParts(p, line, rel, region.intersected(full.toAlignedRect()));
     }
     if (!preedit.isEmpty()) {
         paintPreedit(p);
@@ -50,6 +48,40 @@ void EditControl::Impl::paint(QPainter& p, const QRegion& region) {
         const QRectF caretBox = caretRect();
         if (!caretBox.isEmpty()) p.fillRect(caretBox, caretColor(q->palette(), background, textColor));
         if (!caretBox.isEmpty() && caretBox.intersects(exposed)) shownCaretBox = caretBox.toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+}
+
+void EditControl::Impl::paintParts(QPainter& p, std::size_t line, double rel, const QRegion& part) {
+    // A key repaints a line in part, or two ends of a line whose pixels were moved: each
+    // stretch of it is painted on its own (those less than a few ems apart as one), each
+    // within its own bounds, so that the selection drawn for one does not cover the other.
+    if (part.isEmpty()) return;
+    const Layout::Line l = layout.line(line);
+    if (part.rectCount() == 1 || layout.ruby()) return paintLine(p, l, rel, part.boundingRect());  // ruby: whole lines
+    std::vector<std::pair<double, double>> spans;
+    for (const QRect& r : part) {
+        double u0 = 0, u1 = 0, v = 0;
+        geo.toAxes(r.topLeft(), &u0, &v);
+        geo.toAxes(QPointF(r.x() + r.width(), r.y() + r.height()), &u1, &v);
+        spans.emplace_back(std::min(u0, u1), std::max(u0, u1));
+    }
+    std::sort(spans.begin(), spans.end());
+    const double gap = 4.0 * layout.typesetter().fullWidthAdvance();
+    std::size_t kept = 0;
+    for (std::size_t i = 1; i < spans.size(); ++i) {
+        if (spans[i].first - spans[kept].second < gap)
+            spans[kept].second = std::max(spans[kept].second, spans[i].second);
+        else
+            spans[++kept] = spans[i];
+    }
+    spans.resize(kept + 1);
+    if (spans.size() == 1) return paintLine(p, l, rel, part.boundingRect());
+    for (const auto& [u0, u1] : spans) {
+        const QRect stretch = geo.box(rel, u0, u1).toAlignedRect().intersected(part.boundingRect());
+        p.save();
+        p.setClipRect(stretch, Qt::IntersectClip);
+        paintLine(p, l, rel, stretch);
+        p.restore();
     }
 }
 
