@@ -233,15 +233,21 @@ inline std::size_t writeTableRun(const std::uint8_t* p, std::size_t i, std::size
             const std::uint32_t e1 = table.pair[pairAt(p + i + 2)];
             const std::uint32_t e2 = table.pair[pairAt(p + i + 4)];
             const std::uint32_t e3 = table.pair[pairAt(p + i + 6)];
+            std::memcpy(dst, &e0, 4);
+            std::memcpy(dst + 3, &e1, 4);
+            std::memcpy(dst + 6, &e2, 4);
+            std::memcpy(dst + 9, &e3, 4);
             if (((e0 & e1 & e2 & e3) & kLengthMask) == kLengthThree && ((e0 | e1 | e2 | e3) & kLengthMask) == kLengthThree) {
-                std::memcpy(dst, &e0, 4);
-                std::memcpy(dst + 3, &e1, 4);
-                std::memcpy(dst + 6, &e2, 4);
-                std::memcpy(dst + 9, &e3, 4);
                 dst += 12;
                 i += 8;
                 continue;
             }
+            // Those of the four before the first that is not such a character are written.
+            const auto three = [](std::uint32_t e) { return static_cast<unsigned>((e & kLengthMask) == kLengthThree); };
+            const auto kept = static_cast<unsigned>(std::countr_one(three(e0) | three(e1) << 1 | three(e2) << 2));
+            dst += 3 * kept;
+            i += 2 * kept;
+            if (kept) continue;
         }
         if (i + 1 >= n) break;
         const std::uint32_t e = table.pair[pairAt(p + i)];
