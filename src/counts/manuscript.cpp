@@ -44,12 +44,28 @@ ParagraphMeasure walk(std::string_view s, const ManuscriptLineStart& from, std::
     bool mayHang = false;      // the last character was a 、 or 。 or a closer after one
     std::size_t len = 0;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.data());
-    for (std::size_t at = from.at; at < s.size(); at += len) {
+    const std::size_t size = s.size();
+    for (std::size_t at = from.at; at < size; at += len) {
+        if (!halfDigit) {
+            // Most characters are plain ones on a line with room: a cell each, taken in a run.
+            const std::size_t runFrom = cells;
+            for (; cells < kManuscriptColumns && at + 1 < size; ++cells) {
+                const std::uint8_t b = bytes[at];
+                const std::uint8_t next = bytes[at + 1];
+                const bool pair = kKinds.lead[b] & kKinds.trail[next];
+                const Kind ofPair = b == 0x81 ? kKinds.after81[next] : Plain;
+                if ((pair ? ofPair : kKinds.single[b]) != Plain) break;
+                len = pair ? 2 : 1;
+                at += len;
+            }
+            m.chars += cells - runFrom;
+            if (cells != runFrom) mayHang = false;
+            if (at >= size) break;
+        }
         // Whether a character takes one byte or two is taken without a branch (in Japanese
-        // text it changes unforeseeably); most characters are then plain ones on a line with
-        // room: a cell each.
+        // text it changes unforeseeably).
         const std::uint8_t b = bytes[at];
-        const std::uint8_t next = at + 1 < s.size() ? bytes[at + 1] : 0;
+        const std::uint8_t next = at + 1 < size ? bytes[at + 1] : 0;
         const bool pair = kKinds.lead[b] & kKinds.trail[next];
         len = pair ? 2 : 1;
         const Kind ofPair = b == 0x81 ? kKinds.after81[next] : Plain;
