@@ -158,10 +158,12 @@ void WritingStatus::countAll() {
 }
 
 void WritingStatus::follow(const text::Change& change) {
-    if (background_.running())
-        background_.noteChange(change);
-    else if (change.inserted + change.removed > backgroundFrom_)
+    // A large change is counted on the worker, also one made while it counts (which starts
+    // it again) rather than again on this thread when the counts come in.
+    if (change.inserted + change.removed > backgroundFrom_)
         countAll();
+    else if (background_.running())
+        background_.noteChange(change);
     else
         counts_.apply(memo2_.document(), change);
 }
