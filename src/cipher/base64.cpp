@@ -50,9 +50,17 @@ std::string EncodeBase64(std::string_view bytes) {
 }
 
 std::string DecodeBase64(std::string_view text) {
+    std::string out;
+    AppendDecodedBase64(text, out);
+    return out;
+}
+
+void AppendDecodedBase64(std::string_view text, std::string& out) {
     const std::size_t groups = text.size() / 4;
-    std::string out(3 * groups, '\0');
-    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    const std::size_t at = out.size();
+    out.resize(at + 3 * groups);
+    auto* const begin = reinterpret_cast<unsigned char*>(out.data());
+    auto* o = begin + at;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t g = 0; g < groups; ++g) {
         const std::uint8_t a = kValues[p[4 * g]];
@@ -66,8 +74,7 @@ std::string DecodeBase64(std::string_view text) {
         if (d == kPad) continue;
         *o++ = static_cast<std::uint8_t>((c << 6) | d);
     }
-    out.resize(static_cast<std::size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
-    return out;
+    out.resize(static_cast<std::size_t>(o - begin));
 }
 
 }  // namespace verlo::cipher

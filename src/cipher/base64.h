@@ -16,5 +16,7 @@ std::string EncodeBase64(std::string_view bytes);
 // are decoded all the same. Bytes outside the alphabet count 0 (see base64.cpp).
 // The result has at most 3 * (L / 4) bytes for L input bytes.
 std::string DecodeBase64(std::string_view text);
+// The same, appended to out.
+void AppendDecodedBase64(std::string_view text, std::string& out);
 
 }  // namespace verlo::cipher

@@ -90,11 +90,11 @@ void TextDecryptor::add(std::string_view encoded, std::string& out) {
         heldText_.append(encoded.substr(0, take));
         encoded.remove_prefix(take);
         if (heldText_.size() < 4) return;
-        buffer_ = DecodeBase64(heldText_);
+        AppendDecodedBase64(heldText_, buffer_);
         heldText_.clear();
     }
     const std::size_t whole = encoded.size() / 4 * 4;
-    buffer_ += DecodeBase64(encoded.substr(0, whole));
+    AppendDecodedBase64(encoded.substr(0, whole), buffer_);
     heldText_.assign(encoded.substr(whole));
     auto* p = reinterpret_cast<std::uint8_t*>(buffer_.data());
     cipher_.DecryptCfb8(p, p, buffer_.size());

@@ -83,18 +83,23 @@ bool Input::open(const std::optional<std::string>& path, std::string& error) {
     return true;
 }
 
-bool Input::next(std::string& piece, std::string& error) {
+bool Input::next(std::string& piece, std::string& error, std::size_t size) {
     touched_ = true;
-    piece.resize(kPiece);
+    piece.resize(size);
     const int from = fromSpool_ ? spool_ : fd_;
-    ssize_t n;
-    do n = ::read(from, piece.data(), piece.size());
-    while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        piece.clear();
-        return readError(error);
+    // Filled up to the end of the input: a pipe gives a little at a time.
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(from, piece.data() + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            piece.clear();
+            return readError(error);
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
     }
-    piece.resize(static_cast<std::size_t>(n));
+    piece.resize(got);
     if (start_ >= 0 || piece.empty()) return true;
     if (fromSpool_) {
         scratch_->apply(piece.data(), piece.size());
@@ -147,13 +152,13 @@ void Output::takeBack() {
 
 namespace {
 
-// Every piece of the input through add, from the start.
+// Every piece of the input (of at most size bytes) through add, from the start.
 template <class Add>
-bool eachPiece(Input& input, std::string& error, Add&& add) {
+bool eachPiece(Input& input, std::string& error, Add&& add, std::size_t size = Input::kPiece) {
     if (!input.rewind(error)) return false;
     std::string piece;
     for (;;) {
-        if (!input.next(piece, error)) return false;
+        if (!input.next(piece, error, size)) return false;
         if (piece.empty()) break;
         if (!add(std::string_view(piece))) break;
     }
@@ -241,7 +246,7 @@ CryptResult decryptPass(Input& input, std::string_view keyBytes, files::Encoding
             if (convert) file.add(plain);
             else sink(plain);
             return true;
-        }))
+        }, Input::kDecryptPiece))
         return failed(CryptResult::ReadFailed, error);
     wipe(plain);
     if (hopeless || !decryptor.finish()) return failed(CryptResult::WrongKey, "");
@@ -261,6 +266,10 @@ CryptResult decryptInput(Input& input, std::string_view keyBytes, files::Encodin
     std::string text;
     bool written = true;
     auto write = [&](std::string_view bytes) {
+        if (text.empty() && bytes.size() >= kWriteAt && written) {  // large enough as it is
+            written = out.write(bytes);
+            return;
+        }
         text.append(bytes);
         if (text.size() >= kWriteAt && written) {
             written = out.write(text);

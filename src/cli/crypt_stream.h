@@ -21,12 +21,15 @@ public:
 
     // The file at path, or standard input when path is nullopt; false with a message in error.
     bool open(const std::optional<std::string>& path, std::string& error);
-    // The next piece into piece (empty at the end); false with a message in error.
-    bool next(std::string& piece, std::string& error);
+    // The next piece, of at most size bytes, into piece (empty at the end); false with a
+    // message in error.
+    bool next(std::string& piece, std::string& error, std::size_t size = kPiece);
     // Back to the start of the input.
     bool rewind(std::string& error);
 
     static constexpr std::size_t kPiece = 256 * 1024;
+    // Decryption reads larger pieces: the cipher decrypts a piece of this on two threads.
+    static constexpr std::size_t kDecryptPiece = 1024 * 1024;
 
 private:
     bool readError(std::string& error) const;

@@ -356,9 +356,10 @@ TEST_F(CryptCommandLine, ReadsFilesAsTheEditorOpensThemAndWritesTheEncodingAsked
 }
 
 TEST_F(CryptCommandLine, LargeInputsStreamThroughFilesAndPipesAsTheEditorWouldEncryptThem) {
-    // Several of the pieces the program reads at a time, in UTF-8: each cut meets a character.
+    // Several of the pieces the program reads at a time (decryption reads larger ones and
+    // decrypts each on two threads), in UTF-8: each cut meets a character.
     std::string utf8;
-    while (utf8.size() < 1'200'000) utf8 += verlo::test::iconvert("CP932", "UTF-8", verlo::test::sampleText()) + "♪x\r\n";
+    while (utf8.size() < 3'000'000) utf8 += verlo::test::iconvert("CP932", "UTF-8", verlo::test::sampleText()) + "♪x\r\n";
     const std::string cp932 = verlo::test::iconvert("UTF-8", "CP932", utf8);
     const std::string expected = verlo::cipher::EncryptText(cp932, "Verlo key 42");
     const fs::path key = file("key", "Verlo key 42\n");
