@@ -63,6 +63,7 @@ action() {
   settle "$(now)" >/dev/null
   local c0 m0 t0 busy next=""
   c0=$(ticks); m0=$(rss); t0=$(now)
+  began=$t0  # for figures taken alongside (the exact title after the resize)
   "$@"
   [ "${PROBE:-0}" = 1 ] && next="  next event answered $(answer "$t0") s"
   busy=$(settle "$t0")
@@ -106,22 +107,22 @@ settle "$(now)" >/dev/null
 answer "$(now)" >/dev/null  # the first request sets things up on both sides
 echo "next event answered, idle: $(answer "$(now)") s"
 PROBE=1
-# The exact title after the resize is watched for alongside, not after the busy wait.
+# The exact title after the resize is watched for alongside, not after the busy wait, and
+# counted from the moment the resize is asked for (after the quiet wait that precedes
+# every action).
 before=$(title)
 exact_at=$(mktemp)
 (until t=$(title) && [ "$t" != "$before" ] && [[ "$t" == *全* ]]; do sleep 0.01; done; now > "$exact_at") &
 watcher=$!
-t0=$(now)
 action "resize 800 -> 600" xdotool windowsize --sync "$wid" 600 700
 wait "$watcher"
-echo "resize to exact title: $(echo "$(cat "$exact_at") - $t0" | bc | awk '{printf "%.3f", $1}') s"
+echo "resize to exact title: $(echo "$(cat "$exact_at") - $began" | bc | awk '{printf "%.3f", $1}') s"
 rm -f "$exact_at"
 action "F12" xdotool key --window "$wid" F12
 action "F11" xdotool key --window "$wid" F11
 action "F7" xdotool key --window "$wid" F7
 action "F8" xdotool key --window "$wid" F8
-# The font dialog (表示 > フォント), its size field, a new size; the action is a click on OK
-# (Enter in the size field does not accept the dialog).
+# The font dialog (表示 > フォント), its size field, a new size; the action is a click on OK.
 xdotool key --window "$wid" alt+v f
 until dialog=$(xdotool search --pid "$pid" --onlyvisible --name "フォント|Font|font" 2>/dev/null | grep -v "^$wid\$" | head -1) && [ -n "$dialog" ]; do sleep 0.05; done
 sleep 0.5

@@ -7,6 +7,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -43,6 +44,30 @@ QString shownFamily(const QFont& font) {
     return QFontInfo(font).family();
 }
 
+// Enter that the chooser would swallow (a dialog without buttons of its own keeps the key
+// when no default button takes it: typed into the size field, say) accepts the whole dialog.
+class EnterAccepts : public QObject {
+public:
+    EnterAccepts(QDialog* chooser, QDialog* dialog) : QObject(chooser), dialog_(dialog) { chooser->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+            if (enter && mods == Qt::NoModifier) {
+                dialog_->accept();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QDialog* dialog_;
+};
+
 }  // namespace
 
 std::optional<FontChoice> runFontDialog(QWidget* owner, const FontChoice& initial) {
@@ -62,6 +87,7 @@ std::optional<FontChoice> runFontDialog(QWidget* owner, const FontChoice& initia
     // which would only hide it inside this one. They answer this dialog instead.
     QObject::connect(chooser, &QDialog::accepted, &dialog, &QDialog::accept);
     QObject::connect(chooser, &QDialog::rejected, &dialog, &QDialog::reject);
+    new EnterAccepts(chooser, &dialog);
     layout->addWidget(chooser);
 
     auto* colorRow = new QHBoxLayout;

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QListView>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +74,23 @@ TEST_F(FontDialogTest, EnterInTheFamilyListConfirmsTheDialog) {
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(chosen->font.pointSize(), 14);
     EXPECT_EQ(chosen->color, QColor(Qt::black));
+}
+
+// A size typed into the size field and confirmed with Enter is the size chosen.
+TEST_F(FontDialogTest, EnterInTheSizeFieldConfirmsTheTypedSize) {
+    whenDialogShows([](QFontDialog* chooser) {
+        QLineEdit* size = nullptr;
+        for (QLineEdit* edit : chooser->findChildren<QLineEdit*>())
+            if (edit->validator()) size = edit;  // the one that takes numbers only
+        ASSERT_NE(size, nullptr);
+        size->setFocus();
+        size->selectAll();
+        QTest::keyClicks(size, QStringLiteral("19"));
+        QTest::keyClick(size, Qt::Key_Return);
+    });
+    const auto chosen = runFontDialog(nullptr, gothic14());
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->font.pointSize(), 19);
 }
 
 // "ＭＳ ゴシック" is no installed family: the dialog offers the face that draws it, not the
