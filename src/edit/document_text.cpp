@@ -35,7 +35,26 @@ char16_t* decodeWithCrLf(std::string_view bytes, char16_t* w) {
     return w;
 }
 
+char16_t* decodePiece(std::string_view bytes, char16_t* w, bool crLf) {
+    return crLf ? decodeWithCrLf(bytes, w) : text::codec::decodeUtf16Into(bytes, w);
+}
+
+// Room for the most bytes can decode to (a unit a byte, two for a lone CR or LF): the pages
+// of it that are never written are never touched.
+QString roomFor(std::size_t bytes, bool crLf) {
+    QString out;
+    out.resize(static_cast<qsizetype>(bytes * (crLf ? 2 : 1)));
+    return out;
+}
+
 }  // namespace
+
+QString decodedText(std::string_view bytes, bool crLf) {
+    QString out = roomFor(bytes.size(), crLf);
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    out.resize(decodePiece(bytes, begin, crLf) - begin);
+    return out;
+}
 
 QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool crLf) {
     to = std::min(to, doc.length());
@@ -46,10 +65,7 @@ QString documentText(const text::Document& doc, std::size_t from, std::size_t to
         const std::u16string s = doc.standIns().decodeUtf16(bytes);
         return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
     }
-    // Room for the most it can take (a unit a byte, two for a lone CR or LF): the pages of
-    // it that are never written are never touched.
-    QString out;
-    out.resize(static_cast<qsizetype>((to - from) * (crLf ? 2 : 1)));
+    QString out = roomFor(to - from, crLf);
     char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
     char16_t* w = begin;
     std::string piece;
@@ -60,7 +76,7 @@ QString documentText(const text::Document& doc, std::size_t from, std::size_t to
             if (end <= pos) end = to;
         }
         piece = doc.slice(pos, end - pos);
-        w = crLf ? decodeWithCrLf(piece, w) : text::codec::decodeUtf16Into(piece, w);
+        w = decodePiece(piece, w, crLf);
         pos = end;
     }
     out.resize(w - begin);

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <string_view>
 
 #include "text/document.h"
 
@@ -15,5 +16,8 @@ namespace verlo::edit {
 // with crLf every line break (CR LF, a lone CR, a lone LF) as CR LF, as a plain edit control
 // keeps them.
 QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool crLf = false);
+
+// The same for bytes taken from a document without stand-ins.
+QString decodedText(std::string_view bytes, bool crLf = false);
 
 }  // namespace verlo::edit

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <optional>
 
+#include "edit/document_mime_data.h"
 #include "edit/document_text.h"
 #include "edit/edit_control_impl.h"
 #include "edit/key_map.h"
@@ -395,16 +396,12 @@ QVariant EditControl::inputMethodQuery(Qt::InputMethodQuery query) const { retur
 
 void EditControl::copy() {
     if (d->sel.empty()) return;
-    auto* mime = new QMimeData;
-    mime->setText(d->unicode(d->sel.start(), d->sel.end()));
-    QGuiApplication::clipboard()->setMimeData(mime);
+    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end(), false));
 }
 
 void EditControl::copyWithCrLf() {
     if (d->sel.empty()) return;
-    auto* mime = new QMimeData;
-    mime->setText(documentText(d->doc, d->sel.start(), d->sel.end(), true));
-    QGuiApplication::clipboard()->setMimeData(mime);
+    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end(), true));
 }
 
 void EditControl::cut() {
