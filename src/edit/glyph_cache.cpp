@@ -55,7 +55,10 @@ GlyphCache::Page* GlyphCache::allocate(std::size_t page) {
 }
 
 void GlyphCache::forgetStandIns() {
-    for (unsigned lead = 0xF0; lead <= 0xF9; ++lead) pages_[lead].reset();
+    for (unsigned lead = 0xF0; lead <= 0xF9; ++lead) {
+        pages_[lead].reset();
+        std::fill_n(quick_.begin() + lead * 0x100, 0x100, std::uint8_t{0});
+    }
 }
 
 void GlyphCache::fill(GlyphEntry& e, const std::uint8_t* p, std::size_t length) {

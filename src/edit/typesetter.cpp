@@ -165,17 +165,33 @@ int Typesetter::linePitch() const { return d->linePitch; }
 int Typesetter::fullWidthAdvance() const { return d->fullWidth; }
 
 void Typesetter::cells(std::string_view paragraph, std::vector<Cell>& out) const {
-    out.clear();
+    // Written in place (a paragraph has at most one cell per byte), the size set at the end:
+    // growing the vector cell by cell cost as much as finding the cells.
     const std::size_t n = paragraph.size();
+    out.clear();
     if (out.capacity() < n) out.reserve(n);
     const auto* p = reinterpret_cast<const std::uint8_t*>(paragraph.data());
     const bool vertical = d->writing == Writing::Vertical;
     GlyphCache& cache = d->cache;
+    const std::uint8_t* quick = cache.quickAdvances();
+    const auto fullWidth = static_cast<float>(d->fullWidth);
     std::size_t prevStart = kNone;
     std::size_t i = 0;
     while (i < n) {
+        // Most characters were met before: their advance comes from the small table, unless
+        // in vertical writing they may share a cell (digits, ！ and ？).
+        const std::uint8_t b0 = p[i];
+        const bool two = i + 1 < n && text::cp932::isLeadByte(b0) && text::cp932::isTrailByte(p[i + 1]);
+        const std::uint8_t advance = quick[two ? (b0 << 8 | p[i + 1]) : b0];
+        if (advance && !(vertical && (isDigit(b0) || isExclamationOrQuestion(p + i, n - i)))) {
+            const std::uint32_t length = two ? 2 : 1;
+            out.push_back({static_cast<std::uint32_t>(i), length, static_cast<float>(advance)});
+            prevStart = i;
+            i += length;
+            continue;
+        }
         if (vertical && startsPair(p, n, prevStart, i)) {
-            out.push_back({static_cast<std::uint32_t>(i), 4, static_cast<float>(d->fullWidth)});
+            out.push_back({static_cast<std::uint32_t>(i), 4, fullWidth});
             prevStart = i;
             i += 4;
             continue;
@@ -184,8 +200,7 @@ void Typesetter::cells(std::string_view paragraph, std::vector<Cell>& out) const
             std::size_t end = i + 1;
             while (end < n && end - i < 3 && isDigit(p[end])) ++end;
             if (standsUpright(paragraph, prevStart, i, end)) {
-                out.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(end - i),
-                               static_cast<float>(d->fullWidth)});
+                out.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(end - i), fullWidth});
                 prevStart = i;
                 i = end;
                 continue;

@@ -13,6 +13,7 @@
 
 #include "text/codec.h"
 #include "text/cp932.h"
+#include "text/stand_ins.h"
 #include "support/qt_helpers.h"
 #include "support/test_text.h"
 
@@ -207,6 +208,41 @@ TEST(Typesetter, BytesThatAreNotTextTakeOneCellEach) {
         EXPECT_EQ(cells[5].offset, p.size() - 1);  // a lead byte at the end
         EXPECT_EQ(cells[5].length, 1u);
     }
+}
+
+// Characters met before are set from a table of their advances: the cells are the same as
+// where each is met for the first time, also where they may share a cell in vertical writing.
+TEST(Typesetter, CharactersMetBeforeGiveTheSameCells) {
+    const std::string texts[] = {sjis(u"表a漢\t ｶ"), std::string("a\x80\xFD\xFE") + sjis(u"あ") + "\x81",
+                                 sjis(u"第123回な！！！12月7日"), sjis(u"な！？1,000") + "\x81 \x85\x40"};
+    for (Writing w : {Writing::Horizontal, Writing::Vertical}) {
+        Typesetter met(ipaGothic(16), w);
+        for (const std::string& p : texts) cellsOf(met, p);
+        for (const std::string& p : texts) {
+            const std::vector<Cell> expected = cellsOf(Typesetter(ipaGothic(16), w), p);
+            const std::vector<Cell> cells = cellsOf(met, p);
+            ASSERT_EQ(cells.size(), expected.size()) << p;
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                EXPECT_EQ(cells[i].offset, expected[i].offset) << p << " " << i;
+                EXPECT_EQ(cells[i].length, expected[i].length) << p << " " << i;
+                EXPECT_EQ(cells[i].advance, expected[i].advance) << p << " " << i;
+            }
+        }
+    }
+}
+
+// A code of the user-defined area is drawn as what the document's table says it stands for,
+// as the table says after it was replaced.
+TEST(Typesetter, AStandInIsSetAsTheTableSaysAfterItWasReplaced) {
+    verlo::text::StandIns table;
+    const unsigned code = table.codeFor(U"i");
+    const std::string p{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    Typesetter t(ipaGothic(16), Writing::Horizontal, &table);
+    EXPECT_LT(cellsOf(t, p).at(0).advance, static_cast<float>(t.fullWidthAdvance()));
+    table = verlo::text::StandIns();
+    ASSERT_EQ(table.codeForRaw("\xAB"), code);  // now bytes that were not text: a mark, one em
+    t.forgetStandIns();
+    EXPECT_EQ(cellsOf(t, p).at(0).advance, static_cast<float>(t.fullWidthAdvance()));
 }
 
 TEST(Typesetter, TabIsTwoFullWidthCells) {
