@@ -1,5 +1,7 @@
 // Opening and saving the generated 20 MB novel as Shift-JIS and as UTF-8 (file to document
-// and back, through real files in /tmp), and finding the encoding of a 20 MB file. The
+// and back, through real files in /tmp), and finding the encoding of a 20 MB file. Opening
+// is measured whole (the command line's way) and in pieces (the editor's way: the encoding
+// found from the file, then its pieces read into the document). The
 // reference in each run is the plain path of a file taken as Shift-JIS bytes with nothing
 // converted (read whole, into the document; the document's bytes written out). Saving goes
 // the editor's way: UTF-8 made a piece at a time as it is written. CPU time is
@@ -8,10 +10,13 @@
 
 #include <QString>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <string>
 
 #include "files/file_io.h"
 #include "files/text_file.h"
+#include "files/text_stream.h"
 #include "support/novel.h"
 #include "text/document.h"
 
@@ -65,6 +70,20 @@ void BM_Open(benchmark::State& state) {
     state.SetLabel(state.range(0) ? "UTF-8" : "Shift-JIS");
 }
 BENCHMARK(BM_Open)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+void BM_OpenInPieces(benchmark::State& state) {
+    writeFileReplacing(kPath, novelIn(encodingOf(state)));
+    for (auto _ : state) {
+        verlo::text::Document doc;
+        const int fd = ::open("/tmp/verlo-bench-text-file.txt", O_RDONLY | O_CLOEXEC);
+        TextFileReader reader(fd, *detectFileEncoding(fd, Encoding::ShiftJis));
+        doc.loadText([&](verlo::text::StandIns& table) { return reader.next(table); });
+        ::close(fd);
+        benchmark::DoNotOptimize(doc.lineCount());
+    }
+    state.SetLabel(state.range(0) ? "UTF-8" : "Shift-JIS");
+}
+BENCHMARK(BM_OpenInPieces)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void BM_SavePlainBytes(benchmark::State& state) {
     verlo::text::Document doc;

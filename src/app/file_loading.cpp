@@ -11,21 +11,22 @@
 namespace verlo::app {
 
 struct FileLoading::Source {
-    explicit Source(int fd) : fd(fd), reader(fd) {}
+    Source(int fd, files::Encoding encoding) : fd(fd), reader(fd, encoding) {}
     ~Source() { ::close(fd); }
     Source(const Source&) = delete;
     Source& operator=(const Source&) = delete;
     int fd;
-    files::ShiftJisReader reader;
+    files::TextFileReader reader;
 };
 
-FileLoading::FileLoading(int fd, edit::EditControl& edit) : source_(std::make_shared<Source>(fd)), edit_(edit) {
+FileLoading::FileLoading(int fd, files::Encoding encoding, edit::EditControl& edit)
+    : source_(std::make_shared<Source>(fd, encoding)), edit_(edit) {
     edit_.startLoading([source = source_](text::StandIns& table) { return source->reader.next(table); });
 }
 
 FileLoading::~FileLoading() { stop(); }
 
-const files::ShiftJisReader& FileLoading::reader() const { return source_->reader; }
+const files::TextFileReader& FileLoading::reader() const { return source_->reader; }
 
 void FileLoading::goOn(std::function<void()> done) {
     done_ = std::move(done);

@@ -1,4 +1,4 @@
-// A Shift-JIS file read into the document with its first piece shown at once: the rest
+// A Shift-JIS or UTF-8 file read into the document with its first piece shown at once: the rest
 // follows a few megabytes at a time in later turns of the event loop, so that the window
 // shows and answers meanwhile. Anything the user does besides looking at the text (a key,
 // a shortcut, the input method, a drop, a click outside the text and its scroll bars) takes
@@ -21,14 +21,14 @@ namespace verlo::app {
 
 class FileLoading : public QObject {
 public:
-    // Reads the first piece of the file open at fd into edit (fd is closed once the document
-    // no longer needs it).
-    FileLoading(int fd, edit::EditControl& edit);
+    // Reads the first piece of the file open at fd, in encoding (files::TextFileReader), into
+    // edit (fd is closed once the document no longer needs it).
+    FileLoading(int fd, files::Encoding encoding, edit::EditControl& edit);
     ~FileLoading() override;
     FileLoading(const FileLoading&) = delete;
     FileLoading& operator=(const FileLoading&) = delete;
 
-    const files::ShiftJisReader& reader() const;
+    const files::TextFileReader& reader() const;
     // Reads the rest between events; done is called once all is in (never when the
     // document was replaced meanwhile).
     void goOn(std::function<void()> done);

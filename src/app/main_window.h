@@ -160,15 +160,20 @@ public:
     // Loads a file into the document, in the encoding given or the one it is found to be in;
     // on failure shows "ファイル %s は開けません" and changes nothing. Returns whether it was loaded.
     bool loadFile(const QString& path, std::optional<files::Encoding> encoding = std::nullopt);
-    // loadFile's reading of a file that opens as Shift-JIS, into the document a piece at a
-    // time; nullopt (nothing done) for any other file. *incomplete when a read failed on the way.
-    std::optional<files::TextFormat> loadShiftJisFile(const QString& path, std::optional<files::Encoding> encoding,
-                                                      const files::TextFormat& defaults, bool* incomplete);
-    // The rest of a file loadShiftJisFile read in part is in: its line breaks as counted, or,
-    // when a read failed, keepWhatWasRead.
+    // loadFile's reading of a file that opens as Shift-JIS or UTF-8, into the document a piece
+    // at a time; nullopt (nothing done) for any other file. *incomplete when a read failed on
+    // the way; *readOnlyFile the file's bytes when it is all in and holds too many characters.
+    std::optional<files::TextFormat> loadInPieces(const QString& path, std::optional<files::Encoding> encoding,
+                                                  const files::TextFormat& defaults, bool* incomplete,
+                                                  std::optional<std::string>* readOnlyFile);
+    // The rest of a file loadInPieces read in part is in: its line breaks as counted, the
+    // document read-only when it holds too many characters, or, when a read failed,
+    // keepWhatWasRead.
     void fileLoaded(const QString& path);
     // A file that could not be read to its end: what was read stays as a new unsaved text.
     void keepWhatWasRead(const QString& path);
+    // Says why a file was opened read-only.
+    void sayTooManyCharacters(const QString& path);
 
     // How the open document is kept in its file: what Save writes (encoding, line breaks).
     const files::TextFormat& textFormat() const { return format_; }

@@ -40,17 +40,18 @@ bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encodi
     const files::TextFormat defaults = newDocumentFormat();
     files::ReadText read;
     std::optional<std::string> bytes;
-    // A Shift-JIS file goes into the document a piece at a time, never held whole twice.
+    // A Shift-JIS or UTF-8 file goes into the document a piece at a time, never held whole twice.
     bool incomplete = false;
     const std::optional<files::TextFormat> streamed =
-        !encoding || *encoding == files::Encoding::ShiftJis ? loadShiftJisFile(path, encoding, defaults, &incomplete)
-                                                            : std::nullopt;
+        !encoding || files::TextFileReader::reads(*encoding) ? loadInPieces(path, encoding, defaults, &incomplete, &bytes)
+                                                             : std::nullopt;
     if (incomplete) {
         keepWhatWasRead(path);
         return false;
     }
     if (streamed) {
         read.format = *streamed;
+        read.tooManyCharacters = bytes.has_value();
     } else {
         bytes = files::readWholeFile(path);
         if (!bytes) {
@@ -85,36 +86,44 @@ bool TForm1::loadFile(const QString& path, std::optional<files::Encoding> encodi
     recentFiles_->add(path);
     recovery_->settled();
     UpdateCaption();
-    if (read.tooManyCharacters)
-        platform::showError(this, QStringLiteral("ファイル %1 には、この文書で扱える %2 種類を超える数の特殊な文字があるため、"
-                                                 "読み取り専用で開きました。別の名前で保存すると、ファイルはそのまま写されます。")
-                                      .arg(path)
-                                      .arg(text::kUserAreaCodes));
+    if (read.tooManyCharacters) sayTooManyCharacters(path);
     return true;
 }
 
-std::optional<files::TextFormat> TForm1::loadShiftJisFile(const QString& path, std::optional<files::Encoding> encoding,
-                                                          const files::TextFormat& defaults, bool* incomplete) {
+void TForm1::sayTooManyCharacters(const QString& path) {
+    platform::showError(this, QStringLiteral("ファイル %1 には、この文書で扱える %2 種類を超える数の特殊な文字があるため、"
+                                             "読み取り専用で開きました。別の名前で保存すると、ファイルはそのまま写されます。")
+                                  .arg(path)
+                                  .arg(text::kUserAreaCodes));
+}
+
+std::optional<files::TextFormat> TForm1::loadInPieces(const QString& path, std::optional<files::Encoding> encoding,
+                                                      const files::TextFormat& defaults, bool* incomplete,
+                                                      std::optional<std::string>* readOnlyFile) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;  // read whole, which says what is wrong
     struct stat st{};
     std::optional<files::Encoding> found = encoding;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (!found && !(found = files::detectFileEncoding(fd, defaults.encoding))) ||
-        *found != files::Encoding::ShiftJis) {
+        !files::TextFileReader::reads(*found)) {
         ::close(fd);
         return std::nullopt;
     }
     keepPlace();
     // The first piece now, the rest between events; a small file is all in at once.
     fileLoading_.reset();
-    fileLoading_ = std::make_unique<FileLoading>(fd, *memo2);
-    const files::ShiftJisReader& reader = fileLoading_->reader();
+    fileLoading_ = std::make_unique<FileLoading>(fd, *found, *memo2);
+    const files::TextFileReader& reader = fileLoading_->reader();
     if (static_cast<std::size_t>(st.st_size) <= FileLoading::kWholeBytes || reader.atEnd()) memo2->finishLoading();
     files::TextFormat format;
-    format.encoding = files::Encoding::ShiftJis;
+    format.encoding = reader.encoding();
     format.lineBreak = reader.lineBreak(defaults.lineBreak);  // of the part read (fileLoaded)
     memo2->document().setLineBreak(files::lineBreakBytes(format.lineBreak));
     *incomplete = reader.failed();
+    if (!memo2->loading() && reader.tooManyCharacters() && !*incomplete) {
+        *readOnlyFile = reader.wholeFile();
+        *incomplete = !*readOnlyFile;
+    }
     if (memo2->loading())
         fileLoading_->goOn([this, path] { fileLoaded(path); });
     else
@@ -123,15 +132,27 @@ std::optional<files::TextFormat> TForm1::loadShiftJisFile(const QString& path, s
 }
 
 void TForm1::fileLoaded(const QString& path) {
-    const files::ShiftJisReader& reader = fileLoading_->reader();
+    const files::TextFileReader& reader = fileLoading_->reader();
     const files::LineBreak lineBreak = reader.lineBreak(format_.lineBreak);
     memo2->document().setLineBreak(files::lineBreakBytes(lineBreak));
     if (lineBreak != format_.lineBreak) {
         format_.lineBreak = savedFormat_.lineBreak = lineBreak;
         showFormat();
     }
+    bool failed = reader.failed();
+    if (!failed && reader.tooManyCharacters()) {
+        // Read-only at once (this may be within a key press); said between events.
+        std::optional<std::string> file = reader.wholeFile();
+        failed = !file;
+        if (file) {
+            memo2->setReadOnly(true);
+            readOnlyFile_ = std::move(*file);
+            Save1->setEnabled(false);
+            QTimer::singleShot(0, this, [this, path] { sayTooManyCharacters(path); });
+        }
+    }
     // Told between events: this may be within a key press or a change of the text.
-    if (reader.failed()) QTimer::singleShot(0, this, [this, path] { keepWhatWasRead(path); });
+    if (failed) QTimer::singleShot(0, this, [this, path] { keepWhatWasRead(path); });
 }
 
 void TForm1::keepWhatWasRead(const QString& path) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <unordered_set>
 
@@ -120,11 +121,13 @@ class Builder {
 public:
     // The document's bytes are written into room made as it is needed, within sizeHint
     // reserved ahead, and cut to their length by finish().
-    explicit Builder(ReadText& out, std::size_t sizeHint) : out_(out) {
-        out_.bytes.reserve(sizeHint + 16);
-        utf8::preferLargePages(out_.bytes);
-        pending_.reserve(kStretch + 64);
+    Builder(std::string& bytes, text::StandIns& standIns, bool& tooMany, std::size_t sizeHint)
+        : bytes_(bytes), standIns_(standIns), tooMany_(tooMany) {
+        bytes_.reserve(sizeHint + 16);
+        utf8::preferLargePages(bytes_);
+        pending_.reserve(std::min(sizeHint, kStretch) + 64);
     }
+    explicit Builder(ReadText& out, std::size_t sizeHint) : Builder(out.bytes, out.standIns, out.tooManyCharacters, sizeHint) {}
     // A character's clean code, when the next character does not stay with it: straight in,
     // unless something waiting may hold it (after a zero-width joiner). False when not taken.
     bool putCode(unsigned code) {
@@ -141,9 +144,9 @@ public:
     }
     void raw(std::string_view bytes) {
         flush();
-        unsigned code = out_.standIns.codeForRaw(bytes);
+        unsigned code = standIns_.codeForRaw(bytes);
         if (!code) {
-            out_.tooManyCharacters = true;
+            tooMany_ = true;
             code = kGetaMarkCode;
         }
         writeCode(code);
@@ -153,7 +156,7 @@ public:
     std::size_t plain(std::string_view file, std::size_t in) {
         if (!pending_.empty()) return in;
         room(file.size() - in + 16);
-        const utf8::Stop stop = utf8::readPlain(file, in, out_.bytes.data(), used_);
+        const utf8::Stop stop = utf8::readPlain(file, in, bytes_.data(), used_);
         used_ = stop.out;
         return stop.in;
     }
@@ -161,21 +164,21 @@ public:
     void append(std::string_view bytes) {
         flush();
         room(bytes.size());
-        std::memcpy(out_.bytes.data() + used_, bytes.data(), bytes.size());
+        std::memcpy(bytes_.data() + used_, bytes.data(), bytes.size());
         used_ += bytes.size();
     }
     void finish() {
         flush();
-        out_.bytes.resize(used_);
+        bytes_.resize(used_);
     }
     // What waits made into codes (taking the table's next ones).
     void flush() {
         if (pending_.empty()) return;
-        text::StandIns::Encoded e = out_.standIns.encode(pending_, /*markWhenFull=*/true);
+        text::StandIns::Encoded e = standIns_.encode(pending_, /*markWhenFull=*/true);
         room(e.bytes.size());
-        std::memcpy(out_.bytes.data() + used_, e.bytes.data(), e.bytes.size());
+        std::memcpy(bytes_.data() + used_, e.bytes.data(), e.bytes.size());
         used_ += e.bytes.size();
-        if (e.full) out_.tooManyCharacters = true;
+        if (e.full) tooMany_ = true;
         pending_.clear();
     }
 
@@ -183,17 +186,19 @@ private:
     static constexpr std::size_t kStretch = 1 << 16;
     // Growing only, and within what was reserved while it holds, so that each byte is zeroed once.
     void room(std::size_t k) {
-        std::string& b = out_.bytes;
+        std::string& b = bytes_;
         if (used_ + k > b.size()) b.resize(std::max(used_ + k, std::min(b.capacity(), b.size() * 2)));
     }
     void writeCode(unsigned code) {
         room(2);
-        char* dst = out_.bytes.data() + used_;
+        char* dst = bytes_.data() + used_;
         if (code > 0xFF) *dst++ = static_cast<char>(code >> 8);
         *dst++ = static_cast<char>(code & 0xFF);
-        used_ = static_cast<std::size_t>(dst - out_.bytes.data());
+        used_ = static_cast<std::size_t>(dst - bytes_.data());
     }
-    ReadText& out_;
+    std::string& bytes_;
+    text::StandIns& standIns_;
+    bool& tooMany_;
     std::size_t used_ = 0;
     std::u32string pending_;
 };
@@ -343,6 +348,12 @@ void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table) {
     forEachUserAreaCode(bytes, [&](std::size_t q) {
         table.adopt(static_cast<std::uint8_t>(bytes[q]) << 8 | static_cast<std::uint8_t>(bytes[q + 1]));
     });
+}
+
+void readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany) {
+    Builder b(doc, table, *tooMany, piece.size());
+    readUtf8(piece, b, utf8::isStrict(piece, nullptr, std::numeric_limits<std::size_t>::max()));
+    b.finish();
 }
 
 namespace {

@@ -50,6 +50,12 @@ ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks,
 // Adopts into table every user-defined-area code of Shift-JIS bytes (readText's table for them).
 void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table);
 
+// A piece of a UTF-8 file (without its byte-order mark) read into doc (replacing what it held) as
+// readText reads it within the whole file, its stand-ins taken from table, when the piece is cut
+// where nothing joins across (text_stream.h: TextFileReader). *tooMany is set when the table
+// could not take a character (it then stands as 〓, as in readText).
+void readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany);
+
 // detectEncoding, then readText; defaults are the settings for new documents.
 ReadText openText(std::string_view file, const TextFormat& defaults);
 

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "files/file_io.h"
 #include "files/text_file.h"
 #include "text/stand_ins.h"
 
@@ -30,7 +31,8 @@ bool cp932CutBefore(std::string_view s, std::size_t p) { return static_cast<unsi
 // zero-width joiner; never before a character that reads as a byte-order mark.
 bool utf8CutBefore(std::string_view s, std::size_t p) {
     const auto* b = reinterpret_cast<const unsigned char*>(s.data());
-    if (isContinuation(b[p])) return false;
+    // A continuation byte that no lead byte in the three before can take stands alone.
+    if (isContinuation(b[p])) return p >= 3 && b[p - 1] < 0xC0 && b[p - 2] < 0xC0 && b[p - 3] < 0xC0;
     if (p >= 3 && b[p - 3] == 0xE2 && b[p - 2] == 0x80 && b[p - 1] == 0x8D) return false;
     if (b[p] < 0x80) return true;
     const std::size_t len = b[p] >= 0xF0 ? 4 : b[p] >= 0xE0 ? 3 : 2;
@@ -251,40 +253,89 @@ std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault) {
     return scan.finish();
 }
 
-std::string_view ShiftJisReader::next(text::StandIns& table) {
-    piece_.swap(rest_);
+// ---- TextFileReader
+
+namespace {
+
+// Whether a piece of a file that TextFileReader reads may end before s[p] (0 < p <= s.size()).
+bool pieceEndsBefore(Encoding encoding, std::string_view s, std::size_t p) {
+    if (s[p - 1] == '\r') return false;
+    if (encoding == Encoding::ShiftJis) return cp932CutBefore(s, p);
+    return p < s.size() && utf8CutBefore(s, p);
+}
+
+}  // namespace
+
+TextFileReader::TextFileReader(int fd, Encoding encoding, std::size_t pieceSize)
+    : fd_(fd), encoding_(encoding == Encoding::Utf8Bom ? Encoding::Utf8 : encoding), pieceSize_(pieceSize) {}
+
+bool TextFileReader::reads(Encoding encoding) {
+    return encoding == Encoding::ShiftJis || encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom;
+}
+
+std::string_view TextFileReader::nextBytes() {
+    bytes_.swap(rest_);
     rest_.clear();
-    // A piece ends after a byte below 0x40 (a character of its own) that is not a CR.
     std::size_t cut = 0;
     while (!ended_ && cut == 0) {
-        const std::size_t scanned = piece_.size();
-        if (!readSome(fd_, piece_, pieceSize_, &ended_)) {
+        const std::size_t scanned = bytes_.size();
+        if (!readSome(fd_, bytes_, pieceSize_, &ended_)) {
             failed_ = ended_ = true;
             break;
         }
-        for (std::size_t p = piece_.size(); p > std::max<std::size_t>(scanned, 1) && !ended_; --p) {
-            const auto b = static_cast<unsigned char>(piece_[p - 1]);
-            if (b < 0x40 && b != '\r') {
+        // The last bytes scanned before may end a piece now that what follows them is here.
+        for (std::size_t p = bytes_.size(); p + 3 > std::max<std::size_t>(scanned, 4) && !ended_; --p) {
+            if (pieceEndsBefore(encoding_, bytes_, p)) {
                 cut = p;
                 break;
             }
         }
     }
     if (!ended_ && cut > 0) {
-        rest_.assign(piece_, cut);
-        piece_.resize(cut);
+        rest_.assign(bytes_, cut);
+        bytes_.resize(cut);
     }
-    if (piece_.empty()) return {};
-    adoptUserAreaCodes(piece_, table);
-    const text::LineBreakCounts counts = text::countLineBreaks(piece_);
-    counts_.crLf += counts.crLf;
-    counts_.lf += counts.lf;
-    counts_.cr += counts.cr;
-    return piece_;
+    return bytes_;
 }
 
-LineBreak ShiftJisReader::lineBreak(LineBreak noBreaks) const {
+std::string_view TextFileReader::next(text::StandIns& table) {
+    for (;;) {
+        std::string_view bytes = nextBytes();
+        if (bytes.empty()) return {};
+        std::string_view piece = bytes;
+        if (encoding_ == Encoding::ShiftJis) {
+            adoptUserAreaCodes(bytes, table);
+        } else {
+            if (!started_) {
+                table.setAccepting(true);
+                if (bytes.starts_with("\xEF\xBB\xBF")) {
+                    encoding_ = Encoding::Utf8Bom;
+                    bytes.remove_prefix(3);
+                }
+            }
+            readUtf8Piece(bytes, table, piece_, &tooMany_);
+            piece = piece_;
+        }
+        started_ = true;
+        if (piece.empty()) continue;  // the mark alone
+        const text::LineBreakCounts counts = text::countLineBreaks(piece);
+        counts_.crLf += counts.crLf;
+        counts_.lf += counts.lf;
+        counts_.cr += counts.cr;
+        return piece;
+    }
+}
+
+LineBreak TextFileReader::lineBreak(LineBreak noBreaks) const {
     return counts_.crLf + counts_.lf + counts_.cr == 0 ? noBreaks : lineBreakOf(counts_.mostUsed());
+}
+
+std::optional<std::string> TextFileReader::wholeFile() const {
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    std::string all;
+    const bool read = at >= 0 && ::lseek(fd_, 0, SEEK_SET) == 0 && readAll(fd_, all);
+    if (at < 0 || ::lseek(fd_, at, SEEK_SET) < 0 || !read) return std::nullopt;
+    return all;
 }
 
 }  // namespace verlo::files

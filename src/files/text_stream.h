@@ -1,6 +1,6 @@
 // A text file read and written a piece at a time, with exactly the result the whole-file
 // routines of text_file.h give, for files too large to hold at once (the command line's
-// --encrypt and --decrypt). Each piece is cut where reading or writing it on its own
+// --encrypt and --decrypt, the editor's opening of a Shift-JIS or UTF-8 file). Each piece is cut where reading or writing it on its own
 // changes nothing: between whole characters, never inside a cluster the stand-in table
 // keeps together, and for ISO-2022-JP only where the file is back in ASCII.
 #pragma once
@@ -89,29 +89,46 @@ private:
 // needs; fd is then back where it was. nullopt when it cannot be read.
 std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault);
 
-// A Shift-JIS file read from fd in pieces as readText reads it whole, for a document that
-// never holds it twice: next() gives the document's bytes a piece at a time (never cutting a
-// character or a CR LF pair) and adopts their user-defined-area codes into the table it is
-// given; once it has given the empty piece, lineBreak() is readText's.
-class ShiftJisReader {
+// A Shift-JIS or UTF-8 file read from fd in pieces as readText reads it whole, for a document
+// that never holds it twice: next() gives the document's bytes a piece at a time and puts the
+// stand-ins they need into the table it is given (the same table each time), as readText
+// would. A piece is cut where reading it on its own changes nothing: never inside a character
+// or a cluster the table keeps together, never between CR and LF; bytes that are not text in
+// UTF-8 each stand alone as in readText. Once it has given the empty piece, lineBreak() is
+// readText's.
+class TextFileReader {
 public:
-    explicit ShiftJisReader(int fd, std::size_t pieceSize = CodePageStream::kPieceSize * 4)
-        : fd_(fd), pieceSize_(pieceSize) {}
+    // encoding: Shift-JIS, or UTF-8 with or without a mark (the file's start decides, as in readText).
+    TextFileReader(int fd, Encoding encoding, std::size_t pieceSize = CodePageStream::kPieceSize * 4);
+    // Whether files in this encoding are read this way.
+    static bool reads(Encoding encoding);
     std::string_view next(text::StandIns& table);
     // A read failed: the pieces given are not the whole file.
     bool failed() const { return failed_; }
     // The pieces given are all there are (the next is the empty one).
     bool atEnd() const { return ended_ && rest_.empty(); }
     LineBreak lineBreak(LineBreak noBreaks) const;
+    // readText's format.encoding, known once a piece was given.
+    Encoding encoding() const { return encoding_; }
+    // readText's tooManyCharacters for the pieces given.
+    bool tooManyCharacters() const { return tooMany_; }
+    // The whole file as it is now, read again from its start (for a file shown read-only).
+    std::optional<std::string> wholeFile() const;
 
 private:
+    std::string_view nextBytes();
+
     int fd_;
+    Encoding encoding_;
     std::size_t pieceSize_;
-    std::string piece_;
-    std::string rest_;  // read, not yet given
+    std::string bytes_;  // of the file, the piece being given
+    std::string piece_;  // of the document, when it is not bytes_ itself
+    std::string rest_;   // read, not yet given
     text::LineBreakCounts counts_;
+    bool started_ = false;
     bool ended_ = false;
     bool failed_ = false;
+    bool tooMany_ = false;
 };
 
 }  // namespace verlo::files

@@ -116,33 +116,45 @@ TEST(TextStream, DocumentsWrittenInPiecesAreTheFileWrittenWhole) {
     }
 }
 
-TEST(TextStream, ShiftJisFilesReadInPiecesAsWhole) {
-    char pattern[] = "/tmp/verlo-stream-XXXXXX";
-    const int fd = mkstemp(pattern);
-    ASSERT_GE(fd, 0);
-    unlink(pattern);
+TEST(TextStream, ShiftJisAndUtf8FilesReadIntoTheDocumentInPiecesAsWhole) {
+    std::vector<Case> all = cases();
     // User-defined-area codes, bytes that are not text, CR LF pairs; mostly LF breaks.
-    const std::string file = verlo::test::repeat(iconvert("UTF-8", "CP932", "吾輩は猫\n") + "\xF0\x40\r\n\xF9\xFC\x80", 50) + "\n\x81";
-    ASSERT_EQ(write(fd, file.data(), file.size()), static_cast<ssize_t>(file.size()));
-    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
-    EXPECT_EQ(detectFileEncoding(fd, Encoding::Utf8), Encoding::ShiftJis);
-    const ReadText whole = readText(file, Encoding::ShiftJis, LineBreak::Cr);
-    for (std::size_t pieceSize : {1, 5, 64, 100000}) {
-        SCOPED_TRACE("pieces of " + std::to_string(pieceSize));
-        ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
-        ShiftJisReader reader(fd, pieceSize);
-        verlo::text::StandIns table;
-        std::string doc;
-        for (std::string_view piece = reader.next(table); !piece.empty(); piece = reader.next(table)) {
-            EXPECT_FALSE(piece.back() == '\r' && doc.size() + piece.size() < file.size()) << "a CR LF pair cut";
-            doc += piece;
+    all.push_back({"Shift-JIS, user area", Encoding::ShiftJis,
+                   verlo::test::repeat(iconvert("UTF-8", "CP932", "吾輩は猫\n") + "\xF0\x40\r\n\xF9\xFC\x80", 50) + "\n\x81"});
+    // Stray continuation bytes, cut and overlong sequences, a CR at the end.
+    all.push_back({"UTF-8, not text", Encoding::Utf8,
+                   "\x80\x80\x80\x80\x80" "ab" + kJapanese + "\xE3\x81\xFF\xC0\xAF\xF0\x9F\x98" + kBeyond + "\r\x80\x80\xE3"});
+    // More distinct characters than the table holds.
+    std::string hangul;
+    for (char32_t c = 0xAC00; c < 0xAC00 + verlo::text::kUserAreaCodes + 20; ++c) hangul += iconvert("UTF-32LE", "UTF-8", std::string_view(reinterpret_cast<const char*>(&c), 4));
+    all.push_back({"UTF-8, too many characters", Encoding::Utf8, hangul + kBeyond});
+    for (const Case& c : all) {
+        if (!TextFileReader::reads(c.encoding)) continue;
+        char pattern[] = "/tmp/verlo-stream-XXXXXX";
+        const int fd = mkstemp(pattern);
+        ASSERT_GE(fd, 0);
+        unlink(pattern);
+        ASSERT_EQ(write(fd, c.bytes.data(), c.bytes.size()), static_cast<ssize_t>(c.bytes.size()));
+        const ReadText whole = readText(c.bytes, c.encoding, LineBreak::Cr);
+        for (std::size_t pieceSize : {1, 2, 5, 64, 100000}) {
+            SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(pieceSize));
+            ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+            TextFileReader reader(fd, c.encoding, pieceSize);
+            verlo::text::StandIns table;
+            std::string doc;
+            for (std::string_view piece = reader.next(table); !piece.empty(); piece = reader.next(table)) {
+                EXPECT_FALSE(piece.back() == '\r' && !reader.atEnd()) << "a CR LF pair cut";
+                doc += piece;
+            }
+            EXPECT_FALSE(reader.failed());
+            EXPECT_EQ(doc, whole.bytes);
+            EXPECT_EQ(table.toText(), whole.standIns.toText());
+            EXPECT_EQ(table.accepting(), whole.standIns.accepting());
+            EXPECT_EQ(reader.encoding(), whole.format.encoding);
+            EXPECT_EQ(reader.lineBreak(LineBreak::Cr), whole.format.lineBreak);
+            EXPECT_EQ(reader.tooManyCharacters(), whole.tooManyCharacters);
+            EXPECT_EQ(reader.wholeFile(), c.bytes);
         }
-        EXPECT_FALSE(reader.failed());
-        EXPECT_EQ(doc, whole.bytes);
-        EXPECT_EQ(reader.lineBreak(LineBreak::Cr), whole.format.lineBreak);
-        EXPECT_EQ(table.size(), whole.standIns.size());
-        EXPECT_NE(table.find(0xF040), nullptr);
-        EXPECT_NE(table.find(0xF9FC), nullptr);
+        close(fd);
     }
-    close(fd);
 }

@@ -1,13 +1,18 @@
 // Files on any bytes: read in each encoding and written back, they are the same bytes; a
 // valid UTF-8 file reads as its whole text encoded at once would, on one thread or two; the
 // check for valid UTF-8 agrees with a plain walk; any document written as UTF-8 a piece at a
-// time is the same as written at once; the user-defined-area codes a Shift-JIS
-// file adopts are those a plain forward reading finds.
+// time is the same as written at once; a Shift-JIS or UTF-8 file read into the document a
+// few bytes at a time is the document and stand-in table read whole; the user-defined-area
+// codes a Shift-JIS file adopts are those a plain forward reading finds.
 #include <set>
 #include <string>
 #include <string_view>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "files/text_file.h"
+#include "files/text_stream.h"
 #include "fuzz_check.h"
 #include "text/cp932.h"
 
@@ -58,6 +63,21 @@ void checkUtf8Pieces(const ReadText& r) {
     }
 }
 
+// The file read from a descriptor in pieces of a few bytes is the document read whole.
+void checkReadInPieces(std::string_view file, Encoding encoding, const ReadText& whole) {
+    const int fd = memfd_create("fuzz_text_file", MFD_CLOEXEC);
+    FUZZ_CHECK(fd >= 0 && write(fd, file.data(), file.size()) == static_cast<ssize_t>(file.size()) &&
+               lseek(fd, 0, SEEK_SET) == 0);
+    TextFileReader reader(fd, encoding, 1 + file.size() % 7);
+    text::StandIns table;
+    std::string doc;
+    for (std::string_view piece = reader.next(table); !piece.empty(); piece = reader.next(table)) doc += piece;
+    close(fd);
+    FUZZ_CHECK(doc == whole.bytes && table.toText() == whole.standIns.toText());
+    FUZZ_CHECK(reader.tooManyCharacters() == whole.tooManyCharacters && reader.encoding() == whole.format.encoding);
+    FUZZ_CHECK(reader.lineBreak(LineBreak::CrLf) == whole.format.lineBreak && !reader.failed());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -65,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     detectEncoding(file, Encoding::ShiftJis);
     for (Encoding encoding : kEncodings) {
         const ReadText r = readText(file, encoding, LineBreak::CrLf);
+        if (TextFileReader::reads(encoding)) checkReadInPieces(file, encoding, r);
         if (r.tooManyCharacters) continue;
         const WrittenText w = writeText(r.bytes, r.standIns, r.format);
         FUZZ_CHECK(w.ok() || encoding == Encoding::EucJp || encoding == Encoding::Iso2022Jp);
