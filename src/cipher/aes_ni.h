@@ -1,7 +1,7 @@
 // AES through the processor's AES instructions, for the two uses that call the block cipher
 // once per byte: 8-bit CFB encryption (one block after another, the round keys kept in
 // registers) and 8-bit CFB decryption (every register state known in advance, eight blocks
-// in flight at once). Used when the processor has them; otherwise the callers use the
+// in flight at once, or eight registers of four blocks with the 512-bit instructions). Used when the processor has them; otherwise the callers use the
 // library's cipher.
 #pragma once
 
@@ -30,9 +30,17 @@ void encryptBlock(const Schedule& schedule, const std::uint8_t* in, std::uint8_t
 void encryptCfb8(const Schedule& schedule, std::uint8_t* reg, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count);
 
+// Whether the processor also has the 512-bit AES instructions (and the byte permutes the
+// wide decryption uses).
+bool wideAvailable();
+
+enum class Width { Widest, Narrow };
+
 // 8-bit CFB decryption given the whole sequence: sequence holds the register before the
 // first byte (16 bytes) followed by count ciphertext bytes; out[j] is plaintext byte j.
-// out must not overlap sequence.
-void decryptCfb8(const Schedule& schedule, const std::uint8_t* sequence, std::uint8_t* out, std::size_t count);
+// out must not overlap sequence. Widest takes four blocks to an instruction where the
+// processor can (wideAvailable()); Narrow one, as every AES processor can.
+void decryptCfb8(const Schedule& schedule, const std::uint8_t* sequence, std::uint8_t* out, std::size_t count,
+                 Width width = Width::Widest);
 
 }  // namespace verlo::cipher::aesni

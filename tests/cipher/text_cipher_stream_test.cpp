@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "cipher/aes_ni.h"
 #include "cipher/rijndael.h"
 #include "cipher/text_cipher.h"
 #include "cipher/text_cipher_stream.h"
@@ -115,5 +116,21 @@ TEST(TextCipherStream, Cfb8AgreesWithOpenSslAtEveryKeySizeAndSplitsDecryption) {
         cipher.DecryptCfb8(p + 300007, p + 300007, text.size() - 300007);
         EXPECT_TRUE(text == plain);
         EXPECT_TRUE(opensslCfb8(key, cipher, expected, false) == plain);
+
+        // The processor's instructions one block at a time and four at a time (where it has
+        // them), over lengths that end anywhere in a step.
+        if (!verlo::cipher::aesni::available()) continue;
+        verlo::cipher::aesni::Schedule schedule;
+        verlo::cipher::aesni::expandKey(reinterpret_cast<const std::uint8_t*>(key.data()), keySize, schedule);
+        const auto& iv = cipher.InitialVector();
+        const std::string sequence = std::string(iv.begin(), iv.end()) + expected;
+        for (const auto width : {verlo::cipher::aesni::Width::Narrow, verlo::cipher::aesni::Width::Widest}) {
+            for (std::size_t count : {std::size_t{1}, std::size_t{31}, std::size_t{32}, std::size_t{77}, plain.size()}) {
+                std::string out(count, '\0');
+                verlo::cipher::aesni::decryptCfb8(schedule, reinterpret_cast<const std::uint8_t*>(sequence.data()),
+                                                  reinterpret_cast<std::uint8_t*>(out.data()), count, width);
+                EXPECT_TRUE(out == plain.substr(0, count)) << count << (width == verlo::cipher::aesni::Width::Narrow ? " narrow" : " wide");
+            }
+        }
     }
 }
