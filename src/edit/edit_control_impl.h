@@ -202,6 +202,10 @@ struct EditControl::Impl : text::DocumentListener {
     // them, started before the change; changedLine held the change.
     std::size_t startsLine = 0;
     std::size_t changedLine = 0;
+    // The first character of the changed line past the change and its context, and its
+    // inline offset, before the change (npos: none).
+    std::size_t tailPos = 0;
+    double tailU = 0;
     std::vector<std::size_t> startsBefore;
     std::size_t shownAnchor = 0;  // the selection as last asked to be repainted
     std::size_t shownCaret = 0;
@@ -214,6 +218,12 @@ struct EditControl::Impl : text::DocumentListener {
     // that is still to be repainted.
     std::size_t shiftMovedLines(const text::Change& c, const std::vector<std::size_t>& starts, std::size_t from,
                                 std::size_t to);
+    // The same for the text after the change on the changed line, repainted from fromU on;
+    // false when it cannot.
+    bool shiftTail(const text::Change& c, const std::vector<std::size_t>& starts, double fromU);
+    // Moves the pixels of line's text drawn from uA to uB by du along the line, an em short of
+    // each end, and repaints the rest of the line from fromU on; false when it cannot.
+    bool shiftStretch(std::size_t line, double fromU, double uA, double uB, double du);
     void repaintSelection();
     void repaintLines(std::size_t from, std::size_t to);  // laid-out lines [from, to], clipped to the view
     bool repaintsInPart();

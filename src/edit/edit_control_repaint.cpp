@@ -20,12 +20,28 @@ namespace {
 constexpr std::size_t kCellContext = 8;
 std::size_t contextBefore(std::size_t pos) { return pos > kCellContext ? pos - kCellContext : 0; }
 
+// True when the advances of the line's cells are whole pixels: then a stretch of it drawn
+// elsewhere on the line differs from its old pixels by a whole-pixel move.
+bool wholeAdvances(const Layout::Line& l) {
+    for (std::size_t k = l.first; k < l.last; ++k)
+        if ((*l.cells)[k].advance != std::floor((*l.cells)[k].advance)) return false;
+    return true;
+}
+
+// The start of the first character of the line at or after pos (its end when there is none).
+std::size_t charStartFrom(const Layout::Line& l, std::size_t pos) {
+    for (std::size_t k = l.first; k < l.last; ++k)
+        if (l.paraStart + (*l.cells)[k].offset >= pos) return l.paraStart + (*l.cells)[k].offset;
+    return l.endPos();
+}
+
 }  // namespace
 
 void EditControl::Impl::documentWillChange(std::size_t pos, std::size_t len) {
     access.willChange(pos, len);
     linesBefore = text::npos;
     startsBefore.clear();
+    tailPos = text::npos;
     if (!repaintsInPart()) return;
     linesBefore = layout.lineCount();
     reachBefore = layout.changeReach(contextBefore(pos), pos + len);
@@ -40,6 +56,14 @@ void EditControl::Impl::documentWillChange(std::size_t pos, std::size_t len) {
     if (changedLine > last) return;
     const std::size_t end = std::max(changedLine, std::min(last, layout.lineFromChar(doc.lineEnd(paragraph)))) + 1;
     for (std::size_t line = startsLine; line <= end; ++line) startsBefore.push_back(layout.lineStart(line));
+    // Where the text after the change, past its context, starts on the changed line: it may
+    // only move along the line.
+    if (layout.ruby() || changedLine < startsLine) return;
+    const Layout::Line l = layout.line(changedLine);
+    const std::size_t tail = charStartFrom(l, pos + len + kCellContext);
+    if (tail >= l.endPos()) return;
+    tailPos = tail;
+    tailU = l.inlineOf(tail);
 }
 
 bool EditControl::Impl::repaintsInPart() {
@@ -119,17 +143,18 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
         }
         from = line;
     }
+    const bool shifts = to != text::npos && !starts.empty() && !layout.ruby() && c.linesAdded == 0 &&
+                        c.linesRemoved == 0 && shownAnchor == shownCaret;
     if (fromU > 0 && from <= to) {
         const std::size_t first = firstLine();
-        if (from >= first && from <= first + static_cast<std::size_t>(geo.linesPerPage())) {
+        if (from >= first && from <= first + static_cast<std::size_t>(geo.linesPerPage()) &&
+            !(shifts && from == changedLine && shiftTail(c, starts, fromU))) {
             const QRectF box = geo.box(static_cast<double>(from - first), fromU, geo.inlineExtent());
             q->viewport()->update(withRuby(box).toAlignedRect().adjusted(-1, -1, 1, 1));
         }
         ++from;
     }
-    if (to != text::npos && !starts.empty() && from > changedLine && !layout.ruby() && c.linesAdded == 0 &&
-        c.linesRemoved == 0 && shownAnchor == shownCaret)
-        from = shiftMovedLines(c, starts, from, to);
+    if (shifts && from > changedLine) from = shiftMovedLines(c, starts, from, to);
     repaintLines(from, to);
 }
 
@@ -140,12 +165,6 @@ std::size_t EditControl::Impl::shiftMovedLines(const text::Change& c, const std:
     if (from < first || from < startsLine) return from;
     const std::size_t unchanged = c.pos + c.removed + kCellContext;  // as in repaintChange
     const auto moved = [&](std::size_t pos) { return pos - c.removed + c.inserted; };
-    const double em = layout.typesetter().fullWidthAdvance();
-    const auto whole = [](const std::vector<Cell>& cells, std::size_t a, std::size_t b) {
-        for (std::size_t k = a; k < b; ++k)
-            if (cells[k].advance != std::floor(cells[k].advance)) return false;
-        return true;
-    };
     std::size_t line = from;
     for (; line <= to && line <= last && line + 1 - startsLine < starts.size(); ++line) {
         const std::size_t oldStart = starts[line - startsLine];
@@ -156,35 +175,49 @@ std::size_t EditControl::Impl::shiftMovedLines(const text::Change& c, const std:
         const std::size_t wasEnd = l.lastOfParagraph ? l.endPos() : moved(starts[line + 1 - startsLine]);
         const std::size_t a = std::max(was, l.startPos());
         const std::size_t b = std::min(wasEnd, l.endPos());
-        if (a >= b || !whole(*l.cells, l.first, l.last)) break;
+        if (a >= b || !wholeAdvances(l)) break;
         const double uA = l.inlineOf(a);
         const double uB = l.inlineOf(b);
         double du = uA;  // it started the line
         if (a != was) {  // [was, a) went to the end of the line before
             const Layout::Line before = layout.line(line - 1);
-            if (!whole(*before.cells, before.first, before.last)) break;
+            if (!wholeAdvances(before)) break;
             du = -(before.inlineOf(a) - before.inlineOf(was));
             l = layout.line(line);  // asking for a line may drop the one held
         }
-        // Its pixels are moved, an em short of each end (where ink of the characters that
-        // came or left may reach); the rest of the line is painted anew. The caret is
-        // never moved with them.
-        const double keep0 = uA + em;
-        const double keep1 = uB - em;
-        if (keep1 - keep0 < em) break;
-        const QRect span = geo.box(static_cast<double>(line - first), std::min(keep0, keep0 - du),
-                                   std::max(keep1, keep1 - du))
-                               .toAlignedRect();
-        if (shownCaretBox.adjusted(1, 1, -1, -1).intersects(span)) break;
-        const int shift = static_cast<int>(du);
-        q->viewport()->scroll(vertical ? 0 : shift, vertical ? shift : 0, span);
-        const auto repaint = [&](double u0, double u1) {
-            q->viewport()->update(geo.box(static_cast<double>(line - first), u0, u1).toAlignedRect().adjusted(-1, -1, 1, 1));
-        };
-        repaint(-geo.inlineStart, keep0);
-        repaint(keep1, geo.inlineExtent());
+        if (!shiftStretch(line, -geo.inlineStart, uA, uB, du)) break;
     }
     return line;
+}
+
+bool EditControl::Impl::shiftTail(const text::Change& c, const std::vector<std::size_t>& starts, double fromU) {
+    if (tailPos == text::npos || tailPos < c.pos + c.removed || changedLine + 1 - startsLine >= starts.size())
+        return false;
+    const Layout::Line l = layout.line(changedLine);
+    const std::size_t a = tailPos - c.removed + c.inserted;
+    const std::size_t was = starts[changedLine + 1 - startsLine];  // where the line after it started
+    const std::size_t b = l.lastOfParagraph ? l.endPos() : std::min(l.endPos(), was - c.removed + c.inserted);
+    if (a >= b || charStartFrom(l, a) != a || !wholeAdvances(l) || tailU != std::floor(tailU)) return false;
+    const double uA = l.inlineOf(a);
+    return shiftStretch(changedLine, fromU, uA, l.inlineOf(b), uA - tailU);
+}
+
+bool EditControl::Impl::shiftStretch(std::size_t line, double fromU, double uA, double uB, double du) {
+    // The pixels are moved an em short of each end (where ink of the characters that came
+    // or left may reach); the rest of the line from fromU on is painted anew. The caret is
+    // never moved with them.
+    const double em = layout.typesetter().fullWidthAdvance();
+    const double keep0 = uA + em;
+    const double keep1 = uB - em;
+    if (keep1 - keep0 < em || du != std::floor(du)) return false;
+    const double rel = static_cast<double>(line - firstLine());
+    const QRect span = geo.box(rel, std::min(keep0, keep0 - du), std::max(keep1, keep1 - du)).toAlignedRect();
+    if (shownCaretBox.adjusted(1, 1, -1, -1).intersects(span)) return false;
+    const int shift = static_cast<int>(du);
+    q->viewport()->scroll(vertical ? 0 : shift, vertical ? shift : 0, span);
+    q->viewport()->update(geo.box(rel, fromU, keep0).toAlignedRect().adjusted(-1, -1, 1, 1));
+    q->viewport()->update(geo.box(rel, keep1, geo.inlineExtent()).toAlignedRect().adjusted(-1, -1, 1, 1));
+    return true;
 }
 
 void EditControl::Impl::repaintSelection() {
