@@ -286,7 +286,7 @@ EditControl::EditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std::
     d->applyDirection();
     d->blink.callOnTimeout(this, [this] {
         d->caretShown = !d->caretShown;
-        viewport()->update(d->caretRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+        viewport()->update(d->repaintRect(d->caretRect()));
     });
     d->autoScroll.setInterval(50);
     d->autoScroll.callOnTimeout(this, [this] { d->dragTo(d->dragPoint); });

@@ -229,6 +229,10 @@ struct EditControl::Impl : text::DocumentListener {
     bool repaintsInPart();
     // A line's box grown by what its ruby may draw beyond it, into the line before.
     QRectF withRuby(const QRectF& box) const;
+    // What is repainted for a box within one line: its pixels and one more on each side along
+    // the line (positions along a line are fractional). Not across the line's sides: a line
+    // is painted within its box (paintParts), so its neighbours need no repainting.
+    QRect repaintRect(const QRectF& box) const;
 
     // ---- assistive technology (accessible_edit.cpp)
     EditAccess access{*this};

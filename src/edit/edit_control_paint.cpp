@@ -47,7 +47,7 @@ void EditControl::Impl::paint(QPainter& p, const QRegion& region) {
     } else if (q->hasFocus() && caretShown) {
         const QRectF caretBox = caretRect();
         if (!caretBox.isEmpty()) p.fillRect(caretBox, caretColor(q->palette(), background, textColor));
-        if (!caretBox.isEmpty() && caretBox.intersects(exposed)) shownCaretBox = caretBox.toAlignedRect().adjusted(-1, -1, 1, 1);
+        if (!caretBox.isEmpty() && caretBox.intersects(exposed)) shownCaretBox = repaintRect(caretBox);
     }
 }
 
@@ -55,9 +55,17 @@ void EditControl::Impl::paintParts(QPainter& p, std::size_t line, double rel, co
     // A key repaints a line in part, or two ends of a line whose pixels were moved: each
     // stretch of it is painted on its own (those less than a few ems apart as one), each
     // within its own bounds, so that the selection drawn for one does not cover the other.
+    // A line is never painted beyond its box: ink reaching past it would be left behind, or
+    // wiped, by a repaint of the line beside it alone.
     if (part.isEmpty()) return;
     const Layout::Line l = layout.line(line);
-    if (part.rectCount() == 1 || layout.ruby()) return paintLine(p, l, rel, part.boundingRect());  // ruby: whole lines
+    const auto within = [&](const QRect& stretch) {
+        p.save();
+        p.setClipRect(stretch, Qt::IntersectClip);
+        paintLine(p, l, rel, stretch);
+        p.restore();
+    };
+    if (part.rectCount() == 1 || layout.ruby()) return within(part.boundingRect());  // ruby: whole lines
     std::vector<std::pair<double, double>> spans;
     for (const QRect& r : part) {
         double u0 = 0, u1 = 0, v = 0;
@@ -75,14 +83,8 @@ void EditControl::Impl::paintParts(QPainter& p, std::size_t line, double rel, co
             spans[++kept] = spans[i];
     }
     spans.resize(kept + 1);
-    if (spans.size() == 1) return paintLine(p, l, rel, part.boundingRect());
-    for (const auto& [u0, u1] : spans) {
-        const QRect stretch = geo.box(rel, u0, u1).toAlignedRect().intersected(part.boundingRect());
-        p.save();
-        p.setClipRect(stretch, Qt::IntersectClip);
-        paintLine(p, l, rel, stretch);
-        p.restore();
-    }
+    if (spans.size() == 1) return within(part.boundingRect());
+    for (const auto& [u0, u1] : spans) within(geo.box(rel, u0, u1).toAlignedRect().intersected(part.boundingRect()));
 }
 
 void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect& exposed) {

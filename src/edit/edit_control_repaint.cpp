@@ -76,6 +76,11 @@ QRectF EditControl::Impl::withRuby(const QRectF& box) const {
     return vertical ? box.adjusted(0, 0, reach, 0) : box.adjusted(0, -reach, 0, 0);
 }
 
+QRect EditControl::Impl::repaintRect(const QRectF& box) const {
+    const QRect r = box.toAlignedRect();
+    return vertical ? r.adjusted(0, -1, 0, 1) : r.adjusted(-1, 0, 1, 0);
+}
+
 void EditControl::Impl::repaintAll() {
     wholePending = true;
     q->viewport()->update();
@@ -89,7 +94,7 @@ void EditControl::Impl::repaintLines(std::size_t from, std::size_t to) {
     if (from > to) return;
     const QRectF a = geo.box(static_cast<double>(from - first), -geo.inlineStart, geo.inlineExtent());
     const QRectF b = geo.box(static_cast<double>(to - first), -geo.inlineStart, geo.inlineExtent());
-    q->viewport()->update(withRuby(a.united(b)).toAlignedRect().adjusted(-1, -1, 1, 1));
+    q->viewport()->update(repaintRect(withRuby(a.united(b))));
 }
 
 void EditControl::Impl::repaintChange(const text::Change& c) {
@@ -150,7 +155,7 @@ void EditControl::Impl::repaintChange(const text::Change& c) {
         if (from >= first && from <= first + static_cast<std::size_t>(geo.linesPerPage()) &&
             !(shifts && from == changedLine && shiftTail(c, starts, fromU))) {
             const QRectF box = geo.box(static_cast<double>(from - first), fromU, geo.inlineExtent());
-            q->viewport()->update(withRuby(box).toAlignedRect().adjusted(-1, -1, 1, 1));
+            q->viewport()->update(repaintRect(withRuby(box)));
         }
         ++from;
     }
@@ -212,11 +217,11 @@ bool EditControl::Impl::shiftStretch(std::size_t line, double fromU, double uA, 
     if (keep1 - keep0 < em || du != std::floor(du)) return false;
     const double rel = static_cast<double>(line - firstLine());
     const QRect span = geo.box(rel, std::min(keep0, keep0 - du), std::max(keep1, keep1 - du)).toAlignedRect();
-    if (shownCaretBox.adjusted(1, 1, -1, -1).intersects(span)) return false;
+    if (shownCaretBox.intersects(span)) return false;
     const int shift = static_cast<int>(du);
     q->viewport()->scroll(vertical ? 0 : shift, vertical ? shift : 0, span);
-    q->viewport()->update(geo.box(rel, fromU, keep0).toAlignedRect().adjusted(-1, -1, 1, 1));
-    q->viewport()->update(geo.box(rel, keep1, geo.inlineExtent()).toAlignedRect().adjusted(-1, -1, 1, 1));
+    q->viewport()->update(repaintRect(geo.box(rel, fromU, keep0)));
+    q->viewport()->update(repaintRect(geo.box(rel, keep1, geo.inlineExtent())));
     return true;
 }
 
@@ -241,7 +246,7 @@ void EditControl::Impl::repaintSelection() {
     shownAnchor = sel.anchor();
     shownCaret = sel.caret();
     const QRectF caret = caretRect();
-    if (!wholePending && !caret.isEmpty()) q->viewport()->update(caret.toAlignedRect().adjusted(-1, -1, 1, 1));
+    if (!wholePending && !caret.isEmpty()) q->viewport()->update(repaintRect(caret));
 }
 
 }  // namespace verlo::edit
