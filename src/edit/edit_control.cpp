@@ -59,6 +59,8 @@ void ViewGeometry::toAxes(QPointF p, double* u, double* v) const {
 EditControl::Impl::Impl(EditControl* owner) : q(owner) {
     doc.setListener(this);
     layout.runInBackground([this] { QMetaObject::invokeMethod(q, [this] { layoutResults(); }, Qt::QueuedConnection); });
+    resultsLater.setSingleShot(true);
+    resultsLater.callOnTimeout(q, [this] { layoutResults(); });
 }
 
 EditControl::Impl::~Impl() { doc.setListener(nullptr); }

@@ -10,6 +10,17 @@ bool EditControl::Impl::shelved() const {
 }
 
 void EditControl::Impl::layoutResults() {
+    // The workers are handed more at once; what they finished goes in at most every kEvery
+    // ms while more is coming (a repaint of the scroll bar per job cost the interface
+    // thread a sixth of a core through a long re-wrap), and at once when the last comes.
+    constexpr qint64 kEvery = 40;
+    layout.receive();
+    if (layout.receiving() && resultsTaken.isValid() && resultsTaken.elapsed() < kEvery) {
+        if (!resultsLater.isActive()) resultsLater.start(static_cast<int>(kEvery - resultsTaken.elapsed()));
+        return;
+    }
+    resultsLater.stop();
+    resultsTaken.start();
     const bool wasExact = layout.isValid() && layout.exact();
     layoutWillChange();
     if (!layout.collect()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QInputMethodEvent>
 #include <QList>
@@ -116,6 +117,10 @@ struct EditControl::Impl : text::DocumentListener {
     // ---- the background layout (edit_control_background.cpp)
     // Takes the workers' results in, keeping the text at the top of the view where it is.
     void layoutResults();
+    // While more results are coming they are put in at most every so often (each time the
+    // lines, the view and the scroll bar move); the timer puts in what waits meanwhile.
+    QTimer resultsLater;
+    QElapsedTimer resultsTaken;
     // Explicitly hidden (the scratch control): nothing is laid out until it is shown.
     bool shelved() const;
 

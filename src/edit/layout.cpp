@@ -128,6 +128,7 @@ void Layout::invalidate() {
     cache_.clear();
     long_.clear();
     pending_.clear();
+    held_.clear();
     if (workers_) workers_->cancel();
 }
 
@@ -248,6 +249,7 @@ void Layout::estimates(std::size_t first, std::vector<std::uint32_t>& counts) co
 
 void Layout::startWorkers() {
     workers_->restart({typesetter_->font(), typesetter_->writing(), width_, ruby_ != nullptr});
+    held_.clear();
     feedFrom_ = 0;
 }
 
@@ -260,26 +262,37 @@ void Layout::feed() {
     if (!workers_ || pending_.empty()) return;
     const std::size_t most = 2 * static_cast<std::size_t>(workers_->threads());
     std::size_t out = workers_->outstanding();
-    if (out == 0) handedEnd_ = 0;
+    // Results held and not yet put in still speak of paragraphs handed out.
+    if (out == 0 && held_.empty()) handedEnd_ = 0;
     while (out < most) {
         ParagraphSet::Range run = pending_.next(feedFrom_);
         if (run.first >= run.second) {
-            if (out > 0 || feedFrom_ == 0) return;
+            if (out > 0 || !held_.empty() || feedFrom_ == 0) return;
             feedFrom_ = 0;  // everything handed out came back: what is left goes round again
             continue;
         }
         LayoutWorkers::Job job;
         job.tag = numbering_;
         job.first = run.first;
+        // The paragraphs' starts read a piece at a time (their breaks are found by the worker
+        // in the bytes), up to the start of the paragraph after the job's last.
+        constexpr std::size_t kPiece = 256;
+        std::size_t starts[kPiece + 1];
+        const std::size_t paragraphs = doc_.lineCount();
         const std::size_t from = doc_.lineStart(run.first);
         std::size_t p = run.first;
-        std::size_t end = from;
-        do {
-            job.starts.push_back(doc_.lineStart(p) - from);
-            end = doc_.lineEnd(p);
-            job.ends.push_back(end - from);
-            ++p;
-        } while (p < run.second && end - from < shape_.jobBytes);
+        std::size_t next = from;
+        while (p < run.second && (p == run.first || next - from < shape_.jobBytes)) {
+            const std::size_t take = std::min(kPiece, run.second - p);
+            const std::size_t known = std::min(take + 1, paragraphs - p);
+            doc_.lineStarts(p, known, starts);
+            if (known == take) starts[take] = doc_.length();
+            for (std::size_t i = 0; i < take && (p == run.first || next - from < shape_.jobBytes); ++i, ++p) {
+                job.starts.push_back(starts[i] - from);
+                next = starts[i + 1];
+            }
+        }
+        const std::size_t end = next;
         job.bytes = doc_.slice(from, end - from);
         job.at = from;
         job.rawFrom = rawFrom_;
@@ -291,10 +304,21 @@ void Layout::feed() {
     }
 }
 
+void Layout::receive() {
+    if (!workers_) return;
+    for (LayoutWorkers::Result& r : workers_->take()) held_.push_back(std::move(r));
+    feed();
+}
+
+bool Layout::receiving() const { return workers_ && workers_->outstanding() > 0; }
+
 bool Layout::collect() {
     if (!workers_) return false;
+    for (LayoutWorkers::Result& r : workers_->take()) held_.push_back(std::move(r));
+    std::vector<LayoutWorkers::Result> results;
+    results.swap(held_);
     bool changed = false;
-    for (LayoutWorkers::Result& r : workers_->take()) {
+    for (LayoutWorkers::Result& r : results) {
         if (!valid_ || r.tag != numbering_) continue;
         const std::size_t last = r.first + r.counts.size();
         std::size_t nextLong = 0;
@@ -325,6 +349,7 @@ void Layout::finish() {
     ensure();
     if (pending_.empty()) return;
     workers_->cancel();
+    held_.clear();
     const std::vector<ParagraphSet::Range> runs = pending_.ranges();
     for (const ParagraphSet::Range& run : runs)
         for (std::size_t p = run.first; p < run.second; ++p) index_.setCount(p, layOutParagraph(p, false));

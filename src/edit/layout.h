@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "edit/layout_workers.h"
 #include "edit/paragraph_set.h"
 #include "edit/ruby_layout.h"
 #include "edit/typesetter.h"
@@ -36,8 +37,6 @@
 #include "text/document.h"
 
 namespace verlo::edit {
-
-class LayoutWorkers;
 
 // How the background layout shares out its work. The defaults suit every document; tests
 // pass small figures so that short texts go to the workers in many jobs.
@@ -134,6 +133,11 @@ public:
     bool exact();
     // Takes in what the workers finished and hands them more; true when counts changed.
     bool collect();
+    // Takes what the workers finished and hands them more at once, but holds their counts
+    // until the next collect() (which moves the lines, and so the view, only then).
+    void receive();
+    // True while jobs are out with the workers (more results will come).
+    bool receiving() const;
     // Lays out here and now whatever is still estimated.
     void finish();
     // Lays out exactly the paragraphs that hold lines [first, first + count) (line numbers
@@ -214,6 +218,7 @@ private:
     std::size_t feedFrom_ = 0;
     std::uint64_t numbering_ = 0;
     std::size_t handedEnd_ = 0;  // the jobs out of this numbering hold paragraphs before it
+    std::vector<LayoutWorkers::Result> held_;  // received, not yet put in
 };
 
 }  // namespace verlo::edit

@@ -90,7 +90,13 @@ bool LayoutWorkers::wrapJob(const Typesetter& typesetter, RubyLayout* ruby, floa
     const std::string_view bytes(job.bytes);
     for (std::size_t i = 0; i < job.starts.size(); ++i) {
         if (cancelled()) return false;
-        const std::string_view text = bytes.substr(job.starts[i], job.ends[i] - job.starts[i]);
+        const std::size_t start = job.starts[i];
+        std::size_t end = i + 1 < job.starts.size() ? job.starts[i + 1] : bytes.size();
+        if (end > start && (bytes[end - 1] == '\n' || bytes[end - 1] == '\r')) {
+            --end;
+            if (bytes[end] == '\n' && end > start && bytes[end - 1] == '\r') --end;
+        }
+        const std::string_view text = bytes.substr(start, end - start);
         if (text.size() <= paragraph_wrap::kLongParagraph) {
             out.counts[i] = paragraph_wrap::layOut(typesetter, width, text, cells, starts,
                                                    {ruby, job.at + job.starts[i], job.rawFrom, job.rawTo});

@@ -36,14 +36,14 @@ public:
         float width = 0;
         bool ruby = false;  // ruby folded as the layout folds it (ruby_layout.h)
     };
-    // Paragraphs first, first + 1, ... : paragraph i is bytes[starts[i], starts[i + 1] - breaks)
-    // where the break after it is left out by ends[i].
+    // Paragraphs first, first + 1, ... : paragraph i is bytes[starts[i], starts[i + 1]) without
+    // the line break it ends with (the last one up to the end of bytes; the last paragraph of
+    // a document ends with no break, every other one with CR, LF or CR LF).
     struct Job {
         std::uint64_t tag = 0;  // the caller's, handed back with the result
         std::size_t first = 0;
         std::string bytes;
         std::vector<std::size_t> starts;  // one per paragraph
-        std::vector<std::size_t> ends;    // one per paragraph (before its line break)
         std::size_t at = 0;               // document position of bytes[0]
         std::size_t rawFrom = 0;          // the groups this range touches stay as written
         std::size_t rawTo = 0;

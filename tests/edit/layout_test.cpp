@@ -128,13 +128,14 @@ struct Waker {
             cv.notify_all();
         };
     }
+    void wait() {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return wakes > 0; });
+        wakes = 0;
+    }
     void finish(Layout& layout) {
         while (!layout.exact()) {
-            {
-                std::unique_lock lock(mutex);
-                cv.wait(lock, [&] { return wakes > 0; });
-                wakes = 0;
-            }
+            wait();
             layout.collect();
         }
     }
@@ -195,7 +196,7 @@ void backgroundSequence(bool ruby) {
     std::string text = novelText(24 * 1024, ruby);
     std::string longOne;  // a paragraph the workers wrap piece by piece
     while (longOne.size() < 70 * 1024) longOne += bytesOf(u"長い段落の文、") + "word ";
-    Background b(text + "\r\n" + longOne + "\r\n" + text, 0, ruby);
+    Background b(text + "\n" + longOne + "\r" + text, 0, ruby);
     std::mt19937 rng(16);
     for (int step = 1; step <= 120; ++step) {
         const std::size_t len = b.doc.length();
@@ -211,13 +212,19 @@ void backgroundSequence(bool ruby) {
             case 2:  // a large change, which goes to the workers
                 b.doc.replace(rng() % len, rng() % 3000, novelText(rng() % 6000, ruby), EditKind::Edit);
                 break;
-            case 3:
-                b.layout.collect();
+            case 3:  // results put in, or taken from the workers and held (put in by the next collect)
+                if (rng() % 2)
+                    b.layout.receive();
+                else
+                    b.layout.collect();
                 break;
             default: {  // typing, line breaks too, often before the paragraphs the workers have
                 const std::size_t pos = rng() % (rng() % 2 ? len / 8 + 1 : len + 1);
                 if (ruby) b.layout.collect();  // the workers free, to take the typed paragraph at once
-                const std::string typed = rng() % 4 == 0 ? "\r\n" : ruby && rng() % 2 ? bytesOf(u"字《じ》") : "ab";
+                const char* breaks[] = {"\r\n", "\n", "\r"};
+                const std::string typed = rng() % 4 == 0    ? breaks[rng() % 3]
+                                          : ruby && rng() % 2 ? bytesOf(u"字《じ》")
+                                                              : "ab";
                 b.doc.replace(pos, rng() % 3 == 0 ? 2 : 0, typed, EditKind::Typing);
                 if (ruby) b.layout.setRawRange(pos + typed.size(), pos + typed.size());  // the caret after it
             }
@@ -247,6 +254,10 @@ TEST(Layout, AStreamOfResizesLeavesNoStaleCount) {
         b.layout.setWrapWidth(b.width);
         b.layout.lineCount();  // the workers start on this width
         if (i % 3 == 0) b.layout.collect();
+        if (i % 3 == 1) {  // results of this width held when the next comes
+            b.waker.wait();
+            b.layout.receive();
+        }
     }
     b.expectExact();
 }
