@@ -30,6 +30,7 @@ void EditCommands::copy() {
     memo1_.paste();
     memo1_.selectAll();
     memo1_.copy();
+    memo1_.setText({});  // the clipboard has its own copy
 }
 
 void EditCommands::cut() { memo2_.cut(); }

@@ -245,6 +245,7 @@ void EditControl::Impl::repaintSelection() {
     }
     shownAnchor = sel.anchor();
     shownCaret = sel.caret();
+    if (shelved()) return;  // hidden: laid out when shown, not for a caret nobody sees
     const QRectF caret = caretRect();
     if (!wholePending && !caret.isEmpty()) q->viewport()->update(repaintRect(caret));
 }
