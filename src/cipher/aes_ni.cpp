@@ -94,8 +94,10 @@ VERLO_WIDE_TARGET void cfb8DecryptWide(const Schedule& s, const std::uint8_t* se
     for (int i = 0; i < 32; ++i) gather[i] = static_cast<std::uint8_t>(16 * (i % 4) + i / 4);
     const __m512i spreadIndex = _mm512_load_si512(spread);
     const __m512i gatherIndex = _mm512_load_si512(gather);
+    // A step reads 32 bytes from 4w for each register w, 60 in all: the sequence (16 + count
+    // bytes) must go on 44 bytes past the step's first byte; the rest goes one block at a time.
     std::size_t j = 0;
-    for (; j + 32 <= count; j += 32) {
+    for (; j + 44 <= count; j += 32) {
         __m512i x[8];
         for (int w = 0; w < 8; ++w) {
             const __m512i v = _mm512_maskz_broadcast_i64x4(kAll8, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(seq + j + 4 * w)));
