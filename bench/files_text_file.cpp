@@ -76,14 +76,14 @@ void BM_OpenInPieces(benchmark::State& state) {
     for (auto _ : state) {
         verlo::text::Document doc;
         const int fd = ::open("/tmp/verlo-bench-text-file.txt", O_RDONLY | O_CLOEXEC);
-        TextFileReader reader(fd, *detectFileEncoding(fd, Encoding::ShiftJis));
+        TextFileReader reader(fd, *detectFileEncoding(fd, Encoding::ShiftJis), CodePageStream::kPieceSize * 4, state.range(1));
         doc.loadText([&](verlo::text::StandIns& table) { return reader.next(table); });
         ::close(fd);
         benchmark::DoNotOptimize(doc.lineCount());
     }
-    state.SetLabel(state.range(0) ? "UTF-8" : "Shift-JIS");
+    state.SetLabel(state.range(0) ? (state.range(1) ? "UTF-8" : "UTF-8, on one thread") : "Shift-JIS");
 }
-BENCHMARK(BM_OpenInPieces)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenInPieces)->Args({0, 1})->Args({1, 1})->Args({1, 0})->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void BM_SavePlainBytes(benchmark::State& state) {
     verlo::text::Document doc;

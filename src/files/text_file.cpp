@@ -167,9 +167,11 @@ public:
         std::memcpy(bytes_.data() + used_, bytes.data(), bytes.size());
         used_ += bytes.size();
     }
-    void finish() {
+    void finish() { bytes_.resize(end()); }
+    // finish() without cutting the room made: where the bytes end.
+    std::size_t end() {
         flush();
-        bytes_.resize(used_);
+        return used_;
     }
     // What waits made into codes (taking the table's next ones).
     void flush() {
@@ -267,6 +269,25 @@ void forEachUserAreaCode(std::string_view bytes, Visit&& visit) {
     }
 }
 
+}  // namespace
+
+bool moveStandIns(char* doc, std::size_t size, const text::StandIns& from, text::StandIns& to) {
+    bool room = true;
+    forEachUserAreaCode(std::string_view(doc, size), [&](std::size_t q) {
+        const text::StandIns::Entry* e = from.find(static_cast<std::uint8_t>(doc[q]), static_cast<std::uint8_t>(doc[q + 1]));
+        unsigned code = e->chars.empty() ? to.codeForRaw(e->raw) : to.codeFor(e->chars);
+        if (!code) {
+            room = false;
+            code = kGetaMarkCode;
+        }
+        doc[q] = static_cast<char>(code >> 8);
+        doc[q + 1] = static_cast<char>(code & 0xFF);
+    });
+    return room;
+}
+
+namespace {
+
 // A valid UTF-8 file read on two threads, the second half into a table of its own whose codes
 // are then given their places in the document's table in the order they first appear, as if
 // read in one go. When the second half alone fills its table, it is read again after the first.
@@ -285,19 +306,8 @@ void readUtf8Halves(std::string_view file, std::size_t split, Builder& b, ReadTe
         return;
     }
     b.flush();  // the first half's codes come first
-    if (!second.standIns.empty()) {
-        forEachUserAreaCode(second.bytes, [&](std::size_t q) {
-            const text::StandIns::Entry* e = second.standIns.find(static_cast<std::uint8_t>(second.bytes[q]),
-                                                                  static_cast<std::uint8_t>(second.bytes[q + 1]));
-            unsigned code = e->chars.empty() ? r.standIns.codeForRaw(e->raw) : r.standIns.codeFor(e->chars);
-            if (!code) {
-                r.tooManyCharacters = true;
-                code = kGetaMarkCode;
-            }
-            second.bytes[q] = static_cast<char>(code >> 8);
-            second.bytes[q + 1] = static_cast<char>(code & 0xFF);
-        });
-    }
+    if (!second.standIns.empty() && !moveStandIns(second.bytes.data(), second.bytes.size(), second.standIns, r.standIns))
+        r.tooManyCharacters = true;
     b.append(second.bytes);
 }
 
@@ -350,10 +360,10 @@ void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table) {
     });
 }
 
-void readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany) {
+std::size_t readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany) {
     Builder b(doc, table, *tooMany, piece.size());
     readUtf8(piece, b, utf8::isStrict(piece, nullptr, std::numeric_limits<std::size_t>::max()));
-    b.finish();
+    return b.end();
 }
 
 namespace {

@@ -50,11 +50,17 @@ ReadText readText(std::string_view file, Encoding encoding, LineBreak noBreaks,
 // Adopts into table every user-defined-area code of Shift-JIS bytes (readText's table for them).
 void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table);
 
-// A piece of a UTF-8 file (without its byte-order mark) read into doc (replacing what it held) as
-// readText reads it within the whole file, its stand-ins taken from table, when the piece is cut
-// where nothing joins across (text_stream.h: TextFileReader). *tooMany is set when the table
-// could not take a character (it then stands as 〓, as in readText).
-void readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany);
+// A piece of a UTF-8 file (without its byte-order mark) read as readText reads it within the
+// whole file, its stand-ins taken from table, when the piece is cut where nothing joins across
+// (text_stream.h: TextFileReader): written at the start of doc (which keeps its size when that
+// is larger, so that room used again is not cleared again); the length written. *tooMany is
+// set when the table could not take a character (it then stands as 〓, as in readText).
+std::size_t readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany);
+
+// Document bytes read with a stand-in table of their own (from) given the codes `to` has for
+// the same characters instead, new ones taken in the order they first appear: as if they had
+// been read with `to`. A character `to` has no room for becomes 〓, and the answer is false.
+bool moveStandIns(char* doc, std::size_t size, const text::StandIns& from, text::StandIns& to);
 
 // detectEncoding, then readText; defaults are the settings for new documents.
 ReadText openText(std::string_view file, const TextFormat& defaults);

@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <sys/types.h>
 #include <unistd.h>
 
-#include "files/file_io.h"
 #include "files/text_file.h"
 #include "text/stand_ins.h"
 
@@ -83,21 +89,30 @@ void EncodingScan::add(std::string_view piece) {
     if (!escape_) escape_ = (last_ == '\x1B' && piece[0] == '$') || piece.find("\x1B$") != std::string_view::npos;
     last_ = piece.back();
     if (!utf8_) return;
-    // Validate up to the start of the last sequence, which may go on in the next piece; a
-    // sequence starts at every byte that is not a continuation byte.
-    carry_.append(piece);
-    const auto* b = reinterpret_cast<const unsigned char*>(carry_.data());
-    std::size_t keep = carry_.size();
-    for (std::size_t k = carry_.size(); k > 0 && k + 4 > carry_.size(); --k) {
+    // The sequence carried from the piece before is completed by the continuation bytes that
+    // begin this one (a sequence has at most four bytes) and checked on its own.
+    std::size_t start = 0;
+    while (start < piece.size() && isContinuation(static_cast<unsigned char>(piece[start])) && carry_.size() + start < 4)
+        ++start;
+    carry_.append(piece.substr(0, start));
+    piece.remove_prefix(start);
+    if (piece.empty()) return;  // it may go on in the next piece
+    bool multi = false;
+    utf8_ = isStrictUtf8(carry_, &multi);
+    multiByte_ = multiByte_ || multi;
+    // The rest where it lies, up to the start of the last sequence, which may go on in the
+    // next piece; a sequence starts at every byte that is not a continuation byte.
+    const auto* b = reinterpret_cast<const unsigned char*>(piece.data());
+    std::size_t keep = piece.size();
+    for (std::size_t k = piece.size(); k > 0 && k + 4 > piece.size(); --k) {
         if (!isContinuation(b[k - 1])) {
             keep = k - 1;
             break;
         }
     }
-    bool multi = false;
-    utf8_ = isStrictUtf8(std::string_view(carry_).substr(0, keep), &multi);
+    utf8_ = utf8_ && isStrictUtf8(piece.substr(0, keep), &multi);
     multiByte_ = multiByte_ || multi;
-    carry_.erase(0, keep);
+    carry_.assign(piece.substr(keep));
 }
 
 Encoding EncodingScan::finish() {
@@ -224,16 +239,12 @@ void FileBytesStream::finish() {
 
 namespace {
 
-// Appends up to n bytes read from fd; false on an error. *atEnd when the file ended.
-bool readSome(int fd, std::string& out, std::size_t n, bool* atEnd) {
-    const std::size_t at = out.size();
-    out.resize(at + n);
+// Reads up to n bytes from fd into dst: how many (0 at the end of the file), -1 on an error.
+ssize_t readInto(int fd, char* dst, std::size_t n) {
     ssize_t got;
-    do got = ::read(fd, out.data() + at, n);
+    do got = ::read(fd, dst, n);
     while (got < 0 && errno == EINTR);
-    out.resize(at + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    *atEnd = got == 0;
-    return got >= 0;
+    return got;
 }
 
 }  // namespace
@@ -242,12 +253,11 @@ std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault) {
     const off_t start = ::lseek(fd, 0, SEEK_CUR);
     if (start < 0) return std::nullopt;
     EncodingScan scan(plainDefault);
-    std::string piece;
-    bool atEnd = false;
-    while (!atEnd && !scan.decided()) {
-        piece.clear();
-        if (!readSome(fd, piece, CodePageStream::kPieceSize, &atEnd)) return std::nullopt;
-        scan.add(piece);
+    std::string piece(CodePageStream::kPieceSize, '\0');
+    for (ssize_t got = 1; got > 0 && !scan.decided();) {
+        got = readInto(fd, piece.data(), piece.size());
+        if (got < 0) return std::nullopt;
+        scan.add(std::string_view(piece.data(), static_cast<std::size_t>(got)));
     }
     if (::lseek(fd, start, SEEK_SET) < 0) return std::nullopt;
     return scan.finish();
@@ -266,64 +276,185 @@ bool pieceEndsBefore(Encoding encoding, std::string_view s, std::size_t p) {
 
 }  // namespace
 
-TextFileReader::TextFileReader(int fd, Encoding encoding, std::size_t pieceSize)
-    : fd_(fd), encoding_(encoding == Encoding::Utf8Bom ? Encoding::Utf8 : encoding), pieceSize_(pieceSize) {}
+// A piece converted ahead, with a table of its own.
+struct TextFileReader::Converted {
+    std::string doc;  // its room is used again
+    std::size_t length = 0;
+    text::StandIns table;
+    bool tooMany = false;  // its own table was full: raw holds its bytes, to be read again
+    std::string raw;
+    bool failed = false;
+    bool last = false;
+};
+
+// Pieces of UTF-8 read and converted on a thread of their own, at most two ahead of the one taken.
+class TextFileReader::Ahead {
+public:
+    explicit Ahead(Bytes& bytes) : bytes_(bytes), thread_([this] { run(); }) {}
+    ~Ahead() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    Ahead(const Ahead&) = delete;
+    Ahead& operator=(const Ahead&) = delete;
+
+    std::unique_ptr<Converted> take() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
+        if (ready_.empty()) std::rethrow_exception(failure_);
+        std::unique_ptr<Converted> c = std::move(ready_.front());
+        ready_.pop_front();
+        lock.unlock();
+        changed_.notify_all();
+        return c;
+    }
+    // A piece taken before, whose room the next may use.
+    void giveBack(std::unique_ptr<Converted> c) {
+        const std::lock_guard lock(mutex_);
+        spare_ = std::move(c);
+    }
+
+private:
+    void run() {
+        try {
+            for (bool last = false; !last;) {
+                std::unique_ptr<Converted> c;
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [&] { return stop_ || ready_.size() < 2; });
+                    if (stop_) return;
+                    c = spare_ ? std::move(spare_) : std::make_unique<Converted>();
+                }
+                const std::string_view bytes = bytes_.next();
+                c->table = text::StandIns();
+                c->table.setAccepting(true);
+                c->tooMany = false;
+                c->length = bytes.empty() ? 0 : readUtf8Piece(bytes, c->table, c->doc, &c->tooMany);
+                if (c->tooMany) c->raw.assign(bytes);
+                c->failed = bytes_.failed;
+                c->last = last = bytes_.atEnd();
+                {
+                    const std::lock_guard lock(mutex_);
+                    ready_.push_back(std::move(c));
+                }
+                changed_.notify_all();
+            }
+        } catch (...) {
+            {
+                const std::lock_guard lock(mutex_);
+                failure_ = std::current_exception();
+            }
+            changed_.notify_all();
+        }
+    }
+
+    Bytes& bytes_;  // this thread's alone
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::unique_ptr<Converted>> ready_;
+    std::unique_ptr<Converted> spare_;
+    bool stop_ = false;
+    std::exception_ptr failure_;
+    std::thread thread_;  // last: started when everything it uses is ready
+};
+
+TextFileReader::TextFileReader(int fd, Encoding encoding, std::size_t pieceSize, bool ahead)
+    : fd_(fd),
+      encoding_(encoding == Encoding::Utf8Bom ? Encoding::Utf8 : encoding),
+      ahead_(ahead),
+      bytes_{fd, encoding_, pieceSize, {}} {}
+
+TextFileReader::~TextFileReader() = default;
 
 bool TextFileReader::reads(Encoding encoding) {
     return encoding == Encoding::ShiftJis || encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom;
 }
 
-std::string_view TextFileReader::nextBytes() {
-    bytes_.swap(rest_);
-    rest_.clear();
+std::string_view TextFileReader::Bytes::next() {
+    // What was read past the piece given last goes to the front; the room stays, so that
+    // it is cleared only once.
+    std::memmove(buffer.data(), buffer.data() + given, end - given);
+    end -= given;
+    given = 0;
     std::size_t cut = 0;
-    while (!ended_ && cut == 0) {
-        const std::size_t scanned = bytes_.size();
-        if (!readSome(fd_, bytes_, pieceSize_, &ended_)) {
-            failed_ = ended_ = true;
+    while (!ended && cut == 0) {
+        const std::size_t scanned = end;
+        if (buffer.size() < end + pieceSize) buffer.resize(end + pieceSize);
+        const ssize_t got = readInto(fd, buffer.data() + end, pieceSize);
+        if (got < 0) {
+            failed = ended = true;
             break;
         }
+        end += static_cast<std::size_t>(got);
+        ended = got == 0;
         // The last bytes scanned before may end a piece now that what follows them is here.
-        for (std::size_t p = bytes_.size(); p + 3 > std::max<std::size_t>(scanned, 4) && !ended_; --p) {
-            if (pieceEndsBefore(encoding_, bytes_, p)) {
+        const std::string_view bytes(buffer.data(), end);
+        for (std::size_t p = end; p + 3 > std::max<std::size_t>(scanned, 4) && !ended; --p) {
+            if (pieceEndsBefore(encoding, bytes, p)) {
                 cut = p;
                 break;
             }
         }
     }
-    if (!ended_ && cut > 0) {
-        rest_.assign(bytes_, cut);
-        bytes_.resize(cut);
+    given = !ended && cut > 0 ? cut : end;
+    return {buffer.data(), given};
+}
+
+std::string_view TextFileReader::readHere(text::StandIns& table) {
+    for (;;) {
+        std::string_view bytes = bytes_.next();
+        atEnd_ = bytes_.atEnd();
+        failed_ = bytes_.failed;
+        if (bytes.empty()) return {};
+        if (encoding_ == Encoding::ShiftJis) {
+            adoptUserAreaCodes(bytes, table);
+            return bytes;
+        }
+        if (!started_) {
+            started_ = true;
+            table.setAccepting(true);
+            if (bytes.starts_with("\xEF\xBB\xBF")) {
+                encoding_ = Encoding::Utf8Bom;
+                bytes.remove_prefix(3);
+                if (bytes.empty()) continue;  // the mark alone
+            }
+        }
+        const std::size_t length = readUtf8Piece(bytes, table, piece_, &tooMany_);  // may move piece_
+        return {piece_.data(), length};
     }
-    return bytes_;
+}
+
+std::string_view TextFileReader::taken(text::StandIns& table) {
+    while (!atEnd_) {
+        if (current_) thread_->giveBack(std::move(current_));
+        current_ = thread_->take();
+        Converted& c = *current_;
+        atEnd_ = c.last;
+        failed_ = failed_ || c.failed;
+        if (c.tooMany) c.length = readUtf8Piece(c.raw, table, c.doc, &tooMany_);
+        else if (!c.table.empty() && !moveStandIns(c.doc.data(), c.length, c.table, table)) tooMany_ = true;
+        if (c.length > 0) return {c.doc.data(), c.length};
+    }
+    return {};
 }
 
 std::string_view TextFileReader::next(text::StandIns& table) {
-    for (;;) {
-        std::string_view bytes = nextBytes();
-        if (bytes.empty()) return {};
-        std::string_view piece = bytes;
-        if (encoding_ == Encoding::ShiftJis) {
-            adoptUserAreaCodes(bytes, table);
-        } else {
-            if (!started_) {
-                table.setAccepting(true);
-                if (bytes.starts_with("\xEF\xBB\xBF")) {
-                    encoding_ = Encoding::Utf8Bom;
-                    bytes.remove_prefix(3);
-                }
-            }
-            readUtf8Piece(bytes, table, piece_, &tooMany_);
-            piece = piece_;
+    const std::string_view piece = thread_ ? taken(table) : readHere(table);
+    if (!thread_ && ahead_ && started_ && !atEnd_ && std::thread::hardware_concurrency() > 1) {
+        try {
+            thread_ = std::make_unique<Ahead>(bytes_);
+        } catch (const std::system_error&) {
         }
-        started_ = true;
-        if (piece.empty()) continue;  // the mark alone
-        const text::LineBreakCounts counts = text::countLineBreaks(piece);
-        counts_.crLf += counts.crLf;
-        counts_.lf += counts.lf;
-        counts_.cr += counts.cr;
-        return piece;
     }
+    const text::LineBreakCounts counts = text::countLineBreaks(piece);
+    counts_.crLf += counts.crLf;
+    counts_.lf += counts.lf;
+    counts_.cr += counts.cr;
+    return piece;
 }
 
 LineBreak TextFileReader::lineBreak(LineBreak noBreaks) const {
@@ -331,11 +462,19 @@ LineBreak TextFileReader::lineBreak(LineBreak noBreaks) const {
 }
 
 std::optional<std::string> TextFileReader::wholeFile() const {
-    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    // At given offsets: the thread reading ahead (if it still runs) keeps its place.
+    constexpr std::size_t kStep = 1 << 20;
     std::string all;
-    const bool read = at >= 0 && ::lseek(fd_, 0, SEEK_SET) == 0 && readAll(fd_, all);
-    if (at < 0 || ::lseek(fd_, at, SEEK_SET) < 0 || !read) return std::nullopt;
-    return all;
+    for (;;) {
+        const std::size_t at = all.size();
+        all.resize(at + kStep);
+        ssize_t got;
+        do got = ::pread(fd_, all.data() + at, kStep, static_cast<off_t>(at));
+        while (got < 0 && errno == EINTR);
+        if (got < 0) return std::nullopt;
+        all.resize(at + static_cast<std::size_t>(got));
+        if (got == 0) return all;
+    }
 }
 
 }  // namespace verlo::files

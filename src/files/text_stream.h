@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,18 +96,23 @@ std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault);
 // would. A piece is cut where reading it on its own changes nothing: never inside a character
 // or a cluster the table keeps together, never between CR and LF; bytes that are not text in
 // UTF-8 each stand alone as in readText. Once it has given the empty piece, lineBreak() is
-// readText's.
+// readText's. After the first piece of UTF-8, the next ones are read and converted on a thread
+// of their own (at most two ahead, each with a table of its own whose codes are given those of
+// the document's table as the piece is taken), unless `ahead` is false or there is one core.
 class TextFileReader {
 public:
     // encoding: Shift-JIS, or UTF-8 with or without a mark (the file's start decides, as in readText).
-    TextFileReader(int fd, Encoding encoding, std::size_t pieceSize = CodePageStream::kPieceSize * 4);
+    TextFileReader(int fd, Encoding encoding, std::size_t pieceSize = CodePageStream::kPieceSize * 4, bool ahead = true);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
     // Whether files in this encoding are read this way.
     static bool reads(Encoding encoding);
     std::string_view next(text::StandIns& table);
     // A read failed: the pieces given are not the whole file.
     bool failed() const { return failed_; }
     // The pieces given are all there are (the next is the empty one).
-    bool atEnd() const { return ended_ && rest_.empty(); }
+    bool atEnd() const { return atEnd_; }
     LineBreak lineBreak(LineBreak noBreaks) const;
     // readText's format.encoding, known once a piece was given.
     Encoding encoding() const { return encoding_; }
@@ -115,20 +121,38 @@ public:
     // The whole file as it is now, read again from its start (for a file shown read-only).
     std::optional<std::string> wholeFile() const;
 
+    // The file's bytes cut into pieces (see above).
+    struct Bytes {
+        int fd;
+        Encoding encoding;  // of the cuts: Shift-JIS or UTF-8
+        std::size_t pieceSize;
+        std::string buffer;     // the piece given, then what was read past it
+        std::size_t given = 0;  // the piece's end
+        std::size_t end = 0;    // the end of what was read
+        bool ended = false;
+        bool failed = false;
+        std::string_view next();
+        bool atEnd() const { return ended && given == end; }
+    };
+    struct Converted;
+
 private:
-    std::string_view nextBytes();
+    class Ahead;
+    std::string_view readHere(text::StandIns& table);
+    std::string_view taken(text::StandIns& table);
 
     int fd_;
     Encoding encoding_;
-    std::size_t pieceSize_;
-    std::string bytes_;  // of the file, the piece being given
-    std::string piece_;  // of the document, when it is not bytes_ itself
-    std::string rest_;   // read, not yet given
+    bool ahead_ = true;
+    Bytes bytes_;
+    std::string piece_;  // of the document, when it is not the file's bytes (its room kept)
     text::LineBreakCounts counts_;
     bool started_ = false;
-    bool ended_ = false;
+    bool atEnd_ = false;
     bool failed_ = false;
     bool tooMany_ = false;
+    std::unique_ptr<Converted> current_;  // the piece given last, when converted ahead
+    std::unique_ptr<Ahead> thread_;       // last: stopped first
 };
 
 }  // namespace verlo::files

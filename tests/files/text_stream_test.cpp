@@ -136,10 +136,10 @@ TEST(TextStream, ShiftJisAndUtf8FilesReadIntoTheDocumentInPiecesAsWhole) {
         unlink(pattern);
         ASSERT_EQ(write(fd, c.bytes.data(), c.bytes.size()), static_cast<ssize_t>(c.bytes.size()));
         const ReadText whole = readText(c.bytes, c.encoding, LineBreak::Cr);
-        for (std::size_t pieceSize : {1, 2, 5, 64, 100000}) {
-            SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(pieceSize));
+        for (const auto& [pieceSize, ahead] : {std::pair{1, true}, {2, false}, {5, true}, {64, false}, {64, true}, {100000, true}}) {
+            SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(pieceSize) + (ahead ? ", ahead" : ""));
             ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
-            TextFileReader reader(fd, c.encoding, pieceSize);
+            TextFileReader reader(fd, c.encoding, pieceSize, ahead);
             verlo::text::StandIns table;
             std::string doc;
             for (std::string_view piece = reader.next(table); !piece.empty(); piece = reader.next(table)) {

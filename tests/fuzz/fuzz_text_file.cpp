@@ -64,11 +64,12 @@ void checkUtf8Pieces(const ReadText& r) {
 }
 
 // The file read from a descriptor in pieces of a few bytes is the document read whole.
-void checkReadInPieces(std::string_view file, Encoding encoding, const ReadText& whole) {
+// (on this thread, and converted ahead on another).
+void checkReadInPieces(std::string_view file, Encoding encoding, const ReadText& whole, bool ahead) {
     const int fd = memfd_create("fuzz_text_file", MFD_CLOEXEC);
     FUZZ_CHECK(fd >= 0 && write(fd, file.data(), file.size()) == static_cast<ssize_t>(file.size()) &&
                lseek(fd, 0, SEEK_SET) == 0);
-    TextFileReader reader(fd, encoding, 1 + file.size() % 7);
+    TextFileReader reader(fd, encoding, 1 + file.size() % 7, ahead);
     text::StandIns table;
     std::string doc;
     for (std::string_view piece = reader.next(table); !piece.empty(); piece = reader.next(table)) doc += piece;
@@ -85,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     detectEncoding(file, Encoding::ShiftJis);
     for (Encoding encoding : kEncodings) {
         const ReadText r = readText(file, encoding, LineBreak::CrLf);
-        if (TextFileReader::reads(encoding)) checkReadInPieces(file, encoding, r);
+        if (TextFileReader::reads(encoding))
+            for (bool ahead : {false, true}) checkReadInPieces(file, encoding, r, ahead);
         if (r.tooManyCharacters) continue;
         const WrittenText w = writeText(r.bytes, r.standIns, r.format);
         FUZZ_CHECK(w.ok() || encoding == Encoding::EucJp || encoding == Encoding::Iso2022Jp);
