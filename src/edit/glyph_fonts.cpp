@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <cmath>
 
 namespace verlo::edit {
 namespace {
@@ -21,6 +22,11 @@ hb_blob_t* referenceTable(hb_face_t*, hb_tag_t tag, void* userData) {
     }
     return hb_blob_create(table->constData(), static_cast<unsigned>(table->size()), HB_MEMORY_MODE_READONLY,
                           table, [](void* p) { delete static_cast<QByteArray*>(p); });
+}
+
+std::uint32_t glyphOf(const QRawFont& raw, char32_t c) {
+    const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    return glyphs.isEmpty() ? 0 : glyphs.first();
 }
 
 // Debian's HarfBuzz would try its graphite shaper first (and ask for a table on every call).
@@ -59,6 +65,7 @@ int GlyphFonts::addFace(const QRawFont& raw) {
                                             HB_TAG('J', 'A', 'N', ' '), &centre);
     face->emCentre = static_cast<float>(centre) * face->scale;
     faces_.push_back(std::move(face));
+    useLinearAdvances(*faces_.back());
     return static_cast<int>(faces_.size()) - 1;
 }
 
@@ -101,16 +108,41 @@ int GlyphFonts::faceFor(char32_t c) {
     return -1;
 }
 
-std::uint32_t GlyphFonts::glyphIndex(int face, char32_t c) {
-    const QList<quint32> glyphs = faces_[static_cast<std::size_t>(face)]->raw.glyphIndexesForString(
-        QString::fromUcs4(&c, 1));
-    return glyphs.isEmpty() ? 0 : glyphs.first();
-}
+std::uint32_t GlyphFonts::glyphIndex(int face, char32_t c) { return glyphOf(faces_[static_cast<std::size_t>(face)]->raw, c); }
 
 float GlyphFonts::horizontalAdvance(int face, std::uint32_t glyph) {
-    const QList<QPointF> advances =
-        faces_[static_cast<std::size_t>(face)]->raw.advancesForGlyphIndexes(QList<quint32>{glyph});
+    Face& f = *faces_[static_cast<std::size_t>(face)];
+    if (f.linearScale > 0) return linearAdvance(f, glyph);
+    return engineAdvance(f, glyph);
+}
+
+float GlyphFonts::engineAdvance(Face& f, std::uint32_t glyph) {
+    const QList<QPointF> advances = f.raw.advancesForGlyphIndexes(QList<quint32>{glyph});
     return advances.isEmpty() ? 0.f : static_cast<float>(advances.first().x());
+}
+
+float GlyphFonts::linearAdvance(const Face& f, std::uint32_t glyph) {
+    // As FreeType scales an advance (16.16 pixels, rounded) and the font engine keeps it
+    // (26.6 pixels, truncated).
+    const long long units = hb_font_get_glyph_h_advance(f.hbFont, glyph);
+    const long long linear = (units * f.linearScale + 32) / 64;
+    return static_cast<float>(linear >> 10) / 64.0f;
+}
+
+void GlyphFonts::useLinearAdvances(Face& f) {
+    if (!f.raw.isValid()) return;
+    const long long size = std::llround(f.raw.pixelSize() * 64);
+    f.linearScale = (size * 65536 + f.upem / 2) / f.upem;
+    // Where the engine's hinting changes advances (full hinting at small sizes), a few
+    // narrow and wide characters tell: the engine is asked then, for every glyph.
+    for (const char32_t c : U"aijlmW1.\u4E00\uFF11\u3042") {
+        if (c == 0 || !f.raw.supportsCharacter(c)) continue;
+        const std::uint32_t glyph = glyphOf(f.raw, c);
+        if (linearAdvance(f, glyph) != engineAdvance(f, glyph)) {
+            f.linearScale = 0;
+            return;
+        }
+    }
 }
 
 GlyphFonts::Vertical GlyphFonts::shapeVertical(int index, char32_t c) {

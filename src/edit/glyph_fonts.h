@@ -31,6 +31,10 @@ public:
         unsigned upem = 1000;
         float scale = 1;        // pixels per font unit
         float emCentre = 0;     // height of the ideographic em box's centre above the baseline, pixels
+        // Advances read from the font's metrics table and scaled as the font engine scales
+        // them, where that gives what the engine gives (its hinting leaves advances alone):
+        // the engine loads the whole glyph for its advance. 0 where the engine is asked.
+        long long linearScale = 0;  // pixels per font unit, 16.16, as the engine rounds it
         ~Face();
     };
 
@@ -57,6 +61,9 @@ public:
 
 private:
     int addFace(const QRawFont& raw);
+    void useLinearAdvances(Face& f);
+    static float linearAdvance(const Face& f, std::uint32_t glyph);
+    static float engineAdvance(Face& f, std::uint32_t glyph);
     void loadCandidates();
 
     QFont font_;

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QList>
+#include <QRawFont>
 #include <string>
 
+#include "edit/glyph_fonts.h"
 #include "text/codec.h"
 #include "support/test_text.h"
 
@@ -30,6 +33,27 @@ const GlyphEntry& entryOf(GlyphCache& cache, const std::string& bytes) {
 const GlyphEntry& entryOf(GlyphCache& cache, std::u16string_view c) { return entryOf(cache, sjis(c)); }
 
 }  // namespace
+
+// Advances are read from the font's tables, not from glyphs the font engine loads: they are
+// what the engine gives, to its last bit, in faces with and without a proportional design,
+// at sizes where a half-width advance falls on half a pixel.
+TEST(GlyphFonts, AdvancesAreWhatTheFontEngineGives) {
+    for (const char* family : {"IPAGothic", "IPAMincho", "IPAPGothic", "DejaVu Sans"}) {
+        for (const int size : {9, 11, 13, 16, 21, 27}) {
+            verlo::edit::GlyphFonts fonts(fontOf(family, size));
+            const QRawFont& raw = fonts.face(0).raw;
+            int compared = 0;
+            for (char32_t c = 0x20; c < 0x3100; c += c < 0x100 ? 1 : 7) {
+                if (!raw.supportsCharacter(c)) continue;
+                const std::uint32_t glyph = fonts.glyphIndex(0, c);
+                const float engine = static_cast<float>(raw.advancesForGlyphIndexes(QList<quint32>{glyph}).first().x());
+                ASSERT_EQ(fonts.horizontalAdvance(0, glyph), engine) << family << " " << size << " U+" << std::hex << unsigned(c);
+                ++compared;
+            }
+            EXPECT_GT(compared, 200) << family;
+        }
+    }
+}
 
 TEST(GlyphCache, VerticalFormsOfBracketsPunctuationAndLongVowelMark) {
     GlyphCache h(fontOf("IPAGothic"), Writing::Horizontal);
