@@ -7,7 +7,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <unordered_set>
 
@@ -151,7 +150,7 @@ public:
         }
         writeCode(code);
     }
-    // Valid UTF-8 from file[in] converted straight in while nothing waits (utf8::readPlain);
+    // UTF-8 from file[in] converted straight in while nothing waits (utf8::readPlain);
     // where it stopped.
     std::size_t plain(std::string_view file, std::size_t in) {
         if (!pending_.empty()) return in;
@@ -205,13 +204,13 @@ private:
     std::u32string pending_;
 };
 
-// Each character is decoded once, as the next of the one before it. When the file is known
-// to be valid, the stretches of plain characters go straight in, and the rest this way.
-void readUtf8(std::string_view file, Builder& b, bool valid) {
+// Each character is decoded once, as the next of the one before it. The stretches of valid
+// plain characters go straight in (utf8::readPlain), and the rest this way.
+void readUtf8(std::string_view file, Builder& b) {
     const utf8::ReadTable& table = utf8::readTable();
     const auto* s = reinterpret_cast<const unsigned char*>(file.data());
     const std::size_t n = file.size();
-    std::size_t i = valid ? b.plain(file, 0) : 0;
+    std::size_t i = b.plain(file, 0);
     char32_t c = 0;
     std::size_t len = i < n ? decodeUtf8(s, i, n, c) : 0;
     while (i < n) {
@@ -227,7 +226,7 @@ void readUtf8(std::string_view file, Builder& b, bool valid) {
         const bool nextStays = nextLen && (next < 0x10000 ? table.stays[next] : text::staysWithPrevious(next));
         if (code == text::codec::kNoCode || nextStays || !b.putCode(code)) {
             b.put(c);
-        } else if (valid && i < n) {
+        } else if (i < n) {
             // Written with nothing waiting: the plain way on from here.
             if (const std::size_t stop = b.plain(file, i); stop != i) {
                 i = stop;
@@ -297,12 +296,12 @@ void readUtf8Halves(std::string_view file, std::size_t split, Builder& b, ReadTe
     utf8::alongside(
         [&] {
             Builder half(second, file.size() - split);
-            readUtf8(file.substr(split), half, true);
+            readUtf8(file.substr(split), half);
             half.finish();
         },
-        [&] { readUtf8(file.substr(0, split), b, true); });
+        [&] { readUtf8(file.substr(0, split), b); });
     if (second.tooManyCharacters) {
-        readUtf8(file.substr(split), b, true);
+        readUtf8(file.substr(split), b);
         return;
     }
     b.flush();  // the first half's codes come first
@@ -362,7 +361,7 @@ void adoptUserAreaCodes(std::string_view bytes, text::StandIns& table) {
 
 std::size_t readUtf8Piece(std::string_view piece, text::StandIns& table, std::string& doc, bool* tooMany) {
     Builder b(doc, table, *tooMany, piece.size());
-    readUtf8(piece, b, utf8::isStrict(piece, nullptr, std::numeric_limits<std::size_t>::max()));
+    readUtf8(piece, b);
     return b.end();
 }
 
@@ -503,7 +502,7 @@ ReadText read(std::string_view file, Encoding encoding, LineBreak noBreaks, std:
             validUtf8 = validUtf8 || utf8::isStrict(file, nullptr, twoThreadsFrom);
             const std::size_t split = validUtf8 && file.size() >= twoThreadsFrom ? utf8::splitPoint(file) : file.size();
             if (split < file.size()) readUtf8Halves(file, split, b, r);
-            else readUtf8(file, b, validUtf8);
+            else readUtf8(file, b);
             break;
         }
         case Encoding::Utf16Le:

@@ -384,7 +384,8 @@ bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFro
 ReadTable::ReadTable() {
     for (char32_t c = 0; c < 0x10000; ++c) {
         stays[c] = text::staysWithPrevious(c);
-        aloneCode[c] = static_cast<std::uint16_t>(stays[c] ? text::codec::kNoCode : text::cleanCode(c));
+        const bool surrogate = c >= 0xD800 && c <= 0xDFFF;  // not text in UTF-8
+        aloneCode[c] = static_cast<std::uint16_t>(stays[c] || surrogate ? text::codec::kNoCode : text::cleanCode(c));
     }
 }
 
@@ -399,6 +400,12 @@ Stop readPlain(std::string_view file, std::size_t in, char* doc, std::size_t out
     const std::size_t n = file.size();
     char* dst = doc + out;
     Stop before{in, out};  // the last character written, where it starts in the file and the document
+    // The bytes of a character that must be continuation bytes, in eight bytes loaded from its
+    // start (the first in the lowest bits): of one of two bytes, of one of three, and of two of three.
+    constexpr std::uint64_t kTwo = 0xC000;
+    constexpr std::uint64_t kThree = 0xC0C000;
+    constexpr std::uint64_t kThreeThree = 0xC0C000C0C000;
+    const auto continued = [](std::uint64_t w, std::uint64_t where) { return (w & where) == (where & 0x808080808080); };
     while (in + 16 <= n) {
         const std::uint8_t b = s[in];
         if (b < 0x80) {
@@ -408,15 +415,20 @@ Stop readPlain(std::string_view file, std::size_t in, char* doc, std::size_t out
             before = {in - 1, static_cast<std::size_t>(dst - doc) - 1};
             continue;
         }
-        if (b >= 0xF0) break;
+        if (b >= 0xF0 || b < 0xC2) break;  // four bytes (rare), or not a first byte
+        std::uint64_t w = 0;
+        std::memcpy(&w, s + in, 8);
+        if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
         const bool three = b >= 0xE0;
-        if (three && (s[in + 3] & 0xF0) == 0xE0) {
+        if (three && (s[in + 3] & 0xF0) == 0xE0 && continued(w, kThreeThree)) {
             // Two three-byte characters in a row, as most of a Japanese text is.
             const char32_t c1 = (b & 0x0Fu) << 12 | (s[in + 1] & 0x3Fu) << 6 | (s[in + 2] & 0x3Fu);
             const char32_t c2 = (s[in + 3] & 0x0Fu) << 12 | (s[in + 4] & 0x3Fu) << 6 | (s[in + 5] & 0x3Fu);
             const unsigned code1 = table.aloneCode[c1];
             const unsigned code2 = table.aloneCode[c2];
-            if (code1 > 0xFF && code1 != text::codec::kNoCode && code2 > 0xFF && code2 != text::codec::kNoCode) {
+            // Below U+0800 in three bytes is an overlong form; surrogates have no code.
+            if (code1 > 0xFF && code1 != text::codec::kNoCode && code2 > 0xFF && code2 != text::codec::kNoCode &&
+                c1 >= 0x800 && c2 >= 0x800) {
                 before = {in + 3, static_cast<std::size_t>(dst - doc) + 2};
                 dst[0] = static_cast<char>(code1 >> 8);
                 dst[1] = static_cast<char>(code1 & 0xFF);
@@ -427,8 +439,10 @@ Stop readPlain(std::string_view file, std::size_t in, char* doc, std::size_t out
                 continue;
             }
         }
+        if (!continued(w, three ? kThree : kTwo)) break;
         const char32_t c = three ? (b & 0x0Fu) << 12 | (s[in + 1] & 0x3Fu) << 6 | (s[in + 2] & 0x3Fu)
                                  : (b & 0x1Fu) << 6 | (s[in + 1] & 0x3Fu);
+        if (three && c < 0x800) break;
         // Two bytes in the document (a code of one byte, as the half-width kana have, the
         // long way): where the next goes never waits for the table.
         const unsigned code = table.aloneCode[c];

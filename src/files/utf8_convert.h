@@ -37,9 +37,9 @@ struct Stop {
     std::size_t out;
 };
 
-// Converts valid UTF-8 from file[in] into the document's bytes at doc[out] as long as each
-// character has a code of its own. Stops at the first character that needs more (a four-byte
-// one, one with no code of its own) or near the end of the file, and gives back the last
+// Converts UTF-8 from file[in] into the document's bytes at doc[out] as long as each character
+// is valid and has a code of its own. Stops at the first that needs more (a four-byte one, one
+// with no code of its own, bytes that are not valid UTF-8) or near the end of the file, and gives back the last
 // character it wrote (the one stopped at may stay with it), so that the stop is where a
 // character begins that nothing before waits for. doc needs room for file.size() - in + 16
 // bytes from out (a character never takes more bytes in the document than in the file).

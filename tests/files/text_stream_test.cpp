@@ -121,9 +121,9 @@ TEST(TextStream, ShiftJisAndUtf8FilesReadIntoTheDocumentInPiecesAsWhole) {
     // User-defined-area codes, bytes that are not text, CR LF pairs; mostly LF breaks.
     all.push_back({"Shift-JIS, user area", Encoding::ShiftJis,
                    verlo::test::repeat(iconvert("UTF-8", "CP932", "吾輩は猫\n") + "\xF0\x40\r\n\xF9\xFC\x80", 50) + "\n\x81"});
-    // Stray continuation bytes, cut and overlong sequences, a CR at the end.
+    // Stray continuation bytes, cut and overlong sequences, surrogates, a CR at the end.
     all.push_back({"UTF-8, not text", Encoding::Utf8,
-                   "\x80\x80\x80\x80\x80" "ab" + kJapanese + "\xE3\x81\xFF\xC0\xAF\xF0\x9F\x98" + kBeyond + "\r\x80\x80\xE3"});
+                   "\x80\x80\x80\x80\x80" "ab\xE0\x82\xA7\xE0\x82\xA7\xED\xA0\x80\xE3\x81\x82\xC2\x41" + kJapanese + "\xE3\x81\xFF\xC0\xAF\xF0\x9F\x98" + kBeyond + "\r\x80\x80\xE3"});
     // More distinct characters than the table holds.
     std::string hangul;
     for (char32_t c = 0xAC00; c < 0xAC00 + verlo::text::kUserAreaCodes + 20; ++c) hangul += iconvert("UTF-32LE", "UTF-8", std::string_view(reinterpret_cast<const char*>(&c), 4));
