@@ -76,8 +76,11 @@ void BM_OpenInPieces(benchmark::State& state) {
     for (auto _ : state) {
         verlo::text::Document doc;
         const int fd = ::open("/tmp/verlo-bench-text-file.txt", O_RDONLY | O_CLOEXEC);
-        TextFileReader reader(fd, *detectFileEncoding(fd, Encoding::ShiftJis), CodePageStream::kPieceSize * 4, state.range(1));
-        doc.loadText([&](verlo::text::StandIns& table) { return reader.next(table); });
+        {
+            TextFileReader reader(fd, *detectFileEncoding(fd, Encoding::ShiftJis), CodePageStream::kPieceSize * 4,
+                                  state.range(1));
+            doc.loadText([&](verlo::text::StandIns& table) { return reader.next(table); });
+        }
         ::close(fd);
         benchmark::DoNotOptimize(doc.lineCount());
     }

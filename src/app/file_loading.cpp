@@ -11,11 +11,15 @@
 namespace verlo::app {
 
 struct FileLoading::Source {
-    Source(int fd, files::Encoding encoding) : fd(fd), reader(fd, encoding) {}
-    ~Source() { ::close(fd); }
-    Source(const Source&) = delete;
-    Source& operator=(const Source&) = delete;
-    int fd;
+    Source(int fd, files::Encoding encoding) : file(fd), reader(fd, encoding) {}
+    // Closed once the reader is gone: its thread may be reading the file until then.
+    struct File {
+        explicit File(int fd) : fd(fd) {}
+        File(const File&) = delete;
+        File& operator=(const File&) = delete;
+        ~File() { ::close(fd); }
+        int fd;
+    } file;
     files::TextFileReader reader;
 };
 
