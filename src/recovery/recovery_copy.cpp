@@ -69,7 +69,9 @@ std::optional<T> number(std::optional<std::string_view> s) {
 
 }  // namespace
 
-std::string serializeCopy(const RecoveryCopy& copy) {
+std::string serializeCopy(const RecoveryCopy& copy) { return copyHeader(copy) + copy.text; }
+
+std::string copyHeader(const RecoveryCopy& copy) {
     std::string out(kMagic);
     out += "path " + escapePath(copy.path) + "\n";
     out += "encoding " + copy.encoding + "\n";
@@ -78,7 +80,6 @@ std::string serializeCopy(const RecoveryCopy& copy) {
     out += "written " + std::to_string(copy.written) + "\n";
     if (!copy.standIns.empty()) out += "standins " + copy.standIns + "\n";
     out += "length " + std::to_string(copy.text.size()) + "\n\n";
-    out += copy.text;
     return out;
 }
 

@@ -37,6 +37,9 @@ struct RecoveryCopy {
 };
 
 std::string serializeCopy(const RecoveryCopy& copy);
+// The lines serializeCopy writes before the text (a large text is written after them as it
+// is, without a second copy of it).
+std::string copyHeader(const RecoveryCopy& copy);
 // Nothing unless bytes are one whole copy as serializeCopy writes it.
 std::optional<RecoveryCopy> parseCopy(std::string_view bytes);
 

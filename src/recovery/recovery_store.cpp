@@ -86,7 +86,7 @@ bool RecoveryStore::write(const RecoveryCopy& copy, std::uint64_t revision) {
     const std::string temp = folder_ + "/" + id_ + ".copy-new";
     const int fd = ::open(temp.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    bool ok = writeAllTo(fd, serializeCopy(copy)) && ::fsync(fd) == 0;
+    bool ok = writeAllTo(fd, copyHeader(copy)) && writeAllTo(fd, copy.text) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok) ok = ::rename(temp.c_str(), copyPath().c_str()) == 0;
     if (!ok) {
