@@ -450,6 +450,7 @@ std::string_view TextFileReader::next(text::StandIns& table) {
         } catch (const std::system_error&) {
         }
     }
+    if (piece.empty()) return {};
     const text::LineBreakCounts counts = text::countLineBreaks(piece);
     counts_.crLf += counts.crLf;
     counts_.lf += counts.lf;
