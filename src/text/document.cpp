@@ -339,6 +339,7 @@ std::string convertLineBreaks(std::string_view text, std::string_view lineBreak)
 std::string toCrLf(std::string_view text) { return convertLineBreaks(text, "\r\n"); }
 
 LineBreakCounts countLineBreaks(std::string_view text) {
+    if (text.empty()) return {};  // an empty piece may have no data at all, which memchr must not see
     // Every LF, and every CR: a CR LF pair is counted by both.
     std::size_t lf = 0;
     std::size_t cr = 0;
