@@ -1,14 +1,18 @@
 #include "dialogs/find_dialogs.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcutEvent>
 #include <QValidator>
 #include <QVBoxLayout>
+#include <initializer_list>
 #include <string_view>
 
 
@@ -42,6 +46,28 @@ QLabel* messageLine(QWidget* parent) {
 void showMessage(QLabel* label, const QString& text) {
     label->setText(text);
     label->setVisible(!text.isEmpty());
+}
+
+// A button's mnemonic (Alt+A) clicks it at once. Qt would show the button pressed for a
+// tenth of a second first, and only then run the command: the writer waits that long for
+// every replace all.
+class ClickAtOnce : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Shortcut || static_cast<QShortcutEvent*>(event)->isAmbiguous()) return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button == nullptr || !button->isEnabled()) return false;
+        button->click();
+        return true;
+    }
+};
+
+void clickAtOnce(QDialog* dialog, std::initializer_list<QAbstractButton*> buttons) {
+    auto* filter = new ClickAtOnce(dialog);
+    for (QAbstractButton* b : buttons) b->installEventFilter(filter);
 }
 
 void presentDialog(QDialog* dialog, FindTextField* field) {
@@ -156,6 +182,7 @@ FindDialog::FindDialog(QWidget* parent)
     connect(findField_, &FindTextField::refused, this, [this](const QString& reason) { showMessage(message_, reason); });
     connect(findNextButton_, &QPushButton::clicked, this, &FindDialog::findNext);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    clickAtOnce(this, {findNextButton_});
 }
 
 void FindDialog::present() { presentDialog(this, findField_); }
@@ -214,6 +241,7 @@ ReplaceDialog::ReplaceDialog(QWidget* parent)
     connect(replaceButton_, &QPushButton::clicked, this, &ReplaceDialog::replace);
     connect(replaceAllButton_, &QPushButton::clicked, this, &ReplaceDialog::replaceAll);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    clickAtOnce(this, {findNextButton_, replaceButton_, replaceAllButton_});
 }
 
 void ReplaceDialog::present() { presentDialog(this, findField_); }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <utility>
 
 #include "dialogs/find_dialogs.h"
 
@@ -156,6 +157,12 @@ TEST(FindDialogs, ButtonsRaiseTheirSignals) {
     EXPECT_EQ(replace.count(), 1);
     EXPECT_EQ(findNext.count(), 1);
     EXPECT_TRUE(dialog.isVisible());
+    // A mnemonic runs its command before the key's handling returns, not a moment later.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    for (auto [key, spy] : {std::pair{Qt::Key_A, &replaceAll}, {Qt::Key_R, &replace}, {Qt::Key_F, &findNext}}) {
+        QTest::keyClick(dialog.findField(), key, Qt::AltModifier);
+        EXPECT_EQ(spy->count(), 2) << key;
+    }
 
     FindDialog find;
     QSignalSpy found(&find, &FindDialog::findNext);
@@ -163,6 +170,9 @@ TEST(FindDialogs, ButtonsRaiseTheirSignals) {
     QTest::keyClicks(find.findField(), "a");
     QTest::keyClick(find.findField(), Qt::Key_Return);
     EXPECT_EQ(found.count(), 1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
+    QTest::keyClick(find.findField(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(found.count(), 2);
     QTest::keyClick(find.findField(), Qt::Key_Escape);
     EXPECT_FALSE(find.isVisible());
 }
