@@ -21,21 +21,7 @@ sleep 0.5
 "$@" "$file" >/dev/null 2>&1 &
 pid=$!
 trap 'kill "$pid" "$xvfb" 2>/dev/null; rm -rf "$home"' EXIT
-now() { date +%s.%N; }
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-hz=$(getconf CLK_TCK)
-# Waits until the CPU time has not moved by two ticks within 30 ms for 300 ms.
-settle() {
-  local a b c t moved
-  a=$(ticks); b=$a; c=$a; moved=$(now)
-  while :; do
-    sleep 0.01
-    t=$(ticks)
-    if [ $((t - a)) -ge 2 ]; then moved=$(now)
-    elif [ "$(echo "$(now) - $moved > 0.3" | bc)" = 1 ]; then break; fi
-    a=$b; b=$c; c=$t
-  done
-}
+. "$(dirname "$0")/measure_common.sh"
 base=$(basename "$file")
 wid=
 for _ in $(seq 600); do
@@ -44,15 +30,15 @@ for _ in $(seq 600); do
   sleep 0.05
 done
 [ -n "$wid" ] || { echo "$name: no window named after $base" >&2; exit 1; }
-sleep 2; settle
+sleep 2; settle "$(now)" >/dev/null
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 xdotool windowsize --sync "$wid" 800 700
-sleep 1; settle
+sleep 1; settle "$(now)" >/dev/null
 per_key() {
-  settle
+  settle "$(now)" >/dev/null
   local c0; c0=$(ticks)
   xdotool type --window "$wid" --delay 15 "$(printf 'a%.0s' $(seq 200))"
-  settle
+  settle "$(now)" >/dev/null
   echo "$name $1: $(echo "($(ticks) - $c0) * 1000 / $hz / 200" | bc -l | awk '{printf "%.2f", $1}') ms CPU per key"
 }
 xdotool key --window "$wid" ctrl+End

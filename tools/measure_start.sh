@@ -31,26 +31,9 @@ here=$(dirname "$0")
 trap 'kill "$pid" "$xvfb" 2>/dev/null || true; rm -rf "$config"' EXIT
 export DISPLAY=$display
 sleep 0.5
-now() { date +%s.%N; }
+. "$here/measure_common.sh"
 title() { xdotool getwindowname "$wid" 2>/dev/null || true; }
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }  # user + system, clock ticks
 rss() { awk '/VmRSS/ {print $2}' "/proc/$pid/status"; }  # KiB
-hz=$(getconf CLK_TCK)
-# Waits until the program's CPU time has not moved for 300 ms; prints the seconds from
-# $1 to the last time it moved. A lone tick (the caret blinking) does not count as moving:
-# it must move at least two ticks within 30 ms.
-settle() {
-  local t0=$1 moved t a b c
-  a=$(ticks); b=$a; c=$a; moved=$(now)
-  while :; do
-    sleep 0.01
-    t=$(ticks)
-    if [ $((t - a)) -ge 2 ]; then moved=$(now)
-    elif [ "$(echo "$(now) - $moved > 0.3" | bc)" = 1 ]; then break; fi
-    a=$b; b=$c; c=$t
-  done
-  echo "$moved - $t0" | bc | awk '{printf "%.2f", ($1 < 0 ? 0 : $1)}'
-}
 # Seconds from $1 until the program hands over the clipboard's text, asked for now.
 answer() {
   echo "$1" >&7
