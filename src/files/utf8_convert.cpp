@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/utf8_runs.h"
 #include "text/codec.h"
 #include "text/cp932.h"
 
@@ -406,7 +407,17 @@ Stop readPlain(std::string_view file, std::size_t in, char* doc, std::size_t out
     constexpr std::uint64_t kThree = 0xC0C000;
     constexpr std::uint64_t kThreeThree = 0xC0C000C0C000;
     const auto continued = [](std::uint64_t w, std::uint64_t where) { return (w & where) == (where & 0x808080808080); };
+    const bool runs = runsAvailable();
     while (in + 16 <= n) {
+        if (runs) {
+            const RunsRead r = readRuns(s + in, n - in, dst, table.aloneCode.data());
+            if (r.in) {
+                before = {in + r.lastIn, static_cast<std::size_t>(dst - doc) + r.lastOut};
+                in += r.in;
+                dst += r.out;
+                if (in + 16 > n) break;
+            }
+        }
         const std::uint8_t b = s[in];
         if (b < 0x80) {
             const unsigned k = copyAscii(s + in, dst);
