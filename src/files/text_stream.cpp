@@ -4,11 +4,12 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
+#include <map>
 #include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -278,68 +279,86 @@ bool pieceEndsBefore(Encoding encoding, std::string_view s, std::size_t p) {
 
 // A piece converted ahead, with a table of its own.
 struct TextFileReader::Converted {
-    std::string doc;  // its room is used again
+    std::string raw;  // the file's bytes of the piece, then what was read past it; its room used again
+    std::size_t rawLength = 0;
+    std::string doc;  // the piece converted, its room used again
     std::size_t length = 0;
     text::StandIns table;
-    bool tooMany = false;  // its own table was full: raw holds its bytes, to be read again
-    std::string raw;
+    bool tooMany = false;  // its own table was full: to be read again from raw
     bool failed = false;
     bool last = false;
 };
 
-// Pieces of UTF-8 read and converted on a thread of their own, at most two ahead of the one taken.
+// Pieces of UTF-8 read in turn and converted on threads of their own, each piece by whichever
+// thread read it, handed over in order, at most kAhead of them ahead of the one taken.
 class TextFileReader::Ahead {
 public:
-    explicit Ahead(Bytes& bytes) : bytes_(bytes), thread_([this] { run(); }) {}
+    Ahead(Bytes& bytes, unsigned threads) : bytes_(bytes) {
+        try {
+            for (unsigned k = 0; k < threads; ++k) threads_.emplace_back([this] { run(); });
+        } catch (const std::system_error&) {
+            if (threads_.empty()) throw;  // one thread is enough; none is the caller's to handle
+        }
+    }
     ~Ahead() {
         {
             const std::lock_guard lock(mutex_);
             stop_ = true;
         }
         changed_.notify_all();
-        thread_.join();
+        for (std::thread& t : threads_) t.join();
     }
     Ahead(const Ahead&) = delete;
     Ahead& operator=(const Ahead&) = delete;
 
     std::unique_ptr<Converted> take() {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
-        if (ready_.empty()) std::rethrow_exception(failure_);
-        std::unique_ptr<Converted> c = std::move(ready_.front());
-        ready_.pop_front();
+        changed_.wait(lock, [&] { return ready_.contains(taken_) || failure_; });
+        if (!ready_.contains(taken_)) std::rethrow_exception(failure_);
+        std::unique_ptr<Converted> c = std::move(ready_.at(taken_));
+        ready_.erase(taken_++);
         lock.unlock();
         changed_.notify_all();
         return c;
     }
-    // A piece taken before, whose room the next may use.
+    // A piece taken before, whose room a later one may use.
     void giveBack(std::unique_ptr<Converted> c) {
         const std::lock_guard lock(mutex_);
-        spare_ = std::move(c);
+        if (spare_.size() < threads_.size()) spare_.push_back(std::move(c));
     }
 
 private:
+    static constexpr std::size_t kAhead = 3;
+
     void run() {
         try {
-            for (bool last = false; !last;) {
+            for (;;) {
                 std::unique_ptr<Converted> c;
+                std::size_t piece = 0;
                 {
                     std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return stop_ || ready_.size() < 2; });
-                    if (stop_) return;
-                    c = spare_ ? std::move(spare_) : std::make_unique<Converted>();
+                    changed_.wait(lock, [&] { return stop_ || ended_ || read_ < taken_ + kAhead; });
+                    if (stop_ || ended_) return;
+                    if (spare_.empty()) {
+                        c = std::make_unique<Converted>();
+                    } else {
+                        c = std::move(spare_.back());
+                        spare_.pop_back();
+                    }
+                    // Read in turn, under the lock: where a piece ends depends on the one before.
+                    c->rawLength = bytes_.nextInto(c->raw);
+                    c->failed = bytes_.failed;
+                    c->last = ended_ = bytes_.atEnd();
+                    piece = read_++;
                 }
-                const std::string_view bytes = bytes_.next();
                 c->table = text::StandIns();
                 c->table.setAccepting(true);
                 c->tooMany = false;
+                const std::string_view bytes(c->raw.data(), c->rawLength);
                 c->length = bytes.empty() ? 0 : readUtf8Piece(bytes, c->table, c->doc, &c->tooMany);
-                if (c->tooMany) c->raw.assign(bytes);
-                c->failed = bytes_.failed;
-                c->last = last = bytes_.atEnd();
                 {
                     const std::lock_guard lock(mutex_);
-                    ready_.push_back(std::move(c));
+                    ready_.emplace(piece, std::move(c));
                 }
                 changed_.notify_all();
             }
@@ -352,14 +371,17 @@ private:
         }
     }
 
-    Bytes& bytes_;  // this thread's alone
+    Bytes& bytes_;  // read under mutex_
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::unique_ptr<Converted>> ready_;
-    std::unique_ptr<Converted> spare_;
+    std::map<std::size_t, std::unique_ptr<Converted>> ready_;  // by the piece's place in the file
+    std::vector<std::unique_ptr<Converted>> spare_;
+    std::size_t read_ = 0;   // pieces read
+    std::size_t taken_ = 0;  // pieces taken
+    bool ended_ = false;     // the last piece was read
     bool stop_ = false;
     std::exception_ptr failure_;
-    std::thread thread_;  // last: started when everything it uses is ready
+    std::vector<std::thread> threads_;  // last: started when everything they use is ready
 };
 
 TextFileReader::TextFileReader(int fd, Encoding encoding, std::size_t pieceSize, bool ahead)
@@ -404,6 +426,18 @@ std::string_view TextFileReader::Bytes::next() {
     return {buffer.data(), given};
 }
 
+std::size_t TextFileReader::Bytes::nextInto(std::string& out) {
+    const std::size_t length = next().size();
+    // The piece goes with the buffer it lies in; what was read past it comes back.
+    buffer.swap(out);
+    const std::size_t past = end - given;
+    if (buffer.size() < past + pieceSize) buffer.resize(past + pieceSize);
+    std::memcpy(buffer.data(), out.data() + given, past);
+    end = past;
+    given = 0;
+    return length;
+}
+
 std::string_view TextFileReader::readHere(text::StandIns& table) {
     for (;;) {
         std::string_view bytes = bytes_.next();
@@ -435,7 +469,7 @@ std::string_view TextFileReader::taken(text::StandIns& table) {
         Converted& c = *current_;
         atEnd_ = c.last;
         failed_ = failed_ || c.failed;
-        if (c.tooMany) c.length = readUtf8Piece(c.raw, table, c.doc, &tooMany_);
+        if (c.tooMany) c.length = readUtf8Piece(std::string_view(c.raw.data(), c.rawLength), table, c.doc, &tooMany_);
         else if (!c.table.empty() && !moveStandIns(c.doc.data(), c.length, c.table, table)) tooMany_ = true;
         if (c.length > 0) return {c.doc.data(), c.length};
     }
@@ -446,7 +480,7 @@ std::string_view TextFileReader::next(text::StandIns& table) {
     const std::string_view piece = thread_ ? taken(table) : readHere(table);
     if (!thread_ && ahead_ && started_ && !atEnd_ && std::thread::hardware_concurrency() > 1) {
         try {
-            thread_ = std::make_unique<Ahead>(bytes_);
+            thread_ = std::make_unique<Ahead>(bytes_, std::min(2u, std::thread::hardware_concurrency()));
         } catch (const std::system_error&) {
         }
     }

@@ -96,9 +96,9 @@ std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault);
 // would. A piece is cut where reading it on its own changes nothing: never inside a character
 // or a cluster the table keeps together, never between CR and LF; bytes that are not text in
 // UTF-8 each stand alone as in readText. Once it has given the empty piece, lineBreak() is
-// readText's. After the first piece of UTF-8, the next ones are read and converted on a thread
-// of their own (at most two ahead, each with a table of its own whose codes are given those of
-// the document's table as the piece is taken), unless `ahead` is false or there is one core.
+// readText's. After the first piece of UTF-8, the next ones are read and converted on two
+// threads of their own (at most three ahead, each with a table of its own whose codes are given
+// those of the document's table as the piece is taken), unless `ahead` is false or there is one core.
 class TextFileReader {
 public:
     // encoding: Shift-JIS, or UTF-8 with or without a mark (the file's start decides, as in readText).
@@ -132,6 +132,9 @@ public:
         bool ended = false;
         bool failed = false;
         std::string_view next();
+        // The next piece at the start of out, whose room is taken for the buffer (so that
+        // nothing is copied but what was read past the piece); its length.
+        std::size_t nextInto(std::string& out);
         bool atEnd() const { return ended && given == end; }
     };
     struct Converted;
