@@ -1,19 +1,23 @@
 #include "files/text_stream.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <map>
 #include <exception>
+#include <limits>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include "files/text_file.h"
+#include "files/utf8_convert.h"
 #include "text/stand_ins.h"
 
 namespace verlo::files {
@@ -74,7 +78,27 @@ bool eucCutBefore(std::string_view s, std::size_t p) {
 
 // ---- EncodingScan
 
+EncodingScan EncodingScan::later() {
+    EncodingScan scan(Encoding::ShiftJis);
+    scan.atStart_ = false;
+    return scan;
+}
+
+void EncodingScan::join(const EncodingScan& next) {
+    if (next.head_.empty()) return;
+    if (head_.size() < kDetectorSample) head_.append(std::string_view(next.head_).substr(0, kDetectorSample - head_.size()));
+    escape_ = escape_ || next.escape_ || (last_ == '\x1B' && next.first_ == '$');
+    last_ = next.last_;
+    if (!utf8_) return;
+    // What is carried here ends where the next part starts, before a byte that begins a sequence.
+    bool multi = false;
+    utf8_ = isStrictUtf8(carry_, &multi) && next.utf8_;
+    multiByte_ = multiByte_ || multi || next.multiByte_;
+    carry_ = next.carry_;
+}
+
 int EncodingScan::bom() const {
+    if (!atStart_) return 0;
     const std::string_view h = head_;
     if (h.starts_with("\xEF\xBB\xBF")) return 1;
     if (h.starts_with("\xFF\xFE")) return 2;
@@ -82,10 +106,13 @@ int EncodingScan::bom() const {
     return h.size() >= 3 || !std::string_view("\xEF\xBB\xBF").starts_with(h) ? 0 : -1;
 }
 
-bool EncodingScan::decided() const { return bom() > 0 || (!utf8_ && head_.size() == kDetectorSample); }
+bool EncodingScan::decided() const {
+    return bom() > 0 || (!utf8_ && (head_.size() == kDetectorSample || !atStart_));
+}
 
 void EncodingScan::add(std::string_view piece) {
     if (piece.empty() || decided()) return;
+    if (head_.empty()) first_ = piece[0];
     head_.append(piece.substr(0, kDetectorSample - head_.size()));
     if (!escape_) escape_ = (last_ == '\x1B' && piece[0] == '$') || piece.find("\x1B$") != std::string_view::npos;
     last_ = piece.back();
@@ -250,17 +277,56 @@ ssize_t readInto(int fd, char* dst, std::size_t n) {
 
 }  // namespace
 
+namespace {
+
+// Adds what fd holds from `from` up to `to` (or its end) to scan, a piece at a time, until the
+// scan or another one (stop) is decided. False when a read fails.
+bool scanFile(int fd, off_t from, off_t to, EncodingScan& scan, std::atomic<bool>& stop) {
+    std::string piece(CodePageStream::kPieceSize, '\0');
+    for (off_t at = from; at < to && !scan.decided() && !stop;) {
+        const auto want = static_cast<std::size_t>(std::min<off_t>(to - at, static_cast<off_t>(piece.size())));
+        ssize_t got;
+        do got = ::pread(fd, piece.data(), want, at);
+        while (got < 0 && errno == EINTR);
+        if (got < 0) return false;
+        if (got == 0) break;
+        scan.add(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+        at += got;
+    }
+    if (scan.decided()) stop = true;
+    return true;
+}
+
+}  // namespace
+
 std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault) {
+    constexpr off_t kToTheEnd = std::numeric_limits<off_t>::max();
     const off_t start = ::lseek(fd, 0, SEEK_CUR);
     if (start < 0) return std::nullopt;
     EncodingScan scan(plainDefault);
-    std::string piece(CodePageStream::kPieceSize, '\0');
-    for (ssize_t got = 1; got > 0 && !scan.decided();) {
-        got = readInto(fd, piece.data(), piece.size());
-        if (got < 0) return std::nullopt;
-        scan.add(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+    std::atomic<bool> stop = false;
+    // The start first: it decides most files (a mark, bytes that are not UTF-8).
+    const off_t from = start + static_cast<off_t>(CodePageStream::kPieceSize);
+    if (!scanFile(fd, start, from, scan, stop)) return std::nullopt;
+    struct stat st{};
+    const off_t end = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : 0;
+    if (scan.decided() || end - from < static_cast<off_t>(kTwoThreadsFrom)) {
+        if (!scanFile(fd, from, kToTheEnd, scan, stop)) return std::nullopt;
+        return scan.finish();
     }
-    if (::lseek(fd, start, SEEK_SET) < 0) return std::nullopt;
+    // A large rest in two halves on two threads, the second from a byte that begins a
+    // sequence (past the continuation bytes of the one the first ends with).
+    off_t middle = from + (end - from) / 2;
+    unsigned char b[3];
+    const ssize_t got = ::pread(fd, b, sizeof b, middle);
+    for (ssize_t k = 0; k < got && isContinuation(b[k]); ++k) ++middle;
+    EncodingScan rest = EncodingScan::later();
+    bool firstRead = false;
+    bool restRead = false;
+    utf8::alongside([&] { restRead = scanFile(fd, middle, kToTheEnd, rest, stop); },
+                    [&] { firstRead = scanFile(fd, from, middle, scan, stop); });
+    if (!firstRead || !restRead) return std::nullopt;
+    if (!scan.decided()) scan.join(rest);
     return scan.finish();
 }
 

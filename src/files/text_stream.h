@@ -28,8 +28,16 @@ public:
     // The encoding of everything added.
     Encoding finish();
 
+    // A scan of a later part of the file, from a byte that is not a continuation byte on, for
+    // join: it looks only at what the file's start does not decide (UTF-8, escapes).
+    static EncodingScan later();
+    // Takes in the scan of the part that follows what was added here.
+    void join(const EncodingScan& next);
+
 private:
     int bom() const;  // 0 none, 1 UTF-8, 2 UTF-16LE, 3 UTF-16BE; -1 not known yet
+    bool atStart_ = true;
+    char first_ = 0;  // the first byte added
 
     Encoding plainDefault_;
     std::string head_;   // the first kDetectorSample bytes
@@ -86,8 +94,9 @@ private:
     std::u32string refused_;
 };
 
-// The encoding a file opens in (detectEncoding), read from fd in pieces as far as the answer
-// needs; fd is then back where it was. nullopt when it cannot be read.
+// The encoding a file opens in (detectEncoding), read from fd's place on in pieces as far as
+// the answer needs (a large rest in two halves on two threads); fd's place does not move.
+// nullopt when it cannot be read.
 std::optional<Encoding> detectFileEncoding(int fd, Encoding plainDefault);
 
 // A Shift-JIS or UTF-8 file read from fd in pieces as readText reads it whole, for a document

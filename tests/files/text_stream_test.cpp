@@ -3,6 +3,7 @@
 // and ISO-2022-JP's shifted stretches unless the stream moves them.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "files/text_file.h"
@@ -156,5 +157,36 @@ TEST(TextStream, ShiftJisAndUtf8FilesReadIntoTheDocumentInPiecesAsWhole) {
             EXPECT_EQ(reader.wholeFile(), c.bytes);
         }
         close(fd);
+    }
+}
+
+TEST(TextStream, AFileIsFoundAsItsBytesAreWhenItsRestIsScannedInTwoHalves) {
+    // Files large enough to be scanned in two halves, with something that matters put around
+    // the place where the second half begins and at the end; each found as its bytes are.
+    constexpr std::size_t kSize = (1 << 20) + 300'000;
+    constexpr std::size_t kPlace = 7;  // found from the descriptor's place on
+    const std::size_t from = kPlace + CodePageStream::kPieceSize;
+    const std::size_t middle = from + (kSize - from) / 2;
+    const std::string_view tricky[] = {"あ", "\xEF\xBB\xBF" /* not a mark where a half begins */, "\x80", "\x1B$B",
+                                       "\xF0\x9F\x98\x80"};
+    enum Also { kNothing, kKanaAtStart, kStrayAtEnd };
+    for (const Also also : {kNothing, kKanaAtStart, kStrayAtEnd}) {
+        for (std::string_view t : tricky) {
+            // Cut after each of its bytes where the second half begins, and at the end.
+            for (std::size_t k = 0; k <= 5; ++k) {
+                const std::size_t at = k < 5 ? middle - 3 + k : kSize - t.size();
+                std::string bytes(kSize, 'a');
+                if (also == kKanaAtStart) bytes.replace(10, 3, "あ");
+                if (also == kStrayAtEnd) bytes.back() = '\x80';
+                bytes.replace(at, t.size(), t);
+                const int fd = memfd_create("text_stream_test", MFD_CLOEXEC);
+                ASSERT_TRUE(fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+                ASSERT_EQ(lseek(fd, kPlace, SEEK_SET), static_cast<off_t>(kPlace));
+                EXPECT_EQ(detectFileEncoding(fd, Encoding::Utf8Bom), detectEncoding(bytes.substr(kPlace), Encoding::Utf8Bom))
+                    << t << " at " << at << ", " << also;
+                EXPECT_EQ(lseek(fd, 0, SEEK_CUR), static_cast<off_t>(kPlace));
+                close(fd);
+            }
+        }
     }
 }
