@@ -511,40 +511,43 @@ std::size_t pieceEnd(std::string_view doc, std::size_t from, std::size_t size) {
     return doc.size();
 }
 
-// Pieces converted on a thread of their own, each into one of two buffers, while the caller
-// takes the one before: the thread runs at most one piece ahead of what was taken.
+// Pieces converted on threads of their own (piece k on thread k % threads), each into one of
+// kSlots buffers per thread, while the caller takes them in order: a thread converts a piece
+// only when its buffer is free, so at most that many are ahead of what was taken.
 class PieceConverter {
 public:
-    PieceConverter(std::size_t count, std::function<void(std::size_t piece)> convert)
+    static constexpr std::size_t kSlotsPerThread = 2;
+
+    PieceConverter(std::size_t count, unsigned threads, std::function<void(std::size_t piece, std::size_t slot)> convert)
         : count_(count), convert_(std::move(convert)) {
         if (std::thread::hardware_concurrency() < 2) return;
+        slots_ = threads * kSlotsPerThread;
+        done_.assign(slots_, kNone);
         try {
-            thread_ = std::thread([this] { run(); });
+            for (unsigned w = 0; w < threads; ++w) threads_.emplace_back([this, w, threads] { run(w, threads); });
         } catch (const std::system_error&) {
+            stopAll();  // each piece is converted here instead
+            slots_ = 1;
         }
     }
-    ~PieceConverter() {
-        {
-            const std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        if (thread_.joinable()) thread_.join();
-    }
+    ~PieceConverter() { stopAll(); }
     PieceConverter(const PieceConverter&) = delete;
     PieceConverter& operator=(const PieceConverter&) = delete;
 
+    // The buffers pieces are converted into: piece k goes into slot(k).
+    std::size_t slots() const { return slots_; }
+    std::size_t slot(std::size_t k) const { return k % slots_; }
     // Waits until piece k is converted (converting it here when there is no thread).
     void await(std::size_t k) {
-        if (!thread_.joinable()) {
-            convert_(k);
+        if (threads_.empty()) {
+            convert_(k, slot(k));
             return;
         }
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return converted_ > k || failure_; });
+        changed_.wait(lock, [&] { return done_[slot(k)] == k || failure_; });
         if (failure_) std::rethrow_exception(failure_);
     }
-    // Piece k was taken: its buffer may take the piece after the next.
+    // Piece k was taken: its buffer may take a later piece.
     void taken(std::size_t k) {
         {
             const std::lock_guard lock(mutex_);
@@ -554,18 +557,29 @@ public:
     }
 
 private:
-    void run() {
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    void stopAll() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& t : threads_) t.join();
+        threads_.clear();
+    }
+    void run(unsigned first, unsigned step) {
         try {
-            for (std::size_t k = 0; k < count_; ++k) {
+            for (std::size_t k = first; k < count_; k += step) {
                 {
                     std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return stop_ || k < taken_ + 2; });
+                    changed_.wait(lock, [&] { return stop_ || k < taken_ + slots_; });
                     if (stop_) return;
                 }
-                convert_(k);
+                convert_(k, slot(k));
                 {
                     const std::lock_guard lock(mutex_);
-                    converted_ = k + 1;
+                    done_[slot(k)] = k;
                 }
                 changed_.notify_all();
             }
@@ -578,14 +592,15 @@ private:
         }
     }
     const std::size_t count_;
-    const std::function<void(std::size_t)> convert_;
+    const std::function<void(std::size_t, std::size_t)> convert_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::size_t converted_ = 0;
+    std::size_t slots_ = 1;
+    std::vector<std::size_t> done_;  // by slot: the piece converted into it last
     std::size_t taken_ = 0;
     bool stop_ = false;
     std::exception_ptr failure_;
-    std::thread thread_;  // started in the constructor's body, when everything it uses is ready
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace
@@ -594,25 +609,25 @@ bool writePieces(std::string_view doc, const text::StandIns& standIns, const std
                  std::size_t pieceSize, std::size_t twoThreadsFrom) {
     std::vector<std::size_t> ends;
     for (std::size_t at = 0; at < doc.size();) ends.push_back(at = pieceEnd(doc, at, pieceSize));
-    writeTable();  // made once, before the thread needs it
-    std::array<std::string, 2> buffers;
-    std::array<std::size_t, 2> lengths{};
-    const auto convert = [&](std::size_t k) {
+    writeTable();  // made once, before the threads need it
+    std::vector<std::string> buffers(2 * PieceConverter::kSlotsPerThread);
+    std::vector<std::size_t> lengths(buffers.size());
+    const auto convert = [&](std::size_t k, std::size_t slot) {
         const std::size_t from = k ? ends[k - 1] : 0;
-        lengths[k % 2] = writeRange(doc.substr(from, ends[k] - from), standIns, buffers[k % 2], 0);
+        lengths[slot] = writeRange(doc.substr(from, ends[k] - from), standIns, buffers[slot], 0);
     };
-    const auto take = [&](std::size_t k) { return put(std::string_view(buffers[k % 2].data(), lengths[k % 2])); };
+    const auto take = [&](std::size_t slot) { return put(std::string_view(buffers[slot].data(), lengths[slot])); };
     if (doc.size() < twoThreadsFrom || ends.size() < 2) {
         for (std::size_t k = 0; k < ends.size(); ++k) {
-            convert(k);
-            if (!take(k)) return false;
+            convert(k, 0);
+            if (!take(0)) return false;
         }
         return true;
     }
-    PieceConverter converter(ends.size(), convert);
+    PieceConverter converter(ends.size(), 2, convert);
     for (std::size_t k = 0; k < ends.size(); ++k) {
         converter.await(k);
-        if (!take(k)) return false;
+        if (!take(converter.slot(k))) return false;
         converter.taken(k);
     }
     return true;
