@@ -272,13 +272,17 @@ bool writeFileReplacing(const QString& path, const BytePieces& pieces, const Bef
         // Each megabyte is handed to the disk as soon as it is written, so that the disk works
         // while the rest is copied or made, and fsync waits only for the last of it.
         off_t written = 0;
-        ok = pieces([fd, &written](std::string_view piece) {
+        off_t handed = 0;  // to the disk
+        ok = pieces([fd, &written, &handed](std::string_view piece) {
                  constexpr std::size_t kStep = std::size_t{1} << 20;
                  for (std::size_t at = 0; at < piece.size(); at += kStep) {
                      const std::string_view step = piece.substr(at, kStep);
                      if (!writeAll(fd, step)) return false;
-                     ::sync_file_range(fd, written, static_cast<off_t>(step.size()), SYNC_FILE_RANGE_WRITE);  // a hint
                      written += static_cast<off_t>(step.size());
+                     if (written - handed >= static_cast<off_t>(kStep)) {
+                         ::sync_file_range(fd, handed, written - handed, SYNC_FILE_RANGE_WRITE);  // a hint
+                         handed = written;
+                     }
                  }
                  return true;
              }) &&
