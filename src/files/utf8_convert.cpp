@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "files/utf8_runs.h"
+#include "files/utf8_check.h"
+#include "files/utf8_vector.h"
 #include "text/codec.h"
 #include "text/cp932.h"
 
@@ -23,19 +24,6 @@
 
 namespace verlo::files::utf8 {
 namespace {
-
-// Masks of 64 bytes, one bit per byte (the first byte in the lowest bit).
-struct Classes {
-    std::uint64_t high = 0;   // 80-FF
-    std::uint64_t cont = 0;   // 80-BF
-    std::uint64_t lead2 = 0;  // C0-DF
-    std::uint64_t lead3 = 0;  // E0-EF
-    std::uint64_t lead4 = 0;  // F0-F7 (or F0-FF)
-    // Bytes that need a look of their own: C0, C1 and F5-FF are never valid; after E0, ED, F0
-    // and F4 the next byte has a narrower range (no overlong forms, surrogates or code points
-    // past U+10FFFF). All of F0-FF are here: four-byte characters are rare in text.
-    std::uint64_t rare = 0;
-};
 
 #if defined(__SSE2__)
 Classes classify(const std::uint8_t* p) {
@@ -61,14 +49,7 @@ Classes classify(const std::uint8_t* p) {
         narrow |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0))),
                                     _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xED)))));
     }
-    Classes m;
-    m.high = high;
-    m.cont = high & ~fromC0;
-    m.lead2 = high & fromC0 & ~fromE0;
-    m.lead3 = high & fromE0 & ~fromF0;
-    m.lead4 = high & fromF0;
-    m.rare = (m.lead2 & ~fromC2) | narrow | m.lead4;
-    return m;
+    return classesFrom(high, fromC0, fromC2, fromE0, fromF0, narrow);
 }
 #else
 Classes classify(const std::uint8_t* p) {
@@ -87,36 +68,9 @@ Classes classify(const std::uint8_t* p) {
 }
 #endif
 
-// The byte after a rare one (see Classes) allows it.
-bool rareAllowed(std::uint8_t b, std::uint8_t next) {
-    switch (b) {
-    case 0xE0: return next >= 0xA0;
-    case 0xED: return next <= 0x9F;
-    case 0xF0: return next >= 0x90;
-    case 0xF1:
-    case 0xF2:
-    case 0xF3: return true;
-    case 0xF4: return next <= 0x8F;
-    default: return false;  // C0, C1, F5-FF
-    }
-}
-
-// Checks 64 bytes (p[64] readable unless atEnd): every continuation byte is where a lead
-// byte before it expects one. carry holds the continuation bytes expected from the bytes
-// before, and takes those expected after.
+// Checks 64 bytes (p[64] readable unless atEnd), as checkClasses.
 bool check64(const std::uint8_t* p, bool atEnd, std::uint64_t& carry, bool& multi) {
-    const Classes m = classify(p);
-    if ((m.high | carry) == 0) return true;
-    multi = true;
-    const std::uint64_t expected = carry | m.lead2 << 1 | m.lead3 << 1 | m.lead3 << 2 | m.lead4 << 1 | m.lead4 << 2 | m.lead4 << 3;
-    if (expected != m.cont) return false;
-    carry = m.lead2 >> 63 | m.lead3 >> 63 | m.lead3 >> 62 | m.lead4 >> 63 | m.lead4 >> 62 | m.lead4 >> 61;
-    for (std::uint64_t r = m.rare; r; r &= r - 1) {
-        const auto k = static_cast<unsigned>(std::countr_zero(r));
-        if (k == 63 && atEnd) return false;
-        if (!rareAllowed(p[k], p[k + 1])) return false;
-    }
-    return true;
+    return checkClasses(classify(p), p, atEnd, carry, multi);
 }
 
 // The UTF-8 form of every character of the code page, by its code (for a pair, its two bytes
@@ -318,12 +272,16 @@ void append(std::string& out, char32_t c) {
 
 namespace {
 
-bool isStrictOnOne(std::string_view bytes, bool* multiByte) {
+bool isStrictOnOne(std::string_view bytes, bool* multiByte, bool wide) {
     const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t n = bytes.size();
     std::uint64_t carry = 0;
     bool multi = false;
     std::size_t i = 0;
+    if (wide && n > 64) {
+        i = (n - 1) / 64 * 64;
+        if (!checkBlocks(s, i / 64, carry, multi)) return false;
+    }
     for (; i + 64 < n; i += 64)
         if (!check64(s + i, false, carry, multi)) return false;
     // The rest (1 to 64 bytes) after zeros that are plain ASCII, so that nothing is expected after it.
@@ -362,7 +320,7 @@ void alongside(const std::function<void()>& other, const std::function<void()>& 
     else other();
 }
 
-bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom) {
+bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom, bool wide) {
     // Split before a byte that is not a continuation byte: each half is then valid exactly
     // when the whole is.
     std::size_t split = bytes.size();
@@ -370,13 +328,13 @@ bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFro
         split = bytes.size() / 2;
         while (split < bytes.size() && (static_cast<std::uint8_t>(bytes[split]) & 0xC0) == 0x80) ++split;
     }
-    if (split == 0 || split == bytes.size()) return isStrictOnOne(bytes, multiByte);
+    if (split == 0 || split == bytes.size()) return isStrictOnOne(bytes, multiByte, wide);
     bool secondValid = false;
     bool secondMulti = false;
     bool multi = false;
     bool valid = false;
-    alongside([&] { secondValid = isStrictOnOne(bytes.substr(split), &secondMulti); },
-              [&] { valid = isStrictOnOne(bytes.substr(0, split), &multi); });
+    alongside([&] { secondValid = isStrictOnOne(bytes.substr(split), &secondMulti, wide); },
+              [&] { valid = isStrictOnOne(bytes.substr(0, split), &multi, wide); });
     if (!valid || !secondValid) return false;
     if (multiByte) *multiByte = multi || secondMulti;
     return true;

@@ -12,14 +12,16 @@
 #include <string>
 #include <string_view>
 
+#include "files/utf8_vector.h"
 #include "text/stand_ins.h"
 
 namespace verlo::files::utf8 {
 
 // True when bytes are valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF);
 // *multiByte (set only then) tells whether any character took more than one byte. From
-// twoThreadsFrom bytes on, checked in two halves on two threads.
-bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom);
+// twoThreadsFrom bytes on, checked in two halves on two threads; 32 bytes at a time where the
+// processor can (wide, utf8_vector.h).
+bool isStrict(std::string_view bytes, bool* multiByte, std::size_t twoThreadsFrom, bool wide = blocksAvailable());
 
 // What reading needs of each character of the Basic Multilingual Plane.
 struct ReadTable {

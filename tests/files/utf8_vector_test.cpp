@@ -6,7 +6,7 @@
 #include <string>
 
 #include "files/utf8_convert.h"
-#include "files/utf8_runs.h"
+#include "files/utf8_vector.h"
 #include "text/codec.h"
 
 using namespace verlo::files::utf8;

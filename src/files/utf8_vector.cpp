@@ -1,8 +1,11 @@
-#include "files/utf8_runs.h"
+#include "files/utf8_vector.h"
+
+#include "files/utf8_check.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define VERLO_RUNS_TARGET __attribute__((target("ssse3")))
+#define VERLO_BLOCKS_TARGET __attribute__((target("avx2")))
 #define VERLO_RUNS 1
 #endif
 
@@ -83,9 +86,59 @@ VERLO_RUNS_TARGET RunsRead readRuns(const std::uint8_t* s, std::size_t readable,
     return {in, out, lastIn, lastOut};
 }
 
+namespace {
+
+// The bytes of v (signed) above b - 1 (they sort as utf8_convert.cpp's classify says), as bits
+// from `at` on.
+VERLO_BLOCKS_TARGET inline std::uint64_t bitsFrom(__m256i v, int b, unsigned at) {
+    const __m256i above = _mm256_cmpgt_epi8(v, _mm256_set1_epi8(static_cast<char>(b - 1)));
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(above))) << at;
+}
+
+// utf8_convert.cpp's classify, 32 bytes at a time.
+VERLO_BLOCKS_TARGET inline Classes classifyWide(const std::uint8_t* p) {
+    std::uint64_t high = 0;
+    std::uint64_t fromC0 = 0;
+    std::uint64_t fromC2 = 0;
+    std::uint64_t fromE0 = 0;
+    std::uint64_t fromF0 = 0;
+    std::uint64_t narrow = 0;  // E0, ED
+    for (unsigned at = 0; at < 64; at += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
+        high |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(v))) << at;
+        fromC0 |= bitsFrom(v, 0xC0, at);
+        fromC2 |= bitsFrom(v, 0xC2, at);
+        fromE0 |= bitsFrom(v, 0xE0, at);
+        fromF0 |= bitsFrom(v, 0xF0, at);
+        const __m256i e0OrEd = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE0))),
+                                               _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xED))));
+        narrow |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(e0OrEd))) << at;
+    }
+    return classesFrom(high, fromC0, fromC2, fromE0, fromF0, narrow);
+}
+
+VERLO_BLOCKS_TARGET bool checkBlocksWide(const std::uint8_t* s, std::size_t blocks, std::uint64_t& carry, bool& multi) {
+    for (std::size_t k = 0; k < blocks; ++k, s += 64)
+        if (!checkClasses(classifyWide(s), s, false, carry, multi)) return false;
+    return true;
+}
+
+}  // namespace
+
+bool blocksAvailable() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+
+bool checkBlocks(const std::uint8_t* s, std::size_t blocks, std::uint64_t& carry, bool& multi) {
+    return checkBlocksWide(s, blocks, carry, multi);
+}
+
 #else
 bool runsAvailable() { return false; }
 RunsRead readRuns(const std::uint8_t*, std::size_t, char*, const std::uint16_t*) { return {}; }
+bool blocksAvailable() { return false; }
+bool checkBlocks(const std::uint8_t*, std::size_t, std::uint64_t&, bool&) { return false; }
 #endif
 
 }  // namespace verlo::files::utf8

@@ -1,6 +1,6 @@
-// Runs of kana and kanji between short stretches of ASCII, most of a Japanese text, converted
-// from UTF-8 into the document's bytes with 16-byte vector instructions where the processor
-// has them (SSSE3).
+// UTF-8 work done with vector instructions beyond SSE2 where the processor has them, chosen
+// as the program runs: runs of kana and kanji between short stretches of ASCII (most of a
+// Japanese text) converted into the document's bytes (SSSE3), and checking (AVX2).
 #pragma once
 
 #include <cstddef>
@@ -24,5 +24,12 @@ bool runsAvailable();
 // (codes[c], as ReadTable::aloneCode) are pairs, stopping where something else comes or fewer
 // than 32 bytes are left to read. Writes up to 16 bytes past what it answers as written.
 RunsRead readRuns(const std::uint8_t* s, std::size_t readable, char* dst, const std::uint16_t* codes);
+
+// Whether checkBlocks does anything on this processor.
+bool blocksAvailable();
+
+// Checks blocks of 64 bytes from s as utf8_check.h's checkClasses does (carry and multi as
+// there), with at least one more byte readable after them. False at the first that is not valid.
+bool checkBlocks(const std::uint8_t* s, std::size_t blocks, std::uint64_t& carry, bool& multi);
 
 }  // namespace verlo::files::utf8
