@@ -20,16 +20,25 @@ struct Classes {
     std::uint64_t rare = 0;
 };
 
-// The masks from those of bytes 80-FF and of bytes from C0, C2, E0 and F0 on, and of E0 and ED.
-inline Classes classesFrom(std::uint64_t high, std::uint64_t fromC0, std::uint64_t fromC2, std::uint64_t fromE0,
-                           std::uint64_t fromF0, std::uint64_t narrow) {
+// What a classifier finds, each a mask as above: bytes 80-FF, bytes from C0, C2, E0 and F0
+// on, and bytes E0 and ED.
+struct Bounds {
+    std::uint64_t high = 0;
+    std::uint64_t fromC0 = 0;
+    std::uint64_t fromC2 = 0;
+    std::uint64_t fromE0 = 0;
+    std::uint64_t fromF0 = 0;
+    std::uint64_t narrow = 0;
+};
+
+inline Classes classesFrom(const Bounds& b) {
     Classes m;
-    m.high = high;
-    m.cont = high & ~fromC0;
-    m.lead2 = high & fromC0 & ~fromE0;
-    m.lead3 = high & fromE0 & ~fromF0;
-    m.lead4 = high & fromF0;
-    m.rare = (m.lead2 & ~fromC2) | narrow | m.lead4;
+    m.high = b.high;
+    m.cont = b.high & ~b.fromC0;
+    m.lead2 = b.high & b.fromC0 & ~b.fromE0;
+    m.lead3 = b.high & b.fromE0 & ~b.fromF0;
+    m.lead4 = b.high & b.fromF0;
+    m.rare = (m.lead2 & ~b.fromC2) | b.narrow | m.lead4;
     return m;
 }
 

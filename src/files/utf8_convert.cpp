@@ -29,27 +29,22 @@ namespace {
 Classes classify(const std::uint8_t* p) {
     // Bytes taken as signed: 80-BF, C0-DF, E0-EF and F0-FF are the ranges from -128, -64,
     // -32 and -16 up (ASCII above them all), so that comparisons sort them.
-    std::uint64_t high = 0;
-    std::uint64_t fromC0 = 0;
-    std::uint64_t fromC2 = 0;
-    std::uint64_t fromE0 = 0;
-    std::uint64_t fromF0 = 0;
-    std::uint64_t narrow = 0;  // E0, ED
+    Bounds b;
     for (unsigned k = 0; k < 4; ++k) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         const auto bits = [&](__m128i x) {
             return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << (16 * k);
         };
-        const auto from = [&](int b) { return bits(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(b - 1)))); };
-        high |= bits(v);
-        fromC0 |= from(0xC0);
-        fromC2 |= from(0xC2);
-        fromE0 |= from(0xE0);
-        fromF0 |= from(0xF0);
-        narrow |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0))),
-                                    _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xED)))));
+        const auto from = [&](int lowest) { return bits(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lowest - 1)))); };
+        b.high |= bits(v);
+        b.fromC0 |= from(0xC0);
+        b.fromC2 |= from(0xC2);
+        b.fromE0 |= from(0xE0);
+        b.fromF0 |= from(0xF0);
+        b.narrow |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0))),
+                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xED)))));
     }
-    return classesFrom(high, fromC0, fromC2, fromE0, fromF0, narrow);
+    return classesFrom(b);
 }
 #else
 Classes classify(const std::uint8_t* p) {

@@ -97,24 +97,19 @@ VERLO_BLOCKS_TARGET inline std::uint64_t bitsFrom(__m256i v, int b, unsigned at)
 
 // utf8_convert.cpp's classify, 32 bytes at a time.
 VERLO_BLOCKS_TARGET inline Classes classifyWide(const std::uint8_t* p) {
-    std::uint64_t high = 0;
-    std::uint64_t fromC0 = 0;
-    std::uint64_t fromC2 = 0;
-    std::uint64_t fromE0 = 0;
-    std::uint64_t fromF0 = 0;
-    std::uint64_t narrow = 0;  // E0, ED
+    Bounds b;
     for (unsigned at = 0; at < 64; at += 32) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
-        high |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(v))) << at;
-        fromC0 |= bitsFrom(v, 0xC0, at);
-        fromC2 |= bitsFrom(v, 0xC2, at);
-        fromE0 |= bitsFrom(v, 0xE0, at);
-        fromF0 |= bitsFrom(v, 0xF0, at);
+        b.high |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(v))) << at;
+        b.fromC0 |= bitsFrom(v, 0xC0, at);
+        b.fromC2 |= bitsFrom(v, 0xC2, at);
+        b.fromE0 |= bitsFrom(v, 0xE0, at);
+        b.fromF0 |= bitsFrom(v, 0xF0, at);
         const __m256i e0OrEd = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE0))),
                                                _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xED))));
-        narrow |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(e0OrEd))) << at;
+        b.narrow |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(e0OrEd))) << at;
     }
-    return classesFrom(high, fromC0, fromC2, fromE0, fromF0, narrow);
+    return classesFrom(b);
 }
 
 VERLO_BLOCKS_TARGET bool checkBlocksWide(const std::uint8_t* s, std::size_t blocks, std::uint64_t& carry, bool& multi) {
