@@ -11,6 +11,11 @@
 #   800 to 600 pixels (and how long until the title's count is exact again), F12 and F11,
 #   F7 and F8, a font change (the font dialog's size), select all then copy, and replace
 #   all (every "e" by "E": about 100,000 in the generated novel).
+# SAVE=1 instead opens a copy of FILE, types one character at its start, saves with Ctrl+S
+# and prints the CPU seconds, the seconds until the new file is in place, how long the
+# program stayed busy, the peak resident memory while saving above the memory before it,
+# and whether the file is the original with that character in front (for a file without
+# a byte-order mark).
 # After the resize, F12, F11, F7, F8 and the font change it also prints how long the
 # program took to answer the next event: a request for the clipboard's text, sent as soon
 # as the action was by a helper started beforehand (tools/next_event_probe.py), which the
@@ -24,6 +29,11 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 xvfb=$!
 config=$(mktemp -d)
+if [ "${SAVE:-0}" = 1 ]; then
+  original=$file
+  cp "$file" "$config/$(basename "$file")"
+  file=$config/$(basename "$file")
+fi
 if [ "${VERTICAL:-0}" = 1 ]; then
   mkdir -p "$config/Tarnvel" && printf '[Window]\nVerHor=1\n' > "$config/Tarnvel/Verlo.ini"
 fi
@@ -64,6 +74,24 @@ exact=$(now)
 sleep 0.5
 peak=$(awk '/VmHWM/ {print $2 / 1024 " MiB"}' "/proc/$pid/status")
 echo "launch to title: $(echo "$named - $start" | bc) s; to exact title: $(echo "$exact - $start" | bc) s; peak memory: $peak"
+if [ "${SAVE:-0}" = 1 ]; then
+  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+  xdotool key --window "$wid" ctrl+Home && xdotool type --window "$wid" x
+  settle "$(now)" >/dev/null
+  echo 5 > "/proc/$pid/clear_refs"  # the peak starts again from here
+  before=$(rss)
+  inode=$(stat -c %i "$file")
+  c0=$(ticks); t0=$(now)
+  xdotool key --window "$wid" ctrl+s
+  until [ "$(stat -c %i "$file" 2>/dev/null)" != "$inode" ]; do sleep 0.005; done  # renamed into place
+  saved=$(now)
+  busy=$(settle "$t0")
+  high=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
+  same=$( (printf x; cat "$original") | cmp -s - "$file" && echo yes || echo no)
+  printf 'save: cpu %.3f s  in place after %.3f s  busy %s s  peak while saving %+d MiB  bytes as expected: %s\n' \
+    "$(echo "($(ticks) - $c0) / $hz" | bc -l)" "$(echo "$saved - $t0" | bc)" "$busy" $(( (high - before) / 1024 )) "$same"
+  exit 0
+fi
 [ "${ACTIONS:-0}" = 1 ] || exit 0
 
 type_keys() { xdotool type --window "$wid" --delay 15 "$(printf 'a%.0s' $(seq 200))"; }

@@ -182,9 +182,9 @@ bool TForm1::saveTo(const QString& path) {
     memo2->finishLoading();  // the whole file, and its line breaks as counted
     if (memo2->isReadOnly())
         return writeOrSay(path, [this](const auto& put) { return put(readOnlyFile_); });
-    // UTF-8 is made a piece at a time as it is written, never held whole.
-    const std::string text = memo2->text();
-    const files::TextPieces written = files::writeTextInPieces(text, memo2->document().standIns(), format_);
+    // Read from the document a stretch at a time as it is written, never copied whole.
+    const text::Document& doc = memo2->document();
+    const files::TextPieces written = files::writeTextInPieces(files::DocumentBytes(doc), doc.standIns(), format_);
     if (!written.ok()) {
         platform::showError(this, QStringLiteral("%1 で表せない文字があるため保存できません (%2)")
                                       .arg(files::encodingCaption(format_.encoding),

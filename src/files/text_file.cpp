@@ -577,7 +577,7 @@ WrittenText writeText(std::string_view doc, const text::StandIns& standIns, cons
     return out;
 }
 
-TextPieces writeTextInPieces(std::string_view doc, const text::StandIns& standIns, const TextFormat& format,
+TextPieces writeTextInPieces(const DocumentBytes& doc, const text::StandIns& standIns, const TextFormat& format,
                              std::size_t pieceSize, std::size_t twoThreadsFrom) {
     TextPieces out;
     if (format.encoding == Encoding::Utf8 || format.encoding == Encoding::Utf8Bom) {
@@ -587,7 +587,18 @@ TextPieces writeTextInPieces(std::string_view doc, const text::StandIns& standIn
         };
         return out;
     }
-    auto written = std::make_shared<WrittenText>(writeText(doc, standIns, format, twoThreadsFrom));
+    if (format.encoding == Encoding::ShiftJis && standIns.empty()) {  // the bytes as they are
+        out.pieces = [doc](const auto& put) {
+            constexpr std::size_t kStretch = std::size_t{1} << 20;
+            std::string buffer;
+            for (std::size_t at = 0; at < doc.size(); at += kStretch)
+                if (!put(doc.read(at, kStretch, buffer))) return false;
+            return true;
+        };
+        return out;
+    }
+    std::string whole;
+    auto written = std::make_shared<WrittenText>(writeText(doc.read(0, doc.size(), whole), standIns, format, twoThreadsFrom));
     if (!written->ok()) {
         out.refused = std::move(written->refused);
         return out;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/document_bytes.h"
 #include "files/file_io.h"
 #include "files/text_format.h"
 #include "text/stand_ins.h"
@@ -82,12 +83,13 @@ struct TextPieces {
     bool ok() const { return refused.empty(); }
 };
 
-// writeText's bytes made as they are written: as UTF-8 a piece at a time (the next piece on a
-// second thread while the one before is written, from twoThreadsFrom bytes on), so that a
-// large text is never held whole in the file's form; in other encodings made whole first, so
-// that the characters they cannot hold are known before the file is touched. doc and standIns
-// must outlive the pieces.
-TextPieces writeTextInPieces(std::string_view doc, const text::StandIns& standIns, const TextFormat& format,
+// writeText's bytes made as they are written, read from the document a stretch at a time: as
+// UTF-8 a piece at a time (the next pieces on two threads while the one before is written, from
+// twoThreadsFrom bytes on), and as Shift-JIS as they are when no character stands in, so that a
+// large text is never held whole, neither as it is nor in the file's form. Otherwise made whole
+// first, so that the characters the encoding cannot hold are known before the file is touched.
+// doc (and what it reads) and standIns must outlive the pieces.
+TextPieces writeTextInPieces(const DocumentBytes& doc, const text::StandIns& standIns, const TextFormat& format,
                              std::size_t pieceSize = kPieceSize, std::size_t twoThreadsFrom = kTwoThreadsFrom);
 
 }  // namespace verlo::files

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/document_bytes.h"
 #include "files/utf8_check.h"
 #include "files/utf8_vector.h"
 #include "text/codec.h"
@@ -456,23 +457,45 @@ void write(std::string_view doc, const text::StandIns& standIns, std::string& ou
 
 namespace {
 
-// Where the piece from `from` ends: after the first byte from from + size on that ends a
-// character (a byte that is never the first of a pair); the document's end when none does.
-std::size_t pieceEnd(std::string_view doc, std::size_t from, std::size_t size) {
-    for (std::size_t k = from + std::max<std::size_t>(size, 1) - 1; k < doc.size(); ++k)
-        if (text::cp932::endsCharacter(static_cast<std::uint8_t>(doc[k]))) return k + 1;
-    return doc.size();
-}
+// The document cut into pieces of about `size` bytes, in order, each after a byte that ends a
+// character (a byte that is never the first of a pair), the last at the document's end.
+class PieceCutter {
+public:
+    PieceCutter(const DocumentBytes& doc, std::size_t size) : doc_(doc), size_(std::max<std::size_t>(size, 1)) {}
+    // The next piece (in place, or copied into buffer); false when there is none.
+    bool next(std::string& buffer, std::string_view& piece) {
+        if (at_ >= doc_.size()) return false;
+        for (std::size_t want = size_ + kLookAhead;; want *= 2) {
+            const std::string_view read = doc_.read(at_, want, buffer);
+            std::size_t cut = read.size();
+            if (at_ + read.size() < doc_.size()) {
+                const auto* p = reinterpret_cast<const std::uint8_t*>(read.data());
+                const auto* end = std::find_if(p + std::min(size_, read.size()) - 1, p + read.size(), text::cp932::endsCharacter);
+                if (end == p + read.size()) continue;  // none yet: read more
+                cut = static_cast<std::size_t>(end - p) + 1;
+            }
+            piece = read.substr(0, cut);
+            at_ += cut;
+            return true;
+        }
+    }
 
-// Pieces converted on threads of their own (piece k on thread k % threads), each into one of
-// kSlots buffers per thread, while the caller takes them in order: a thread converts a piece
-// only when its buffer is free, so at most that many are ahead of what was taken.
+private:
+    static constexpr std::size_t kLookAhead = 64;  // most text has such a byte every few bytes
+    const DocumentBytes& doc_;
+    const std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+// Pieces converted on threads of their own (piece k on thread k % threads), each from and into
+// the buffers of its slot, while the caller gives them and takes them in order. The caller
+// fills a slot only after taking the piece that was in it, so at most slots() are ahead.
 class PieceConverter {
 public:
     static constexpr std::size_t kSlotsPerThread = 2;
 
-    PieceConverter(std::size_t count, unsigned threads, std::function<void(std::size_t piece, std::size_t slot)> convert)
-        : count_(count), convert_(std::move(convert)) {
+    PieceConverter(unsigned threads, std::function<void(std::size_t piece, std::size_t slot)> convert)
+        : convert_(std::move(convert)) {
         if (std::thread::hardware_concurrency() < 2) return;
         slots_ = threads * kSlotsPerThread;
         done_.assign(slots_, kNone);
@@ -487,9 +510,13 @@ public:
     PieceConverter(const PieceConverter&) = delete;
     PieceConverter& operator=(const PieceConverter&) = delete;
 
-    // The buffers pieces are converted into: piece k goes into slot(k).
+    // The buffers pieces are converted from and into: piece k's are those of slot(k).
     std::size_t slots() const { return slots_; }
     std::size_t slot(std::size_t k) const { return k % slots_; }
+    // Piece k (the next in order) is in its slot, ready to be converted.
+    void given(std::size_t k) { tell([&] { given_ = k + 1; }); }
+    // No piece follows those given.
+    void end() { tell([&] { ended_ = true; }); }
     // Waits until piece k is converted (converting it here when there is no thread).
     void await(std::size_t k) {
         if (threads_.empty()) {
@@ -500,88 +527,95 @@ public:
         changed_.wait(lock, [&] { return done_[slot(k)] == k || failure_; });
         if (failure_) std::rethrow_exception(failure_);
     }
-    // Piece k was taken: its buffer may take a later piece.
-    void taken(std::size_t k) {
-        {
-            const std::lock_guard lock(mutex_);
-            taken_ = k + 1;
-        }
-        changed_.notify_all();
-    }
 
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-    void stopAll() {
+    template <typename F>
+    void tell(F change) {
         {
             const std::lock_guard lock(mutex_);
-            stop_ = true;
+            change();
         }
         changed_.notify_all();
+    }
+    void stopAll() {
+        tell([&] { stop_ = true; });
         for (std::thread& t : threads_) t.join();
         threads_.clear();
     }
     void run(unsigned first, unsigned step) {
         try {
-            for (std::size_t k = first; k < count_; k += step) {
+            for (std::size_t k = first;; k += step) {
                 {
                     std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return stop_ || k < taken_ + slots_; });
-                    if (stop_) return;
+                    changed_.wait(lock, [&] { return stop_ || k < given_ || ended_; });
+                    if (stop_ || k >= given_) return;
                 }
                 convert_(k, slot(k));
-                {
-                    const std::lock_guard lock(mutex_);
-                    done_[slot(k)] = k;
-                }
-                changed_.notify_all();
+                tell([&] { done_[slot(k)] = k; });
             }
         } catch (...) {
-            {
-                const std::lock_guard lock(mutex_);
-                failure_ = std::current_exception();
-            }
-            changed_.notify_all();
+            tell([&] { failure_ = std::current_exception(); });
         }
     }
-    const std::size_t count_;
     const std::function<void(std::size_t, std::size_t)> convert_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::size_t slots_ = 1;
     std::vector<std::size_t> done_;  // by slot: the piece converted into it last
-    std::size_t taken_ = 0;
+    std::size_t given_ = 0;
+    bool ended_ = false;
     bool stop_ = false;
     std::exception_ptr failure_;
     std::vector<std::thread> threads_;
 };
 
+// One piece's buffers: what it was read from, where it is made.
+struct PieceSlot {
+    std::string read;  // the document's bytes, when they are copied
+    std::string_view piece;
+    std::string made;
+    std::size_t length = 0;  // of made
+};
+
 }  // namespace
 
-bool writePieces(std::string_view doc, const text::StandIns& standIns, const std::function<bool(std::string_view)>& put,
+bool writePieces(const DocumentBytes& doc, const text::StandIns& standIns, const std::function<bool(std::string_view)>& put,
                  std::size_t pieceSize, std::size_t twoThreadsFrom) {
-    std::vector<std::size_t> ends;
-    for (std::size_t at = 0; at < doc.size();) ends.push_back(at = pieceEnd(doc, at, pieceSize));
     writeTable();  // made once, before the threads need it
-    std::vector<std::string> buffers(2 * PieceConverter::kSlotsPerThread);
-    std::vector<std::size_t> lengths(buffers.size());
-    const auto convert = [&](std::size_t k, std::size_t slot) {
-        const std::size_t from = k ? ends[k - 1] : 0;
-        lengths[slot] = writeRange(doc.substr(from, ends[k] - from), standIns, buffers[slot], 0);
+    PieceCutter cutter(doc, pieceSize);
+    std::vector<PieceSlot> slots(2 * PieceConverter::kSlotsPerThread);
+    const auto convert = [&](std::size_t, std::size_t slot) {
+        PieceSlot& s = slots[slot];
+        s.length = writeRange(s.piece, standIns, s.made, 0);
     };
-    const auto take = [&](std::size_t slot) { return put(std::string_view(buffers[slot].data(), lengths[slot])); };
-    if (doc.size() < twoThreadsFrom || ends.size() < 2) {
-        for (std::size_t k = 0; k < ends.size(); ++k) {
-            convert(k, 0);
+    const auto take = [&](std::size_t slot) { return put(std::string_view(slots[slot].made.data(), slots[slot].length)); };
+    if (doc.size() < twoThreadsFrom || doc.size() <= pieceSize) {
+        while (cutter.next(slots[0].read, slots[0].piece)) {
+            convert(0, 0);
             if (!take(0)) return false;
         }
         return true;
     }
-    PieceConverter converter(ends.size(), 2, convert);
-    for (std::size_t k = 0; k < ends.size(); ++k) {
+    // The document is read here, between the writes: a Document is read on one thread only.
+    PieceConverter converter(2, convert);
+    std::size_t given = 0;
+    const auto give = [&] {
+        PieceSlot& s = slots[converter.slot(given)];
+        if (!cutter.next(s.read, s.piece)) {
+            converter.end();
+            return false;
+        }
+        converter.given(given++);
+        return true;
+    };
+    bool more = true;
+    while (more && given < converter.slots()) more = give();
+    for (std::size_t k = 0; k < given; ++k) {
         converter.await(k);
         if (!take(converter.slot(k))) return false;
-        converter.taken(k);
+        if (more) more = give();  // into the slot just taken
     }
     return true;
 }

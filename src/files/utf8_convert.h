@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/document_bytes.h"
 #include "files/utf8_vector.h"
 #include "text/stand_ins.h"
 
@@ -56,10 +57,11 @@ std::size_t splitPoint(std::string_view text);
 void write(std::string_view doc, const text::StandIns& standIns, std::string& out, std::size_t twoThreadsFrom);
 
 // The same bytes as write, handed to put a piece at a time in order (about pieceSize bytes of
-// the document each, cut between characters), so that they are never all held at once. From
-// twoThreadsFrom bytes of the document on, the next piece is converted on a second thread
-// while put takes the one before. Stops when put answers false, and answers false then.
-bool writePieces(std::string_view doc, const text::StandIns& standIns, const std::function<bool(std::string_view)>& put,
+// the document each, cut between characters), so that neither the document nor its UTF-8 is
+// ever held whole. From twoThreadsFrom bytes of the document on, the next pieces are converted
+// on two threads while put takes the one before (the document is read on the calling thread).
+// Stops when put answers false, and answers false then.
+bool writePieces(const DocumentBytes& doc, const text::StandIns& standIns, const std::function<bool(std::string_view)>& put,
                  std::size_t pieceSize, std::size_t twoThreadsFrom);
 
 void append(std::string& out, char32_t c);

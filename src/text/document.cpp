@@ -128,11 +128,16 @@ std::uint8_t Document::byteAt(std::size_t pos) const { return pos < length() ? d
 std::string Document::text() const { return slice(0, length()); }
 
 std::string Document::slice(std::size_t pos, std::size_t len) const {
+    std::string out(std::min(len, length() - std::min(pos, length())), '\0');
+    copy(pos, len, out.data());
+    return out;
+}
+
+std::size_t Document::copy(std::size_t pos, std::size_t len, char* out) const {
     pos = std::min(pos, length());
     len = std::min(len, length() - pos);
-    std::string out(len, '\0');
-    d->bytes.copy(pos, len, out.data());
-    return out;
+    d->bytes.copy(pos, len, out);
+    return len;
 }
 
 std::string_view Document::view(std::size_t pos, std::size_t len) {

@@ -93,6 +93,9 @@ public:
     std::uint8_t byteAt(std::size_t pos) const;
     std::string text() const;
     std::string slice(std::size_t pos, std::size_t len) const;
+    // slice into out, which has room for len bytes; answers how many were copied (len
+    // clamped to the text).
+    std::size_t copy(std::size_t pos, std::size_t len, char* out) const;
     // A view of [pos, pos + len): in place when the bytes lie together in memory, else a
     // copy kept by the document. Valid until the next change (other views do not end it).
     std::string_view view(std::size_t pos, std::size_t len);

@@ -47,6 +47,14 @@ std::string gathered(const TextPieces& t) {
     return bytes;
 }
 
+// The same, read from a document kept in blocks of a few bytes, so that every stretch read
+// crosses block joins.
+std::string gatheredFromDocument(const ReadText& r, std::size_t pieceSize, std::size_t twoThreadsFrom) {
+    verlo::text::Document doc(verlo::text::StorageShape{7, 3});
+    doc.setText(r.bytes);
+    return gathered(writeTextInPieces(DocumentBytes(doc), r.standIns, r.format, pieceSize, twoThreadsFrom));
+}
+
 // A UTF-8 file read and written on two threads (split after a line break near the middle)
 // gives the same document, table and file as on one; so does writing it a few bytes at a time.
 void expectSameOnTwoThreads(const std::string& file) {
@@ -61,6 +69,7 @@ void expectSameOnTwoThreads(const std::string& file) {
     const std::size_t pieceSize = 1 + file.size() % 7;
     ASSERT_EQ(gathered(writeTextInPieces(one.bytes, one.standIns, one.format, pieceSize, 0)), file);
     ASSERT_EQ(gathered(writeTextInPieces(one.bytes, one.standIns, one.format, pieceSize, SIZE_MAX)), file);
+    ASSERT_EQ(gatheredFromDocument(one, pieceSize, 0), file);
 }
 
 }  // namespace
@@ -99,6 +108,7 @@ TEST(TextFile, EachEncodingIsFoundReadAndWrittenBackUnchanged) {
         ASSERT_TRUE(w.ok());
         EXPECT_EQ(w.bytes, file);
         EXPECT_EQ(gathered(writeTextInPieces(r.bytes, r.standIns, r.format, 5, 0)), file);
+        EXPECT_EQ(gatheredFromDocument(r, 5, 0), file);
 
         // One character typed at the start.
         const verlo::text::StandIns::Encoded e = r.standIns.encode(utf32(c.typed));
@@ -106,6 +116,35 @@ TEST(TextFile, EachEncodingIsFoundReadAndWrittenBackUnchanged) {
         w = writeText(e.bytes + r.bytes, r.standIns, r.format);
         ASSERT_TRUE(w.ok());
         EXPECT_EQ(iconvert(c.iconvName, "UTF-8", std::string_view(w.bytes).substr(c.bom.size())), c.typed + c.text);
+    }
+}
+
+TEST(TextFile, ALargeDocumentIsWrittenFromItsBlocksAsItIsWrittenWhole) {
+    // Megabytes of it, in the document's own blocks: UTF-8 pieces on the threads, Shift-JIS
+    // stretches as they are, and the whole text where a stand-in must be put back first.
+    ReadText r = openText("吾輩は猫である。名前は♡まだ無い。 plain words\n", kDefaults);
+    std::string many;
+    while (many.size() < (std::size_t{9} << 17)) many += r.bytes;  // past kTwoThreadsFrom and a stretch
+    r.bytes = many;
+    verlo::text::Document doc;
+    doc.setText(r.bytes);
+    verlo::text::StandIns ownCodes;  // a Shift-JIS file's user-area code, which stands for itself
+    ownCodes.adopt(0xF9FC);
+    const verlo::text::StandIns none;
+    const struct {
+        Encoding encoding;
+        const verlo::text::StandIns& standIns;
+    } cases[] = {{Encoding::Utf8, r.standIns},     {Encoding::Utf16Le, r.standIns}, {Encoding::ShiftJis, r.standIns},
+                 {Encoding::ShiftJis, ownCodes}, {Encoding::ShiftJis, none}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.encoding));
+        TextFormat f = r.format;
+        f.encoding = c.encoding;
+        const WrittenText whole = writeText(r.bytes, c.standIns, f);
+        const TextPieces pieces = writeTextInPieces(DocumentBytes(doc), c.standIns, f);
+        ASSERT_EQ(whole.ok(), pieces.ok());
+        if (pieces.ok()) EXPECT_EQ(gathered(pieces), whole.bytes);
+        else EXPECT_EQ(pieces.refused, whole.refused);
     }
 }
 
