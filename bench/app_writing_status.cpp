@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/writing_status.h"
+#include "session/document_session.h"
 #include "edit/edit_control.h"
 #include "support/novel.h"
 
@@ -24,10 +25,11 @@ using verlo::edit::EditControl;
 namespace {
 
 struct Window {
+    verlo::session::DocumentSession session{"/tmp/verlo-bench-recovery"};
     QMainWindow window;
-    EditControl* control = new EditControl(&window);
+    EditControl* control = new EditControl(session.document(), &window);
     QAction toggle;
-    verlo::app::WritingStatus status{window, *control, toggle};
+    verlo::app::WritingStatus status{window, session, *control, toggle};
 
     explicit Window(bool on) {
         QFont font(QStringLiteral("IPAGothic"));

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "edit/edit_control.h"
+#include "support/own_text.h"
 #include "support/novel.h"
 #include "text/codec.h"
 #include "text/cp932.h"
@@ -81,7 +82,7 @@ void BM_ReplaceAllDocument(benchmark::State& state) {
 // events it caused (re-wrap, repaint) are processed.
 void BM_ReplaceAllCommand(benchmark::State& state) {
     const std::string& text = textWithOccurrences();
-    edit::EditControl memo2;
+    bench::OwnTextEdit memo2;
     memo2.resize(900, 700);
     memo2.show();
     commands::FindController controller(memo2, nullptr);

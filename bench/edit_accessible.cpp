@@ -12,6 +12,7 @@
 
 #include "edit/accessible_edit.h"
 #include "edit/edit_control.h"
+#include "support/own_text.h"
 #include "support/novel.h"
 #include "text/unicode_offsets.h"
 
@@ -22,7 +23,7 @@ namespace {
 const std::string& novel(bool large) { return large ? verlo::bench::novelLarge() : verlo::bench::novelSmall(); }
 
 std::unique_ptr<EditControl> loaded(bool large) {
-    auto control = std::make_unique<EditControl>();
+    auto control = std::make_unique<verlo::bench::OwnTextEdit>();
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(16);
     control->setTextFont(font);

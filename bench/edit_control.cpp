@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "edit/edit_control.h"
+#include "support/own_text.h"
 #include "support/novel.h"
 
 using verlo::edit::EditControl;
@@ -28,7 +29,7 @@ QFont benchFont() {
 }
 
 std::unique_ptr<EditControl> makeControl(bool vertical) {
-    auto control = std::make_unique<EditControl>();
+    auto control = std::make_unique<verlo::bench::OwnTextEdit>();
     control->setTextFont(benchFont());
     if (vertical) control->setVerticalOption(OptionOp::Or);
     control->resize(control->sizeHint());

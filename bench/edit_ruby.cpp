@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "edit/edit_control.h"
+#include "support/own_text.h"
 #include "support/novel.h"
 
 using verlo::edit::EditControl;
@@ -48,7 +49,7 @@ const std::string& novelWithRuby() {
 }
 
 std::unique_ptr<EditControl> makeControl(bool ruby, bool vertical) {
-    auto control = std::make_unique<EditControl>();
+    auto control = std::make_unique<verlo::bench::OwnTextEdit>();
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(16);
     control->setTextFont(font);

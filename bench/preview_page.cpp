@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "edit/edit_control.h"
+#include "support/own_text.h"
 #include "settings/settings.h"
 #include "preview/preview_page.h"
 #include "preview/print_preview.h"
@@ -40,7 +41,7 @@ void BM_PreviewPage(benchmark::State& state) {
 void BM_PreviewCommand(benchmark::State& state) {
     const std::string& text = novel(state.range(0));
     QTemporaryDir tmp;
-    verlo::edit::EditControl memo2, memo1;
+    verlo::bench::OwnTextEdit memo2, memo1;
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPointSize(12);
     memo2.setTextFont(font);

@@ -3,25 +3,12 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "edit/edit_control.h"
-#include "files/state_folder.h"
 #include "platform/answerer.h"
-#include "recovery/recovery_keeper.h"
 #include "recovery/recovery_store.h"
+#include "session/document_session.h"
 #include "text/stand_ins.h"
 
 namespace verlo::app {
-
-DocumentRecovery::DocumentRecovery(edit::EditControl& memo2, std::function<recovery::RecoveryCopy()> describe)
-    : store_(std::make_unique<recovery::RecoveryStore>(files::recoveryFolder())),
-      keeper_(std::make_unique<recovery::RecoveryKeeper>(*store_, memo2.document(), std::move(describe))) {}
-
-DocumentRecovery::~DocumentRecovery() = default;
-
-void DocumentRecovery::changed() { keeper_->documentChanged(); }
-void DocumentRecovery::settled() { keeper_->discard(); }
-bool DocumentRecovery::keepNow() { return keeper_->writeNow(); }
-std::string DocumentRecovery::copyPath() const { return store_->copyPath(); }
 
 QString DocumentRecovery::offerText(const recovery::RecoveryCopy& copy) {
     const QString name = copy.path.empty() ? QStringLiteral("(無題)") : QFile::decodeName(QByteArray::fromStdString(copy.path));
@@ -36,14 +23,15 @@ QString DocumentRecovery::offerText(const recovery::RecoveryCopy& copy) {
 }
 
 void DocumentRecovery::offer(QWidget* owner, const std::function<void(const recovery::RecoveryCopy&)>& restore) {
-    const std::vector<recovery::Orphan> orphans = store_->adoptOrphans();
+    recovery::RecoveryStore& store = session_.recoveryStore();
+    const std::vector<recovery::Orphan> orphans = store.adoptOrphans();
     const QStringList buttons{QStringLiteral("復元する(&R)"), QStringLiteral("破棄する(&D)"),
                               QStringLiteral("後で決める(&L)")};
     bool restored = false;
     int waiting = 0;
     for (const recovery::Orphan& orphan : orphans) {
         if (restored) {
-            store_->releaseOrphan(orphan.id);
+            store.releaseOrphan(orphan.id);
             ++waiting;
             continue;
         }
@@ -51,12 +39,12 @@ void DocumentRecovery::offer(QWidget* owner, const std::function<void(const reco
         case 0:
             restore(orphan.copy);
             // Kept as this run's own copy before the old one goes.
-            if (keepNow()) store_->removeOrphan(orphan.id);
-            else store_->releaseOrphan(orphan.id);
+            if (session_.keepCopyNow()) store.removeOrphan(orphan.id);
+            else store.releaseOrphan(orphan.id);
             restored = true;
             break;
-        case 1: store_->removeOrphan(orphan.id); break;
-        default: store_->releaseOrphan(orphan.id); break;
+        case 1: store.removeOrphan(orphan.id); break;
+        default: store.releaseOrphan(orphan.id); break;
         }
     }
     if (waiting > 0)

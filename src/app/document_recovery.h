@@ -1,41 +1,23 @@
-// The main window's side of crash recovery: the store of copies and the keeper of the
-// document's copy, the copy written before a file is written in place, and the offer of
-// the copies an earlier run left behind.
+// The main window's side of crash recovery: the offer of the copies an earlier run left
+// behind (the document session keeps this run's copy).
 #pragma once
 
 #include <QString>
 #include <functional>
-#include <memory>
 
 #include "recovery/recovery_copy.h"
 
 class QWidget;
 
-namespace verlo::edit {
-class EditControl;
+namespace verlo::session {
+class DocumentSession;
 }
-namespace verlo::recovery {
-class RecoveryKeeper;
-class RecoveryStore;
-}  // namespace verlo::recovery
 
 namespace verlo::app {
 
 class DocumentRecovery {
 public:
-    // describe() gives the file (empty when untitled), encoding, line breaks and caret.
-    DocumentRecovery(edit::EditControl& memo2, std::function<recovery::RecoveryCopy()> describe);
-    ~DocumentRecovery();
-
-    recovery::RecoveryKeeper& keeper() { return *keeper_; }
-    recovery::RecoveryStore& store() { return *store_; }
-
-    void changed();  // every change of the text
-    // The text now equals its file, or was given up: the copy goes.
-    void settled();
-    // Before a file is written in place: the copy, whole, now. False when it cannot be written.
-    bool keepNow();
-    std::string copyPath() const;  // where this run's copy is written
+    explicit DocumentRecovery(session::DocumentSession& session) : session_(session) {}
 
     // Offers each copy an earlier run left (restore, discard or decide later), one box
     // each. restore() puts a copy into the window; after one is restored, the rest wait
@@ -46,8 +28,7 @@ public:
     static QString offerText(const recovery::RecoveryCopy& copy);
 
 private:
-    std::unique_ptr<recovery::RecoveryStore> store_;
-    std::unique_ptr<recovery::RecoveryKeeper> keeper_;
+    session::DocumentSession& session_;
 };
 
 }  // namespace verlo::app

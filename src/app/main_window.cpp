@@ -15,7 +15,8 @@
 #include <QUrl>
 
 #include "app/document_recovery.h"
-#include "app/file_loading.h"
+#include "files/state_folder.h"
+#include "session/document_session.h"
 #include "commands/crypt_commands.h"
 #include "commands/print_commands.h"
 #include "edit/edit_control.h"
@@ -51,10 +52,12 @@ QString caretIndicator(std::size_t line, std::size_t column, std::size_t lines) 
 
 TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
-    memo2 = new edit::EditControl(this);
+    session_ = std::make_unique<session::DocumentSession>(files::recoveryFolder());
+    memo2 = new edit::EditControl(session_->document(), this);
     memo2->setObjectName(QStringLiteral("memo2"));
     setCentralWidget(memo2);
-    Memo1 = new edit::EditControl(this);
+    scratch_ = std::make_unique<text::Document>();
+    Memo1 = new edit::EditControl(*scratch_, this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->hide();
 
@@ -77,12 +80,12 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
         return s;
     });
     printPreview_ = std::make_unique<preview::PrintPreview>(*memo2, *Memo1, settings, this);
-    writingStatus_ = std::make_unique<WritingStatus>(*this, *memo2, *StatusBar1);
+    writingStatus_ = std::make_unique<WritingStatus>(*this, *session_, *memo2, *StatusBar1);
     recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
     connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);
     keptPlaces_ = std::make_unique<KeptPlaces>();
     printCommands_ =
-        std::make_unique<commands::PrintCommands>(*memo2, pageSetup, [this] { return currentFileName; }, this);
+        std::make_unique<commands::PrintCommands>(*memo2, pageSetup, [this] { return session_->fileName(); }, this);
 
     connectMenu();
     connect(memo2, &edit::EditControl::keyDown, this, &TForm1::memo2KeyDown);
@@ -90,8 +93,8 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     connect(memo2, &edit::EditControl::mouseDown, this, &TForm1::memo2MouseDown);
     connect(memo2, &edit::EditControl::mouseUp, this, &TForm1::memo2MouseUp);
     connect(memo2, &edit::EditControl::changed, this, &TForm1::memo2Change);
-    recovery_ = std::make_unique<DocumentRecovery>(*memo2, [this] { return recoveryDescription(); });
-    connect(memo2, &edit::EditControl::changed, this, [this] { recovery_->changed(); });
+    recovery_ = std::make_unique<DocumentRecovery>(*session_);
+    connectSession();
     connect(memo2, &edit::EditControl::refusedCharacters, this, &TForm1::refusedCharacters);
     connect(memo2, &edit::EditControl::refusedJoiningLoneByte, this, &TForm1::refusedJoiningLoneByte);
     connect(memo2, &edit::EditControl::linesCounted, this, &TForm1::UpdateCaption);
@@ -108,7 +111,29 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     FormCreate(commandLineFile);
 }
 
-TForm1::~TForm1() = default;
+// The views go before the session whose text they show (the window's children would go
+// after every member).
+TForm1::~TForm1() {
+    delete memo2;
+    delete Memo1;
+}
+
+void TForm1::connectSession() {
+    session::DocumentSession& s = *session_;
+    s.setCaretSource([this] { return memo2->caretPos(); });
+    // A click in the text or on its scroll bars only looks at a file still coming in.
+    s.setLooksOnly([this](QObject* target) {
+        auto* widget = qobject_cast<QWidget*>(target);
+        return widget && (widget == memo2 || memo2->isAncestorOf(widget));
+    });
+    connect(&s, &session::DocumentSession::aboutToReplace, this, &TForm1::keepPlace);
+    connect(&s, &session::DocumentSession::bindingChanged, this, &TForm1::showBinding);
+    connect(&s, &session::DocumentSession::formatChanged, this, &TForm1::showFormat);
+    connect(&s, &session::DocumentSession::readFailed, this, &TForm1::sayReadFailed);
+    connect(&s, &session::DocumentSession::foundTooManyCharacters, this, &TForm1::sayTooManyCharacters);
+}
+
+const QString& TForm1::currentFileName() const { return session_->fileName(); }
 
 void TForm1::FormCreate(const QString& commandLineFile) {
     // 1. The start-up read (window bounds, settings, opacity, font colour, size and name,
@@ -129,7 +154,7 @@ void TForm1::FormCreate(const QString& commandLineFile) {
     // 7. and 8.
     captionBase = QStringLiteral("Verlo");
     Save1->setEnabled(false);
-    takeNewDocumentFormat();
+    session_->newDocument(newDocumentFormat());
     // 9. Files dropped on the window come to dropEvent.
     setAcceptDrops(true);
     // 10.

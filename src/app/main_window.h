@@ -1,6 +1,7 @@
-// The main window TForm1: the document's edit control memo2 filling the client area, the
-// hidden scratch control Memo1, the whole menu, the title with the caret indicator, and the
-// document commands (main_window_documents.cpp). It applies the settings read at start and
+// The main window TForm1: the document's edit control memo2 filling the client area (a view
+// of the document session's text), the hidden scratch control Memo1, the whole menu, the
+// title with the caret indicator, and the document commands (main_window_documents.cpp),
+// which ask the session and say what came of it. It applies the settings read at start and
 // gathers them for the closing write (main_window_settings.cpp); the file's own sequences
 // live in settings/.
 //
@@ -56,10 +57,16 @@ class PrintPreview;
 namespace verlo::recovery {
 struct RecoveryCopy;
 }
+namespace verlo::session {
+class DocumentSession;
+struct SaveResult;
+}  // namespace verlo::session
+namespace verlo::text {
+class Document;
+}
 
 namespace verlo::app {
 
-class FileLoading;
 class KeptPlaces;
 class RecentFiles;
 class WritingStatus;
@@ -74,10 +81,17 @@ public:
     explicit TForm1(const QString& commandLineFile = QString(), QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // ---- controls
+    // ---- the document and its controls
+    session::DocumentSession& session() const { return *session_; }
     edit::EditControl* memo2;  // the document
     edit::EditControl* Memo1;  // hidden scratch space, never shown
 
+private:
+    // Declared first: outlives every part that reads the text.
+    std::unique_ptr<session::DocumentSession> session_;
+    std::unique_ptr<text::Document> scratch_;  // Memo1's text
+
+public:
     // ---- the menu, by the names of the window layout
     QMenu* File1;  // ファイル
     QAction* New1;  // 新規作成
@@ -133,8 +147,9 @@ public:
     QAction* About1;  // バージョン情報
 
     // ---- state
-    QString currentFileName;  // the path as given; empty while untitled
-    QString captionBase;      // the title without the caret indicator
+    // The path as given; empty while untitled (the session's binding).
+    const QString& currentFileName() const;
+    QString captionBase;  // the title without the caret indicator
     settings::Settings settings;  // VerHor, Gyou, Retsu, DayTime, FormDay, FormTime
     QString pageSetup;            // the page setup of printing and PDF, in its stored text form
 
@@ -160,23 +175,12 @@ public:
     // Loads a file into the document, in the encoding given or the one it is found to be in;
     // on failure shows "ファイル %s は開けません" and changes nothing. Returns whether it was loaded.
     bool loadFile(const QString& path, std::optional<files::Encoding> encoding = std::nullopt);
-    // loadFile's reading of a file that opens as Shift-JIS or UTF-8, into the document a piece
-    // at a time; nullopt (nothing done) for any other file. *incomplete when a read failed on
-    // the way; *readOnlyFile the file's bytes when it is all in and holds too many characters.
-    std::optional<files::TextFormat> loadInPieces(const QString& path, std::optional<files::Encoding> encoding,
-                                                  const files::TextFormat& defaults, bool* incomplete,
-                                                  std::optional<std::string>* readOnlyFile);
-    // The rest of a file loadInPieces read in part is in: its line breaks as counted, the
-    // document read-only when it holds too many characters, or, when a read failed,
-    // keepWhatWasRead.
-    void fileLoaded(const QString& path);
-    // A file that could not be read to its end: what was read stays as a new unsaved text.
-    void keepWhatWasRead(const QString& path);
-    // Says why a file was opened read-only.
+    // Says why a file was opened read-only, or that it could not be read to its end.
     void sayTooManyCharacters(const QString& path);
+    void sayReadFailed(const QString& path);
 
     // How the open document is kept in its file: what Save writes (encoding, line breaks).
-    const files::TextFormat& textFormat() const { return format_; }
+    const files::TextFormat& textFormat() const;
     FormatMenus* formatMenus() const { return formatMenus_; }
     // The text, or how it is to be kept in its file, changed since it was last read or written.
     bool documentModified() const;
@@ -253,6 +257,7 @@ protected:
 private:
     void createMenu();
     void connectMenu();
+    void connectSession();
     void FormCreate(const QString& commandLineFile);
 
     // The settings file's start-up read and closing write, applied and gathered (main_window_settings.cpp).
@@ -261,10 +266,9 @@ private:
     void writeSettings();  // closing write; raises platform::Error on failure
 
     // Document commands (main_window_documents.cpp).
-    bool saveTo(const QString& path);  // writes the text; shows the error on failure
-    bool writeOrSay(const QString& path, const files::BytePieces& bytes);
+    bool sayIfNotSaved(const session::SaveResult& result, const QString& path);  // the error, if any
     files::TextFormat newDocumentFormat() const;  // the options' defaults
-    void takeNewDocumentFormat();  // for the untitled document
+    void showBinding();  // the file's name in the title, Save, read-only
 
     // The file's encoding and line breaks (main_window_format.cpp).
     void createFormatMenus();
@@ -273,7 +277,6 @@ private:
     void chooseLineBreak(files::LineBreak lineBreak);
     void reopenAs(files::Encoding encoding);
     bool saveAs();
-    void bindTo(const QString& path);  // currentFileName, captionBase, Save1, title
     void refusedCharacters(const QString& characters, bool tableFull);
     void keepPlace();  // where the writer is in the current file, for its next opening
     void refusedJoiningLoneByte();
@@ -282,13 +285,11 @@ private:
 
 public:
     // Crash recovery (document_recovery.h): the program start offers what an earlier run left.
-    DocumentRecovery& recovery() { return *recovery_; }
     void offerRecovery();
 
 private:
     // Puts a recovered text into the window, bound to its file, modified (main_window_documents.cpp).
     void restoreRecovered(const recovery::RecoveryCopy& copy);
-    recovery::RecoveryCopy recoveryDescription() const;  // the copy's file, encoding, breaks, caret
 
     // Values kept from the start-up read until FormCreate applies them.
     std::uint8_t startStyle_ = 0;
@@ -304,10 +305,7 @@ private:
     QList<QAction*> shortcutActions_;  // the menu items that have a shortcut
     bool saveDialogHasAllFiles_ = false;  // after the first New
     bool sessionApproved_ = false;        // the session's close query ran and nothing changed since
-    files::TextFormat format_;
-    files::TextFormat savedFormat_;  // as the file was last read or written
     FormatMenus* formatMenus_ = nullptr;
-    std::string readOnlyFile_;  // the bytes of a file opened read-only, which Save As copies
 
     dialogs::TForm2* form2_ = nullptr;
     std::unique_ptr<commands::WritingDirection> direction_;
@@ -325,7 +323,6 @@ private:
     std::unique_ptr<RecentFiles> recentFiles_;
     std::unique_ptr<KeptPlaces> keptPlaces_;
     std::unique_ptr<DocumentRecovery> recovery_;
-    std::unique_ptr<FileLoading> fileLoading_;  // the file being read into memo2
 };
 
 // The file name part of a path: what follows its last "/".

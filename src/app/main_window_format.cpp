@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/writing_status.h"
 #include "edit/edit_control.h"
-#include "files/text_file.h"
+#include "session/document_session.h"
 #include "platform/answerer.h"
 #include "text/document.h"
 
@@ -20,34 +20,26 @@ void TForm1::createFormatMenus() {
 }
 
 void TForm1::showFormat() {
-    formatMenus_->show(format_, !currentFileName.isEmpty(), memo2->isReadOnly());
-    if (writingStatus_) writingStatus_->showFormat(format_);
+    formatMenus_->show(session_->format(), session_->titled(), session_->readOnly());
+    if (writingStatus_) writingStatus_->showFormat(session_->format());
 }
 
-bool TForm1::documentModified() const { return memo2->modified() || format_ != savedFormat_; }
+const files::TextFormat& TForm1::textFormat() const { return session_->format(); }
+
+bool TForm1::documentModified() const { return session_->modified(); }
 
 void TForm1::chooseEncoding(files::Encoding encoding) {
-    if (encoding != format_.encoding) {
-        files::TextFormat wanted = format_;
-        wanted.encoding = encoding;
-        const files::WrittenText trial = files::writeText(memo2->text(), memo2->document().standIns(), wanted);
-        if (!trial.ok()) {
-            platform::showError(this, QStringLiteral("%1 で表せない文字があるため変更できません (%2)")
-                                          .arg(files::encodingCaption(encoding),
-                                               QString::fromUcs4(trial.refused.data(),
-                                                                 static_cast<qsizetype>(trial.refused.size()))));
-        } else {
-            format_ = wanted;
-            memo2->document().standIns().setAccepting(files::holdsAnyCharacter(encoding));
-        }
-    }
+    const std::u32string refused = session_->setEncoding(encoding);
+    if (!refused.empty())
+        platform::showError(this, QStringLiteral("%1 で表せない文字があるため変更できません (%2)")
+                                      .arg(files::encodingCaption(encoding),
+                                           QString::fromUcs4(refused.data(), static_cast<qsizetype>(refused.size()))));
     showFormat();
 }
 
 void TForm1::chooseLineBreak(files::LineBreak lineBreak) {
     const std::string_view bytes = files::lineBreakBytes(lineBreak);
-    format_.lineBreak = lineBreak;
-    memo2->document().setLineBreak(bytes);
+    session_->setLineBreak(lineBreak);
     const std::string old = memo2->text();
     const std::string converted = text::convertLineBreaks(old, bytes);
     if (converted != old) {
@@ -66,11 +58,12 @@ void TForm1::chooseLineBreak(files::LineBreak lineBreak) {
 }
 
 void TForm1::reopenAs(files::Encoding encoding) {
-    if (currentFileName.isEmpty() || !ConfirmSave()) {
+    if (!session_->titled() || !ConfirmSave()) {
         showFormat();
         return;
     }
-    loadFile(currentFileName, encoding);
+    const QString path = session_->fileName();  // a copy: the load binds anew
+    loadFile(path, encoding);
 }
 
 }  // namespace verlo::app

@@ -86,8 +86,10 @@ QString pagesToolTip(std::size_t lines) {
         .arg(number(lines));
 }
 
-WritingStatus::WritingStatus(QMainWindow& window, edit::EditControl& memo2, QAction& toggle)
+WritingStatus::WritingStatus(QMainWindow& window, session::DocumentSession& session, edit::EditControl& memo2,
+                             QAction& toggle)
     : window_(window),
+      session_(session),
       memo2_(memo2),
       toggle_(toggle),
       background_([this] { QMetaObject::invokeMethod(this, [this] { collect(); }, Qt::QueuedConnection); }) {
@@ -96,7 +98,9 @@ WritingStatus::WritingStatus(QMainWindow& window, edit::EditControl& memo2, QAct
     connect(&toggle_, &QAction::toggled, this, &WritingStatus::setShown);
 }
 
-WritingStatus::~WritingStatus() = default;
+WritingStatus::~WritingStatus() {
+    if (shown()) session_.unwatch(this);
+}
 
 bool WritingStatus::shown() const { return bar_ && !bar_->isHidden(); }
 
@@ -135,6 +139,7 @@ void WritingStatus::setShown(bool shown) {
     if (!shown) {
         for (const auto& c : following_) disconnect(c);
         following_.clear();
+        session_.unwatch(this);
         background_.cancel();
         bar_->hide();
         return;
@@ -142,7 +147,7 @@ void WritingStatus::setShown(bool shown) {
     if (!bar_) build();
     shownChars_ = shownLines_ = static_cast<std::size_t>(-1);
     countAll();
-    following_ << connect(&memo2_, &edit::EditControl::edited, this, &WritingStatus::follow);
+    session_.watch(this);
     following_ << connect(&memo2_, &edit::EditControl::changed, this, &WritingStatus::refresh);
     following_ << connect(&memo2_, &edit::EditControl::selectionChanged, this, &WritingStatus::refreshSelection);
     bar_->show();
@@ -150,14 +155,14 @@ void WritingStatus::setShown(bool shown) {
 }
 
 void WritingStatus::countAll() {
-    text::Document& doc = memo2_.document();
+    text::Document& doc = session_.document();
     if (doc.length() > backgroundFrom_)
         background_.start(doc, 16 * backgroundFrom_);
     else
         counts_.recount(doc);
 }
 
-void WritingStatus::follow(const text::Change& change) {
+void WritingStatus::documentChanged(const text::Change& change, std::uint64_t) {
     // A large change is counted on the worker, also one made while it counts (which starts
     // it again) rather than again on this thread when the counts come in.
     if (change.inserted + change.removed > backgroundFrom_)
@@ -165,11 +170,11 @@ void WritingStatus::follow(const text::Change& change) {
     else if (background_.running())
         background_.noteChange(change);
     else
-        counts_.apply(memo2_.document(), change);
+        counts_.apply(session_.document(), change);
 }
 
 void WritingStatus::collect() {
-    if (background_.collect(memo2_.document(), counts_)) refresh();
+    if (background_.collect(session_.document(), counts_)) refresh();
 }
 
 void WritingStatus::refresh() {
@@ -200,7 +205,7 @@ void WritingStatus::refreshSelection() {
     const std::size_t from = memo2_.selStart();
     const std::size_t length = memo2_.selLength();
     bool resized = false;
-    if (length > 0) resized = setFigure(*selection_, selectionLabel(counts_.charsIn(memo2_.document(), from, from + length)));
+    if (length > 0) resized = setFigure(*selection_, selectionLabel(counts_.charsIn(session_.document(), from, from + length)));
     if (resized || selecting_ != (length > 0)) {
         selecting_ = length > 0;
         fitFigures();

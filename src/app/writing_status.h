@@ -15,6 +15,7 @@
 #include "counts/background_counts.h"
 #include "counts/live_counts.h"
 #include "files/text_format.h"
+#include "session/document_session.h"
 
 class QAction;
 class QLabel;
@@ -29,11 +30,12 @@ namespace verlo::app {
 
 class FigureLabel;
 
-class WritingStatus : public QObject {
+class WritingStatus : public QObject, private session::Watcher {
     Q_OBJECT
 public:
-    // toggle is the checkable menu item that shows and hides the bar.
-    WritingStatus(QMainWindow& window, edit::EditControl& memo2, QAction& toggle);
+    // toggle is the checkable menu item that shows and hides the bar; memo2 is the view of
+    // the session's text whose selection is counted.
+    WritingStatus(QMainWindow& window, session::DocumentSession& session, edit::EditControl& memo2, QAction& toggle);
     ~WritingStatus() override;
 
     void setShown(bool shown);
@@ -58,7 +60,7 @@ private:
     void build();
     void refresh();
     void refreshSelection();
-    void follow(const text::Change& change);
+    void documentChanged(const text::Change& change, std::uint64_t revision) override;
     void countAll();
     void collect();
     // Shows the figures that fit the bar's width, by priority.
@@ -66,6 +68,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QMainWindow& window_;
+    session::DocumentSession& session_;
     edit::EditControl& memo2_;
     QAction& toggle_;
     QStatusBar* bar_ = nullptr;

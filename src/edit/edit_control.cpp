@@ -56,14 +56,14 @@ void ViewGeometry::toAxes(QPointF p, double* u, double* v) const {
 
 // ---------------------------------------------------------------- Impl
 
-EditControl::Impl::Impl(EditControl* owner) : q(owner) {
-    doc.setListener(this);
+EditControl::Impl::Impl(EditControl* owner, text::Document& document) : q(owner), doc(document) {
+    doc.addListener(this);
     layout.runInBackground([this] { QMetaObject::invokeMethod(q, [this] { layoutResults(); }, Qt::QueuedConnection); });
     resultsLater.setSingleShot(true);
     resultsLater.callOnTimeout(q, [this] { layoutResults(); });
 }
 
-EditControl::Impl::~Impl() { doc.setListener(nullptr); }
+EditControl::Impl::~Impl() { doc.removeListener(this); }
 
 EditScope::EditScope(EditControl::Impl* d) : d_(d) { ++d_->editDepth; }
 
@@ -75,16 +75,20 @@ EditScope::~EditScope() {
 }
 
 void EditControl::Impl::documentChanged(const text::Change& c) {
+    if (c.whole) {
+        // A text given anew (a file, a new text): its stand-ins are other characters, and the
+        // view starts over at its top with the caret there.
+        layout.standInsReplaced();
+        restoreTop = false;
+    }
     if (shelved())
         layout.invalidate();
     else
         layout.documentChanged(c);
     sel.documentChanged(c);
-    if (streaming)
-        pieceLoaded(c);
-    else
-        emit q->edited(c);
+    if (c.whole) sel.collapse(0);
     updateScrollBars();
+    if (c.whole) setFirstLine(0);
     repaintChange(c);
     access.changed(c);
     if (editDepth > 0) {
@@ -277,7 +281,8 @@ void EditControl::Impl::insertTyped(std::string_view bytes) {
 
 // ---------------------------------------------------------------- EditControl
 
-EditControl::EditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(this)) {
+EditControl::EditControl(text::Document& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), d(std::make_unique<Impl>(this, doc)) {
     setFrameShape(QFrame::NoFrame);
     setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::StrongFocus);
@@ -337,26 +342,9 @@ void EditControl::replaceSelection(std::string_view bytes, bool canUndo) {
 std::string EditControl::text() const { return d->doc.text(); }
 std::size_t EditControl::textLength() const { return d->doc.length(); }
 
-void EditControl::setText(std::string_view bytes) { replaceAllBy([&] { d->doc.setText(bytes); }); }
-
-void EditControl::replaceAllBy(const std::function<void()>& change) {
+void EditControl::setText(std::string_view bytes) {
     EditScope scope(d.get());
-    d->streaming = false;  // the rest of a text being loaded is dropped
-    d->pieceCount = 0;
-    d->restoreTop = false;
-    change();
-    d->sel.collapse(0);
-    d->changePending = true;  // even when the text was already empty
-    d->updateScrollBars();
-    d->setFirstLine(0);
-    d->caretMoved();
-}
-
-void EditControl::loadText(std::string_view bytes, text::StandIns standIns, std::string_view lineBreak) {
-    d->doc.standIns() = std::move(standIns);
-    d->doc.setLineBreak(lineBreak);
-    d->layout.standInsReplaced();
-    setText(bytes);
+    d->doc.setText(bytes);
 }
 
 void EditControl::setReadOnly(bool on) { d->readOnly = on; }
@@ -382,7 +370,7 @@ std::size_t EditControl::lineCount() const {
 
 bool EditControl::linesExact() const {
     d->syncGeometry();
-    return !d->streaming && d->layout.exact();
+    return !d->doc.loading() && d->layout.exact();
 }
 
 long long EditControl::findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,

@@ -1,9 +1,12 @@
-// The edit control: a Qt widget over a text::Document, showing it in one font and one
-// colour, word-wrapped, in horizontal or vertical writing. Positions are byte offsets into
-// the CP932 text (a CR LF line break counting two), as everywhere in the program.
+// The edit control: a Qt widget that views a text::Document it does not own (a document
+// session's), showing it in one font and one colour, word-wrapped, in horizontal or
+// vertical writing, and editing it. Positions are byte offsets into the CP932 text (a CR LF
+// line break counting two), as everywhere in the program.
 //
 // The control knows nothing of menus, files or message boxes: it reports through signals
-// and the window that owns it decides.
+// and the window that owns it decides. Whoever gives the document its text (a file, a new
+// text) does so on the document; the control follows (text::Change::whole starts it over
+// at the top).
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -25,7 +28,8 @@ enum class OptionOp { Or, Xor };
 class EditControl : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit EditControl(QWidget* parent = nullptr);
+    // Views doc, which must outlive the control.
+    explicit EditControl(text::Document& doc, QWidget* parent = nullptr);
     ~EditControl() override;
 
     text::Document& document();
@@ -54,18 +58,7 @@ public:
     std::size_t textLength() const;
     // Replaces the whole text (not undoable: the history is emptied); caret at 0; changed().
     void setText(std::string_view bytes);
-    // Loads a file's text: its bytes, what their user-defined-area codes stand for, and the
-    // line break that Enter and paste insert. Otherwise as setText.
-    void loadText(std::string_view bytes, text::StandIns standIns, std::string_view lineBreak);
-    // Loads a text given in pieces (text::Document::PieceSource), never held whole: the first
-    // piece is taken in at once, to show the first page; loadMore takes in more (between events) and finishLoading the rest; any change of the
-    // text takes in the rest first (text::Document::startLoading). loaded() tells when all
-    // is in; the line figures are not exact before. setText or another load drops the rest.
-    void startLoading(text::Document::PieceSource next);
-    bool loadMore(std::size_t bytes);  // false once all is in
-    void finishLoading();
-    bool loading() const;
-    // A read-only text is changed by nothing but setText and loadText.
+    // A read-only text is changed by nothing but setText (and by its owner's own loading).
     void setReadOnly(bool on);
     bool isReadOnly() const;
 
@@ -143,14 +136,11 @@ signals:
     void mouseDown();
     void mouseUp();
     void changed();
-    // Each change of the document as it happens, before the caret is placed after it.
-    void edited(const verlo::text::Change& change);
     // The caret or the selection moved (also by a change of the text).
     void selectionChanged();
-    // The background layout finished: line figures are exact again.
+    // The background layout finished, or a text being loaded is all in: line figures are
+    // exact again.
     void linesCounted();
-    // The text given to startLoading is all in.
-    void loaded();
     // Characters typed, committed or pasted that the document cannot hold (the code page
     // cannot, and its file is Shift-JIS; or its table of stand-ins is full: tableFull);
     // nothing was inserted. The text lists each character once.
@@ -182,9 +172,6 @@ public:
     struct Impl;
 
 private:
-    // setText's work around a change that replaces the whole text.
-    void replaceAllBy(const std::function<void()>& change);
-
     friend class AccessibleEdit;
     std::unique_ptr<Impl> d;
 };

@@ -31,4 +31,8 @@ void EditControl::Impl::layoutResults() {
     if (!wasExact && layout.exact()) emit q->linesCounted();
 }
 
+void EditControl::Impl::documentLoaded() {
+    if (!shelved() && layout.isValid() && layout.exact()) emit q->linesCounted();
+}
+
 }  // namespace verlo::edit

@@ -57,11 +57,11 @@ struct ViewGeometry {
 };
 
 struct EditControl::Impl : text::DocumentListener {
-    explicit Impl(EditControl* owner);
+    Impl(EditControl* owner, text::Document& doc);
     ~Impl() override;
 
     EditControl* q;
-    text::Document doc;
+    text::Document& doc;  // the session's
     Layout layout{doc};
 
     Selection sel{doc};
@@ -104,15 +104,8 @@ struct EditControl::Impl : text::DocumentListener {
     void documentChanged(const text::Change& change) override;
     void documentWillChange(std::size_t pos, std::size_t len) override;
 
-    // ---- a text loaded piece by piece (edit_control_loading.cpp)
-    // The pieces appended since the first, told to the owner (edited) as one change once
-    // they are all in; pieceCount 0 when none came yet.
-    text::Change loadedRest;
-    std::size_t pieceCount = 0;
-    bool streaming = false;
-    // Called after each change while streaming: once the document has all, edited() the
-    // pieces as one change, then loaded() (and linesCounted() if the figures are exact).
-    void pieceLoaded(const text::Change& c);
+    // A text being loaded is all in: its line figures may be exact now.
+    void documentLoaded() override;
 
     // ---- the background layout (edit_control_background.cpp)
     // Takes the workers' results in, keeping the text at the top of the view where it is.

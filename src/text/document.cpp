@@ -22,7 +22,8 @@ struct Document::Impl {
     UndoHistory history;
     StandIns standIns;
     std::string lineBreak = "\r\n";
-    DocumentListener* listener = nullptr;
+    std::vector<DocumentListener*> listeners;
+    std::uint64_t revision = 0;
     std::vector<std::size_t> addedStarts;  // scratch of apply()
     PieceSource rest;  // the pieces of a text being loaded not taken in yet
 
@@ -49,7 +50,7 @@ struct Document::Impl {
         std::size_t first = pos == 0 ? 1 : lines.upperBound(pos - 1);
         const std::size_t past = lines.upperBound(pos + len);
         const bool startedAtPos = first < past && lines.start(first) == pos;
-        if (listener) listener->documentWillChange(pos, len);
+        willChange(pos, len);
 
         if (pos == 0 && len == bytes.size()) {
             bytes.assign(in.data(), in.size());
@@ -77,17 +78,49 @@ struct Document::Impl {
         change.firstLine = first - 1;
         change.linesRemoved = past - first;
         change.linesAdded = addedStarts.size() - skip;
+        change.whole = wholeChange;
         lines.replaceStarts(first, change.linesRemoved, addedStarts.data() + skip, change.linesAdded,
                             in.size() - len);
-        if (listener) listener->documentChanged(change);
+        changed(change);
     }
+
+    // Listeners may come and go while they are told (a view closed by a change's watcher):
+    // each is told from a copy of the list.
+    void willChange(std::size_t pos, std::size_t len) {
+        if (listeners.empty()) return;
+        const std::vector<DocumentListener*> told = listeners;
+        for (DocumentListener* l : told) l->documentWillChange(pos, len);
+    }
+    void changed(const Change& change) {
+        ++revision;
+        if (listeners.empty()) return;
+        const std::vector<DocumentListener*> told = listeners;
+        for (DocumentListener* l : told) l->documentChanged(change);
+    }
+    void loaded() {
+        const std::vector<DocumentListener*> told = listeners;
+        for (DocumentListener* l : told) l->documentLoaded();
+    }
+    // A whole text given anew, told as such even when it changed nothing.
+    void whole(const std::function<void()>& give) {
+        wholeChange = true;
+        const std::uint64_t before = revision;
+        give();
+        wholeChange = false;
+        if (revision == before) {
+            Change nothing;
+            nothing.whole = true;
+            changed(nothing);
+        }
+    }
+    bool wholeChange = false;  // the change under way gives the whole text anew
 
     // apply() for the whole text, its replacement given in pieces (the first already read).
     void load(std::string_view piece, const PieceSource& next) {
         Change change;
         change.removed = bytes.size();
         const std::size_t past = lines.upperBound(bytes.size());
-        if (listener) listener->documentWillChange(0, change.removed);
+        willChange(0, change.removed);
         bytes.assign(nullptr, 0);
         addedStarts.clear();
         std::size_t pos = 0;
@@ -111,7 +144,8 @@ struct Document::Impl {
         change.linesAdded = addedStarts.size();
         lines.replaceStarts(1, change.linesRemoved, addedStarts.data(), change.linesAdded, pos - change.removed);
         addedStarts = {};
-        if (listener) listener->documentChanged(change);
+        change.whole = wholeChange;
+        changed(change);
     }
 };
 
@@ -119,7 +153,11 @@ Document::Document() : Document(StorageShape{}) {}
 Document::Document(StorageShape shape) : d(std::make_unique<Impl>(shape)) {}
 Document::~Document() = default;
 
-void Document::setListener(DocumentListener* listener) { d->listener = listener; }
+void Document::addListener(DocumentListener* listener) { d->listeners.push_back(listener); }
+
+void Document::removeListener(DocumentListener* listener) { std::erase(d->listeners, listener); }
+
+std::uint64_t Document::revision() const { return d->revision; }
 
 std::size_t Document::length() const { return d->bytes.size(); }
 
@@ -148,24 +186,28 @@ std::string_view Document::view(std::size_t pos, std::size_t len) {
 
 void Document::setText(std::string_view bytes) {
     d->rest = nullptr;
-    replace(0, length(), bytes, EditKind::NotUndoable);
+    d->whole([&] { replace(0, length(), bytes, EditKind::NotUndoable); });
 }
 
 void Document::loadText(const PieceSource& next) {
     d->rest = nullptr;
     d->history.forgetAll();
-    const std::string_view first = next(d->standIns);
-    if (first.empty() && length() == 0) return;
-    d->load(first, next);
+    d->whole([&] {
+        const std::string_view first = next(d->standIns);
+        if (first.empty() && length() == 0) return;
+        d->load(first, next);
+    });
 }
 
 void Document::startLoading(PieceSource next) {
     d->rest = nullptr;
     d->history.forgetAll();
-    const std::string_view first = next(d->standIns);
-    if (first.empty() && length() == 0) return;
-    d->load(first, [](StandIns&) { return std::string_view(); });
-    if (!first.empty()) d->rest = std::move(next);
+    d->whole([&] {
+        const std::string_view first = next(d->standIns);
+        if (first.empty() && length() == 0) return;
+        d->load(first, [](StandIns&) { return std::string_view(); });
+        if (!first.empty()) d->rest = std::move(next);
+    });
 }
 
 bool Document::loadMore(std::size_t bytes) {
@@ -173,6 +215,7 @@ bool Document::loadMore(std::size_t bytes) {
         const std::string_view piece = d->rest(d->standIns);
         if (piece.empty()) {
             d->rest = nullptr;
+            d->loaded();
             break;
         }
         d->apply(length(), 0, piece);

@@ -1,8 +1,8 @@
 // The document: a byte string in CP932, addressed by byte offsets (a CR LF line break
 // counts two). Stored in blocks of small gap buffers with a line-start index, so a change
 // anywhere costs about as much as typing at one place. Every change passes through
-// one function (replace) that records undo, updates the index and notifies the listener,
-// in that order.
+// one function (replace) that records undo, updates the index and notifies the listeners,
+// in that order, each change with a revision number that only grows.
 //
 // Lines here are hard lines: CR LF, a lone CR and a lone LF each end one; an empty
 // document has one line. Wrapped (laid-out) lines belong to the edit control.
@@ -35,10 +35,13 @@ struct Change {
     std::size_t firstLine = 0;  // first hard line touched (see above)
     std::size_t linesRemoved = 0;  // line starts removed (line breaks, CR LF counting once)
     std::size_t linesAdded = 0;    // line starts added
+    // The whole text was given anew (setText, loadText, startLoading): a view starts over at
+    // its top. Told also when an empty text is given an empty one (nothing else changes).
+    bool whole = false;
 };
 
-// Told of every change after it is applied. It must not change the document from
-// within documentChanged or documentWillChange (it may read it).
+// Told of every change after it is applied, listeners in the order they were added. It
+// must not change the document from within any of these (it may read it).
 class DocumentListener {
 public:
     virtual ~DocumentListener() = default;
@@ -48,6 +51,9 @@ public:
         (void)pos;
         (void)len;
     }
+    // A text being loaded (startLoading) is all in: its last piece was told as a change
+    // before. Not told when the rest of it was dropped (setText, another load).
+    virtual void documentLoaded() {}
 };
 
 // How a change enters the undo history (the full rules are in undo_history.h).
@@ -86,7 +92,11 @@ public:
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    void setListener(DocumentListener* listener);  // one listener (the view); may be null
+    // Any number of listeners (the views, the owner's watchers), told in the order added.
+    void addListener(DocumentListener* listener);
+    void removeListener(DocumentListener* listener);
+    // How many changes the text has seen (each told change counts one); it only grows.
+    std::uint64_t revision() const;
 
     // ---- content
     std::size_t length() const;
@@ -120,7 +130,7 @@ public:
     bool loading() const;
 
     // The one choke point for every change: replaces [pos, pos + len) by bytes, recording
-    // undo, updating the line index and notifying the listener, in that order. pos and len
+    // undo, updating the line index and notifying the listeners, in that order. pos and len
     // are clamped to the text. Replacing nothing by nothing changes nothing (a NotUndoable
     // one still empties the history, like emptyUndo()).
     void replace(std::size_t pos, std::size_t len, std::string_view bytes, EditKind kind);

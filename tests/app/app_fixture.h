@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "edit/edit_control.h"
+#include "session/document_session.h"
 #include "platform/startup.h"
 #include "support/scripted_answerer.h"
 

@@ -79,7 +79,7 @@ TEST_F(DocumentTest, NewUnbindsAndForgetsTheUndoHistory) {
     putFile(path("a.txt"), "text");
     auto form = start(path("a.txt"));
     form->New1->trigger();
-    EXPECT_EQ(form->currentFileName, "");
+    EXPECT_EQ(form->currentFileName(), "");
     EXPECT_EQ(form->captionBase, "Verlo");
     EXPECT_FALSE(form->Save1->isEnabled());
     EXPECT_FALSE(form->memo2->document().canUndo());
@@ -93,7 +93,7 @@ TEST_F(DocumentTest, OpenCancelledLeavesTheDocumentButTheSaveStands) {
     form->Open1->trigger();
     EXPECT_EQ(fileBytes(path("a.txt")), "first+more");
     EXPECT_EQ(form->memo2->text(), "first+more");
-    EXPECT_EQ(form->currentFileName, path("a.txt"));
+    EXPECT_EQ(form->currentFileName(), path("a.txt"));
     EXPECT_FALSE(form->memo2->modified());
 }
 
@@ -116,7 +116,7 @@ TEST_F(DocumentTest, OpenAfterYesSavesTheFirstFileAndShowsTheSecond) {
     form->Open1->trigger();
     EXPECT_EQ(fileBytes(path("a.txt")), "first+more");
     EXPECT_EQ(form->memo2->text(), "second");
-    EXPECT_EQ(form->currentFileName, path("b.txt"));
+    EXPECT_EQ(form->currentFileName(), path("b.txt"));
     EXPECT_EQ(form->captionBase, "Verlo - b.txt");
     EXPECT_FALSE(form->memo2->modified());
     EXPECT_FALSE(form->memo2->document().canUndo());
@@ -130,7 +130,7 @@ TEST_F(DocumentTest, OpeningAMissingFileChangesNothing) {
     EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("ファイル %1 は開けません.").arg(path("missing.txt"))});
     EXPECT_EQ(form->memo2->text(), "first+more");
     EXPECT_TRUE(form->memo2->modified());
-    EXPECT_EQ(form->currentFileName, path("a.txt"));
+    EXPECT_EQ(form->currentFileName(), path("a.txt"));
     EXPECT_EQ(form->captionBase, "Verlo - a.txt");
 }
 
@@ -142,7 +142,7 @@ TEST_F(DocumentTest, SaveAsOnAnUntitledDocument) {
     ASSERT_EQ(answers.count(Asked::SaveFile), 1);
     EXPECT_EQ(answers.asked[0].request.proposedPath, "");
     EXPECT_EQ(fileBytes(path("new.txt")), "hello");
-    EXPECT_EQ(form->currentFileName, path("new.txt"));
+    EXPECT_EQ(form->currentFileName(), path("new.txt"));
     EXPECT_TRUE(form->windowTitle().startsWith("Verlo - new.txt        L:"));
     EXPECT_TRUE(form->Save1->isEnabled());
     EXPECT_FALSE(form->memo2->modified());
@@ -164,7 +164,7 @@ TEST_F(DocumentTest, SaveAsProposesThePathAndReplacesWithoutAsking) {
     EXPECT_EQ(answers.count(Asked::Confirm), 0);
     EXPECT_EQ(fileBytes(path("other.txt")), "first+more");
     EXPECT_EQ(fileBytes(path("a.txt")), "first");
-    EXPECT_EQ(form->currentFileName, path("other.txt"));
+    EXPECT_EQ(form->currentFileName(), path("other.txt"));
 }
 
 TEST_F(DocumentTest, SaveDialogOffersAllFilesOnlyAfterTheFirstNew) {
@@ -187,7 +187,7 @@ TEST_F(DocumentTest, SaveAsCancelledOrFailedChangesNothing) {
     answers.saveFiles.push_back(path("no/such/folder/x.txt"));
     form->SaveAs1->trigger();
     EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(path("no/such/folder/x.txt"))});
-    EXPECT_EQ(form->currentFileName, path("a.txt"));
+    EXPECT_EQ(form->currentFileName(), path("a.txt"));
     EXPECT_TRUE(form->memo2->modified());
     EXPECT_EQ(form->captionBase, "Verlo - a.txt");
 }
@@ -226,13 +226,13 @@ TEST_F(DocumentTest, DroppedFiles) {
     auto form = start();
     drop(*form, {path("one.txt"), path("two.txt"), path("three.txt")});
     EXPECT_EQ(form->memo2->text(), "one");
-    EXPECT_EQ(form->currentFileName, path("one.txt"));
+    EXPECT_EQ(form->currentFileName(), path("one.txt"));
 
     // A folder dropped: the open error, and nothing changes.
     ASSERT_TRUE(QDir(files.path()).mkdir("folder"));
     drop(*form, {path("folder")});
     EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("ファイル %1 は開けません.").arg(path("folder"))});
-    EXPECT_EQ(form->currentFileName, path("one.txt"));
+    EXPECT_EQ(form->currentFileName(), path("one.txt"));
     EXPECT_EQ(form->memo2->text(), "one");
 }
 
@@ -249,7 +249,7 @@ TEST_F(DocumentTest, ALongDroppedNameIsTakenWhole) {
     auto form = start();
     drop(*form, {file});
     EXPECT_TRUE(answers.errors().isEmpty());
-    EXPECT_EQ(form->currentFileName, file);
+    EXPECT_EQ(form->currentFileName(), file);
     EXPECT_EQ(form->memo2->text(), "deep");
 }
 
@@ -261,7 +261,7 @@ TEST_F(DocumentTest, DropAsksFirstAndAFailedSaveAbandonsIt) {
     drop(*form, {path("b.txt")});
     EXPECT_EQ(answers.errors().size(), 1);
     EXPECT_EQ(form->memo2->text(), "first+more");
-    EXPECT_EQ(form->currentFileName, path("a.txt"));
+    EXPECT_EQ(form->currentFileName(), path("a.txt"));
 }
 
 TEST_F(DocumentTest, SavingThroughALinkKeepsTheLinkAndThePermissions) {
@@ -278,7 +278,7 @@ TEST_F(DocumentTest, SavingThroughALinkKeepsTheLinkAndThePermissions) {
     EXPECT_EQ(fileBytes(path("real/novel.txt")), "v1+v2");
     EXPECT_EQ(modeOf(path("real/novel.txt")), 0640u);
     EXPECT_FALSE(form->memo2->modified());
-    EXPECT_EQ(form->currentFileName, path("link.txt"));
+    EXPECT_EQ(form->currentFileName(), path("link.txt"));
 }
 
 // The disk fills up: a small tmpfs where mounting is allowed.
@@ -313,7 +313,7 @@ TEST_F(DocumentTest, YesOnAnUntitledDocumentOffersSaveAs) {
     form->New1->trigger();
     EXPECT_EQ(fileBytes(path("draft.txt")), "draft");
     EXPECT_EQ(form->memo2->text(), "");
-    EXPECT_EQ(form->currentFileName, "");
+    EXPECT_EQ(form->currentFileName(), "");
 }
 
 TEST_F(DocumentTest, CancelledSaveAsAbandonsTheCommandThatAsked) {
@@ -410,18 +410,18 @@ TEST_F(DocumentTest, ALargeFileShowsItsFirstPartAndTheRestIsInBeforeAnythingActs
          [](TForm1& f) { QTest::keyClick(f.memo2, Qt::Key_Return); }, "\n" + big},
         {"nothing done: the rest comes between events",
          [](TForm1& f) {
-             while (f.memo2->loading()) QCoreApplication::processEvents();
+             while (f.session().loading()) QCoreApplication::processEvents();
          },
          big},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto form = start(path("big.txt"));
-        ASSERT_TRUE(form->memo2->loading());
+        ASSERT_TRUE(form->session().loading());
         EXPECT_LT(form->memo2->textLength(), big.size());
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Verlo - big.txt"));
         c.act(*form);
-        EXPECT_FALSE(form->memo2->loading());
+        EXPECT_FALSE(form->session().loading());
         // Compared whole without a printed diff (megabytes); the start shows what went wrong.
         const std::string text = form->memo2->text();
         EXPECT_EQ(text.substr(0, 4), c.expected.substr(0, 4));

@@ -54,7 +54,7 @@ protected:
     }
     std::string saved(TForm1& form) {
         form.Save1->trigger();
-        return verlo::test::readBytes(path(QFileInfo(form.currentFileName).fileName()).toStdString());
+        return verlo::test::readBytes(path(QFileInfo(form.currentFileName()).fileName()).toStdString());
     }
 };
 
@@ -186,7 +186,7 @@ TEST_F(FileFormatTest, TooManyDistinctCharactersOpenReadOnlyAndSaveAsCopiesTheFi
         SCOPED_TRACE(file.size());
         answers.clearAsked();
         auto form = open("many.txt", file);
-        EXPECT_EQ(form->memo2->loading(), file.size() > many.size());
+        EXPECT_EQ(form->session().loading(), file.size() > many.size());
         commit(*form, QStringLiteral("あ"));
         QCoreApplication::processEvents();
         ASSERT_EQ(answers.errors().size(), 1);

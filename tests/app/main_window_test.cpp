@@ -275,7 +275,7 @@ TEST_F(AppTest, TitleOfALoadedFile) {
     const QString file = QString::fromStdString(verlo::test::samplePath().string());
     auto form = start(file);
     EXPECT_TRUE(answers.asked.empty());
-    EXPECT_EQ(form->currentFileName, file);
+    EXPECT_EQ(form->currentFileName(), file);
     EXPECT_EQ(form->captionBase, "Verlo - neko.txt");
     EXPECT_TRUE(form->windowTitle().startsWith("Verlo - neko.txt        L:1\u3000C:1\u3000 (全"));
     EXPECT_TRUE(form->Save1->isEnabled());
@@ -383,7 +383,7 @@ TEST_F(AppTest, MissingCommandLineFile) {
     const QString missing = path("missing.txt");
     auto form = start(missing);
     EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
-    EXPECT_EQ(form->currentFileName, QString());
+    EXPECT_EQ(form->currentFileName(), QString());
     EXPECT_EQ(form->windowTitle(), "Verlo" + indicator(1, 1, 1));
     EXPECT_FALSE(form->Save1->isEnabled());
 }

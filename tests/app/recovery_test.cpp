@@ -26,7 +26,7 @@ const QString kTypist = QStringLiteral(VERLO_BINARY_DIR "/app_recovery_typist");
 QStringList copiesIn(const QString& folder) { return QDir(folder).entryList({"*.copy"}, QDir::Files); }
 
 void settle(TForm1& form) {
-    while (form.recovery().keeper().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (form.session().recoveryKeeper().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 // The bytes the first `count` bursts put into the document.
@@ -77,7 +77,7 @@ TEST_F(RecoveryTest, RestoredAsAModifiedDocumentBoundToItsFileWhichIsUntouched) 
     EXPECT_EQ(next->memo2->text(), "typed file\r\nline two");
     EXPECT_EQ(next->memo2->caretPos(), next->memo2->textLength());
     EXPECT_TRUE(next->memo2->modified());
-    EXPECT_EQ(next->currentFileName, path("a.txt"));
+    EXPECT_EQ(next->currentFileName(), path("a.txt"));
     EXPECT_TRUE(next->windowTitle().startsWith(QStringLiteral("Verlo - a.txt")));
     EXPECT_EQ(fileBytes(path("a.txt")), "file");
     EXPECT_EQ(copiesIn(folder()).size(), 1);  // now this run's own copy
@@ -92,13 +92,13 @@ TEST_F(RecoveryTest, CharactersOnlyTheFilesEncodingHoldsComeBackAsThemselves) {
     auto form = start(path("u.txt"));
     form->memo2->setSelStart(form->memo2->textLength());
     form->memo2->replaceSelection(form->memo2->document().standIns().encode(std::u32string(U"😀葛\U000E0100")).bytes, true);
-    ASSERT_TRUE(form->recovery().keepNow());
+    ASSERT_TRUE(form->session().keepCopyNow());
     const QStringList copies = copiesIn(folder());
     ASSERT_EQ(copies.size(), 1);
     const std::optional<recovery::RecoveryCopy> copy =
         recovery::parseCopy(fileBytes(QDir(folder()).filePath(copies[0])).toStdString());
     ASSERT_TRUE(copy);
-    form->recovery().settled();
+    form->session().settle();
     form.reset();
 
     leaveCopy(*copy);
@@ -144,7 +144,7 @@ TEST_F(RecoveryTest, DiscardedLaterOrLeftForAnotherStart) {
 TEST_F(RecoveryTest, SavingOrAnsweringNoRemovesTheCopy) {
     putFile(path("a.txt"), "file");
     auto form = start(path("a.txt"));
-    form->recovery().keeper().setIdleDelay(1);
+    form->session().recoveryKeeper().setIdleDelay(1);
     form->memo2->replaceSelection("x", true);
     settle(*form);
     EXPECT_EQ(copiesIn(folder()).size(), 1);
@@ -219,9 +219,9 @@ TEST_F(RecoveryTest, AKilledProgramGivesBackWhatWasTyped) {
         for (int k = reported; k <= bursts && match < 0; ++k)
             if (text == typedBytes(k) + (titled ? original : std::string())) match = k;
         EXPECT_GE(match, 1) << "round " << round << ": not what was typed (" << reported << " bursts reported)";
-        EXPECT_EQ(next->currentFileName, titled ? path("novel.txt") : QString()) << round;
+        EXPECT_EQ(next->currentFileName(), titled ? path("novel.txt") : QString()) << round;
         EXPECT_EQ(fileBytes(path("novel.txt")).toStdString(), original) << round;
-        next->recovery().settled();  // this run's copy of it goes: the next round starts clean
+        next->session().settle();  // this run's copy of it goes: the next round starts clean
     }
     EXPECT_GT(restored, 0);
 }

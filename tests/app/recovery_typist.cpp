@@ -7,7 +7,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "app/document_recovery.h"
+#include "session/document_session.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "edit/edit_control.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     verlo::app::ProgramWindows windows = verlo::app::createProgramWindows(file);
     verlo::app::showMainWindow(*windows.form1);
-    verlo::recovery::RecoveryKeeper& keeper = windows.form1->recovery().keeper();
+    verlo::recovery::RecoveryKeeper& keeper = windows.form1->session().recoveryKeeper();
     keeper.setIdleDelay(1);
     QWidget* memo2 = windows.form1->memo2;
     const QStringList bursts = verlo::app::testing::typedBursts();

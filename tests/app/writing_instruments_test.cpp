@@ -209,7 +209,7 @@ TEST_F(InstrumentsTest, RecentFilesInTheMenuOpenedSavedAndStored) {
     EXPECT_TRUE(form->RecentFiles1->menuAction()->isEnabled());
 
     form->RecentFiles1->actions()[2]->trigger();
-    EXPECT_EQ(form->currentFileName, a);
+    EXPECT_EQ(form->currentFileName(), a);
     EXPECT_EQ(form->recentFiles().files().front(), a);
     ASSERT_TRUE(form->close());
     EXPECT_EQ(iniValues()["Recent/File1"], a);

@@ -18,8 +18,9 @@
 namespace verlo::test {
 
 struct CommandWindow {
+    text::Document viewed;  // outlives the window and its control
     QMainWindow window;
-    edit::EditControl* memo2 = new edit::EditControl;
+    edit::EditControl* memo2 = new edit::EditControl(viewed);
     settings::Settings settings;
     QAction* n16 = nullptr;
     QAction* n15 = nullptr;

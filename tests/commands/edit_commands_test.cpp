@@ -42,8 +42,9 @@ QStringList clipboardFormats() {
 
 class EditCommandsTest : public testing::Test {
 protected:
-    EditControl memo2;
-    EditControl memo1;
+    verlo::text::Document memo2Text, scratch;
+    EditControl memo2{memo2Text};
+    EditControl memo1{scratch};
     EditCommands commands{memo2, memo1, nullptr};
 };
 
@@ -73,7 +74,9 @@ TEST_F(EditCommandsTest, CopyGivesCrLfBreaksAndCharactersTheCodePageCannotHold) 
         text += {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF), '\n'};
     }
     text += "\r\rb";
-    memo2.loadText(text, std::move(table), "\n");
+    memo2Text.standIns() = std::move(table);
+    memo2Text.setLineBreak("\n");
+    memo2.setText(text);
     memo2.selectAll();
     commands.copy();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("a♡\r\n𠮟\r\n\r\n\r\nb"));
@@ -136,7 +139,8 @@ TEST_F(EditCommandsTest, CountBoxShowsTheCharactersOfTheSelection) {
 TEST(Paging, PagesTheViewWithoutMovingCaretOrSelection) {
     CommandWindow w;
     commands::WritingDirection direction(*w.memo2, w.settings, *w.n15, *w.n16);
-    EditControl scratch;
+    verlo::text::Document scratchText;
+    EditControl scratch{scratchText};
     EditCommands pages(*w.memo2, scratch, nullptr);
     w.show();
     std::string text;

@@ -26,7 +26,8 @@ using verlo::test::fromCp932;
 
 class FindControllerTest : public testing::Test {
 protected:
-    EditControl memo2;
+    verlo::text::Document viewed;
+    EditControl memo2{viewed};
     FindController controller{memo2, nullptr};
 
     void setFind(const std::string& s) { controller.findDialog().findField()->setText(fromCp932(s)); }
@@ -192,8 +193,9 @@ TEST_F(FindControllerTest, TheDialogsButtonsRunTheCommands) {
 }
 
 TEST_F(FindControllerTest, FindGivesTheControlTheFocusAndReplaceDoesNot) {
+    verlo::text::Document viewed;
     QWidget window;
-    auto* memo = new EditControl(&window);
+    auto* memo = new EditControl(viewed, &window);
     auto* other = new QLineEdit(&window);
     FindController c(*memo, &window);
     memo->setText("find me");
@@ -237,7 +239,8 @@ TEST_F(FindControllerTest, ReplaceAllAgreesWithTheLoopOnTheControl) {
         }
         return s;
     };
-    EditControl loop;
+    verlo::text::Document loopText;
+    EditControl loop{loopText};
     for (int round = 0; round < 400; ++round) {
         const std::string text = pick(0, 30, true);
         const std::string needle = pick(1, 2, false);

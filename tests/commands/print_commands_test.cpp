@@ -15,7 +15,8 @@ using verlo::commands::PrintCommands;
 
 TEST(PrintCommands, ExportPdfAsksWhereAndWritesThePages) {
     QTemporaryDir dir;
-    verlo::edit::EditControl memo2;
+    verlo::text::Document viewed;
+    verlo::edit::EditControl memo2{viewed};
     memo2.setText(verlo::test::sampleText());
     QString setup = verlo::print::toText(*verlo::print::applyFormat({}, QStringLiteral("20x20")));
     QString fileName = dir.filePath(QStringLiteral("neko.txt"));

@@ -44,7 +44,7 @@ class LiveCountsTest : public ::testing::Test {
 protected:
     LiveCountsTest() : doc({16, 4}) {
         follower.doc = &doc;
-        doc.setListener(&follower);
+        doc.addListener(&follower);
     }
     void expectFresh(std::mt19937& rng, int step) {
         SCOPED_TRACE(step);

@@ -42,8 +42,9 @@ protected:
     }
 
     verlo::test::ScriptedAnswerer answers;
+    verlo::text::Document viewed;
     QWidget mainWindow;
-    EditControl memo2{&mainWindow};
+    EditControl memo2{viewed, &mainWindow};
     TForm3* form3 = new TForm3(memo2, &mainWindow);
 };
 

@@ -113,8 +113,9 @@ TEST(DialogKeyboard, OptionsPagesTurnWithCtrlTabAndReadInOrder) {
 }
 
 TEST(DialogKeyboard, KeyDialogReadsTheKeyThenTheButton) {
+    verlo::text::Document viewed;
     QWidget owner;
-    verlo::edit::EditControl memo(&owner);
+    verlo::edit::EditControl memo(viewed, &owner);
     auto* form = new TForm3(memo, &owner);
     form->open(TForm3::Mode::Encrypt);
     EXPECT_EQ(tabStops(form, form->Edit1), (QList<QWidget*>{form->Edit1, form->Button1}));

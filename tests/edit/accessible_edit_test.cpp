@@ -78,7 +78,8 @@ protected:
         QCoreApplication::sendEvent(&control, &press);
     }
 
-    EditControl control;
+    verlo::text::Document viewed;
+    EditControl control{viewed};
     QAccessibleInterface* iface = nullptr;
     QAccessibleTextInterface* textIface = nullptr;
 };

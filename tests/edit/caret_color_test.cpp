@@ -39,7 +39,8 @@ TEST(CaretColor, AHighContrastThemeColoursTheCaretAndTheSelection) {
     contrast.setColor(QPalette::Text, Qt::yellow);
     contrast.setColor(QPalette::Highlight, Qt::cyan);
     contrast.setColor(QPalette::HighlightedText, Qt::black);
-    EditControl control;
+    verlo::text::Document viewed;
+    EditControl control{viewed};
     control.setPalette(contrast);
     control.setTextFont(test::ipaGothic(16));
     control.setBackgroundColor(Qt::black);  // the background colour command still rules the paper

@@ -48,7 +48,8 @@ int countColour(const QImage& image, const QRect& area, QRgb colour) {
 }
 
 void look(bool vertical, const char* name) {
-    EditControl control;
+    verlo::text::Document viewed;
+    EditControl control{viewed};
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(18);
     control.setTextFont(font);
@@ -118,7 +119,8 @@ TEST(EditControlLook, Vertical) { look(true, "vertical"); }
 TEST(EditControlLook, MiddleOfOneLongLine) {
     std::string line;
     while (line.size() < 300 * 1024) line += verlo::text::codec::encode(u"長い一行の文章、Base64 ABCD+/== ").bytes;
-    EditControl control;
+    verlo::text::Document viewed;
+    EditControl control{viewed};
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(16);
     control.setTextFont(font);

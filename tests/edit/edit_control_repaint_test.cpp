@@ -41,7 +41,8 @@ const char16_t* const kRubyPieces[] = {u"《", u"》", u"｜", u"《《", u"》�
 
 void run(bool vertical, bool ruby, unsigned seed) {
     QApplication::setCursorFlashTime(0);  // the caret stays drawn
-    EditControl c;
+    verlo::text::Document viewed;
+    EditControl c{viewed};
     c.setTextFont(verlo::test::ipaGothic(16));
     if (vertical) c.setVerticalOption(OptionOp::Or);
     c.setRubyShown(ruby);

@@ -68,7 +68,8 @@ protected:
 
     int perLine = 10;
     int advance = 0;
-    EditControl control;
+    verlo::text::Document viewed;
+    EditControl control{viewed};
 };
 
 }  // namespace

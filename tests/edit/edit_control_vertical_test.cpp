@@ -68,7 +68,8 @@ protected:
     }
 
     int perColumn = 5;
-    EditControl control;
+    verlo::text::Document viewed;
+    EditControl control{viewed};
 };
 
 }  // namespace
@@ -273,7 +274,8 @@ TEST(ExactFitting, LinesAndColumnsHoldExactlyNCharacters) {
     for (const QFont& f : {font("IPAGothic", 16), font("IPAMincho", 23)}) {
         for (bool vertical : {false, true}) {
             for (int n : {1, 7, 40}) {
-                EditControl control;
+                verlo::text::Document viewed;
+                EditControl control{viewed};
                 control.setTextFont(f);
                 if (vertical) control.setVerticalOption(OptionOp::Or);
                 const int advance = vertical ? control.fitCharacterHeight() : control.fitCharacterWidth();

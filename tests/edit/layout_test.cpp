@@ -71,7 +71,7 @@ void editAtRandom(const std::string& start, int steps, bool lineBreaks, bool rub
             void documentChanged(const verlo::text::Change& c) override { layout->documentChanged(c); }
         } listener;
         listener.layout = &layout;
-        doc.setListener(&listener);
+        doc.addListener(&listener);
         layout.setFont(ipaGothic(16), writing);
         layout.setWrapWidth(100);
         layout.setRubyShown(ruby);
@@ -94,7 +94,7 @@ void editAtRandom(const std::string& start, int steps, bool lineBreaks, bool rub
             if (step % 50 == 0) layout.line(rng() % layout.lineCount());
         }
         expectSameLines(layout, doc, writing, 100);
-        doc.setListener(nullptr);
+        doc.removeListener(&listener);
     }
 }
 
@@ -155,13 +155,13 @@ struct Background {
     explicit Background(const std::string& text, std::size_t fromBytes = 0, bool ruby = false) {
         doc.setText(text);
         listener.layout = &layout;
-        doc.setListener(&listener);
+        doc.addListener(&listener);
         layout.runInBackground(waker.wake(), {2, fromBytes, 2048});  // small jobs
         layout.setRubyShown(ruby);
         layout.setFont(ipaGothic(16), writing);
         layout.setWrapWidth(width);
     }
-    ~Background() { doc.setListener(nullptr); }
+    ~Background() { doc.removeListener(&listener); }
 
     // While the workers run, a position's line starts at or before it and the next line after it.
     void expectConsistentAt(std::size_t pos) {

@@ -110,10 +110,10 @@ TEST(RubyLayout, TheGroupAtTheCaretOrSelectionIsAsWritten) {
         void documentChanged(const verlo::text::Change& c) override { layout->documentChanged(c); }
     } listener;
     listener.layout = &l.layout;
-    l.doc.setListener(&listener);
+    l.doc.addListener(&listener);
     l.doc.replace(0, 0, sjis(u"ん"), verlo::text::EditKind::Typing);
     EXPECT_EQ(l.cells(), "1.00 " + firstRaw);
-    l.doc.setListener(nullptr);
+    l.doc.removeListener(&listener);
 }
 
 // The bounding box of what was painted.

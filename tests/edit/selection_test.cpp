@@ -23,9 +23,9 @@ using verlo::test::sjis;
 struct Fixture : DocumentListener {
     explicit Fixture(std::string_view text) {
         doc.setText(text);
-        doc.setListener(this);
+        doc.addListener(this);
     }
-    ~Fixture() override { doc.setListener(nullptr); }
+    ~Fixture() override { doc.removeListener(this); }
     void documentChanged(const Change& c) override { sel.documentChanged(c); }
 
     Document doc;

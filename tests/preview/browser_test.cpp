@@ -58,7 +58,8 @@ TEST(PreviewInBrowser, VerticalPageIsDrawnInColumns) {
     if (program.isEmpty()) GTEST_SKIP() << "no headless browser (chromium) installed: the page was not opened";
 
     QTemporaryDir tmp;
-    EditControl memo2, memo1;
+    verlo::text::Document viewed, scratch;
+    EditControl memo2{viewed}, memo1{scratch};
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPointSize(12);
     memo2.setTextFont(font);

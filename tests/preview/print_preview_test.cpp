@@ -27,8 +27,9 @@ QByteArray fileBytes(const QString& path) {
 QString cannotCreate(const QString& path) { return QStringLiteral("ファイル %1 を作成できません.").arg(path); }
 
 struct Window {
-    EditControl memo2;
-    EditControl memo1;
+    verlo::text::Document viewed, scratch;
+    EditControl memo2{viewed};
+    EditControl memo1{scratch};
     Settings settings;
     QStringList opened;
     QString target;

@@ -22,7 +22,8 @@ const QDateTime kExample(QDate(2026, 3, 5), QTime(18, 7, 9));
 
 // The main window's side: memo2, the settings, the dialog, and a clock that counts its readings.
 struct Window {
-    EditControl memo2;
+    verlo::text::Document viewed;
+    EditControl memo2{viewed};
     Settings settings;
     int alpha = 128;
     TForm2 form2{settings, [this] { return alpha; }, [this](std::uint8_t v) { alpha = v; }};

@@ -166,7 +166,7 @@ void runStress(StorageShape shape) {
     Document doc(shape);
     Model model;
     CheckingListener listener(doc);
-    doc.setListener(&listener);
+    doc.addListener(&listener);
 
     const int kSteps = 20000;
     for (int step = 0; step < kSteps; ++step) {

@@ -88,7 +88,7 @@ TEST(DocumentLines, ChangeReportsTheTouchedLines) {
         Document doc;
         doc.setText(c.before);
         Recorder rec;
-        doc.setListener(&rec);
+        doc.addListener(&rec);
         doc.replace(c.pos, c.len, c.bytes, EditKind::Edit);
         ASSERT_EQ(rec.changes.size(), 1u);
         const Change& ch = rec.changes[0];
@@ -114,11 +114,11 @@ TEST(DocumentLines, ListenerSeesTheChangeRecordedAndIndexed) {
         }
     } probe;
     probe.doc = &doc;
-    doc.setListener(&probe);
+    doc.addListener(&probe);
     doc.replace(1, 0, "\r\n", EditKind::Typing);
     EXPECT_TRUE(probe.canUndo);
     EXPECT_EQ(probe.lines, 2u);
-    doc.setListener(nullptr);
+    doc.removeListener(&probe);
     doc.replace(0, 0, "x", EditKind::Edit);  // no listener: nothing to tell
     EXPECT_EQ(doc.text(), "xa\r\nb");
 }
@@ -248,14 +248,14 @@ TEST(DocumentLoad, PiecesGiveWhatSetTextGives) {
         Document expected(StorageShape{16, 4});
         expected.setText("old\r\ntext");
         Recorder wanted;
-        expected.setListener(&wanted);
+        expected.addListener(&wanted);
         expected.setText(text);
 
         Document doc(StorageShape{16, 4});
         doc.setText("old\r\ntext");
         doc.replace(0, 0, "x", EditKind::Typing);
         Recorder seen;
-        doc.setListener(&seen);
+        doc.addListener(&seen);
         std::size_t at = 0;
         doc.loadText([&](StandIns&) {
             const std::string_view piece = std::string_view(text).substr(std::min(at, text.size()), step);

@@ -1,14 +1,13 @@
-#include "app/file_loading.h"
+#include "session/file_loading.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimerEvent>
-#include <QWidget>
 #include <unistd.h>
 
-#include "edit/edit_control.h"
+#include "session/document_session.h"
 
-namespace verlo::app {
+namespace verlo::session {
 
 struct FileLoading::Source {
     Source(int fd, files::Encoding encoding) : file(fd), reader(fd, encoding) {}
@@ -23,9 +22,11 @@ struct FileLoading::Source {
     files::TextFileReader reader;
 };
 
-FileLoading::FileLoading(int fd, files::Encoding encoding, edit::EditControl& edit)
-    : source_(std::make_shared<Source>(fd, encoding)), edit_(edit) {
-    edit_.startLoading([source = source_](text::StandIns& table) { return source->reader.next(table); });
+FileLoading::FileLoading(int fd, files::Encoding encoding, DocumentSession& session)
+    : source_(std::make_shared<Source>(fd, encoding)), session_(session) {
+    text::Document& doc = session_.document();
+    doc.standIns() = text::StandIns();
+    doc.startLoading([source = source_](text::StandIns& table) { return source->reader.next(table); });
 }
 
 FileLoading::~FileLoading() { stop(); }
@@ -34,7 +35,7 @@ const files::TextFileReader& FileLoading::reader() const { return source_->reade
 
 void FileLoading::goOn(std::function<void()> done) {
     done_ = std::move(done);
-    connect(&edit_, &edit::EditControl::loaded, this, [this] {
+    connect(&session_, &DocumentSession::loaded, this, [this] {
         stop();
         if (done_) done_();
     });
@@ -51,7 +52,8 @@ void FileLoading::stop() {
 
 void FileLoading::timerEvent(QTimerEvent* event) {
     if (event->timerId() != turns_.timerId()) return QObject::timerEvent(event);
-    if (!edit_.loadMore(kTurnBytes)) stop();  // all in, or the document was replaced
+    session_.loadMore(kTurnBytes);
+    if (!session_.loading()) stop();  // all in, or the document was replaced
 }
 
 bool FileLoading::eventFilter(QObject* watched, QEvent* event) {
@@ -62,19 +64,17 @@ bool FileLoading::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::InputMethod:
     case QEvent::Drop:
     case QEvent::ContextMenu:
-        edit_.finishLoading();
+        session_.finishLoading();
         break;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
+    case QEvent::MouseButtonDblClick:
         // A click in the text or on its scroll bars only looks.
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || (widget != &edit_ && !edit_.isAncestorOf(widget))) edit_.finishLoading();
+        if (!session_.looksOnly(watched)) session_.finishLoading();
         break;
-    }
     default:
         break;
     }
     return QObject::eventFilter(watched, event);
 }
 
-}  // namespace verlo::app
+}  // namespace verlo::session

@@ -1,7 +1,7 @@
 // A Shift-JIS or UTF-8 file read into the document with its first piece shown at once: the rest
 // follows a few megabytes at a time in later turns of the event loop, so that the window
 // shows and answers meanwhile. Anything the user does besides looking at the text (a key,
-// a shortcut, the input method, a drop, a click outside the text and its scroll bars) takes
+// a shortcut, the input method, a drop, a click outside what only looks at the text) takes
 // the rest in first, so that no command meets a part of the file; so does any change of the
 // text (text::Document::startLoading).
 #pragma once
@@ -13,17 +13,15 @@
 
 #include "files/text_stream.h"
 
-namespace verlo::edit {
-class EditControl;
-}
+namespace verlo::session {
 
-namespace verlo::app {
+class DocumentSession;
 
 class FileLoading : public QObject {
 public:
     // Reads the first piece of the file open at fd, in encoding (files::TextFileReader), into
-    // edit (fd is closed once the document no longer needs it).
-    FileLoading(int fd, files::Encoding encoding, edit::EditControl& edit);
+    // the session's document (fd is closed once the document no longer needs it).
+    FileLoading(int fd, files::Encoding encoding, DocumentSession& session);
     ~FileLoading() override;
     FileLoading(const FileLoading&) = delete;
     FileLoading& operator=(const FileLoading&) = delete;
@@ -47,10 +45,10 @@ private:
 
     struct Source;
     std::shared_ptr<Source> source_;
-    edit::EditControl& edit_;
+    DocumentSession& session_;
     std::function<void()> done_;
     QBasicTimer turns_;
     bool filtering_ = false;
 };
 
-}  // namespace verlo::app
+}  // namespace verlo::session
