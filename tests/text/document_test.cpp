@@ -316,3 +316,33 @@ TEST(DocumentLoad, TheRestTakenInLaterOrByAnEdit) {
         }
     }
 }
+
+TEST(DocumentListeners, EachHearsEveryChangeInTurnWithAGrowingRevision) {
+    // One log for two listeners: who heard what, in the order they were told.
+    struct Heard : DocumentListener {
+        Heard(const Document& doc, std::vector<std::string>& log, char name) : doc(doc), log(log), name(name) {}
+        void documentChanged(const Change& c) override {
+            log.push_back(std::string(1, name) + (c.whole ? " whole " : " change ") + std::to_string(doc.revision()));
+        }
+        void documentLoaded() override { log.push_back(std::string(1, name) + " loaded"); }
+        const Document& doc;
+        std::vector<std::string>& log;
+        char name;
+    };
+    Document doc(StorageShape{16, 4});
+    std::vector<std::string> log;
+    Heard a(doc, log, 'a'), b(doc, log, 'b');
+    doc.addListener(&a);
+    doc.addListener(&b);
+    doc.setText("");  // nothing to nothing: still a whole text given
+    doc.replace(0, 0, "x", EditKind::Typing);
+    const std::string pieces[] = {"12", "34", ""};
+    int next = 0;
+    doc.startLoading([&](StandIns&) { return std::string_view(pieces[next++]); });
+    doc.finishLoading();
+    doc.removeListener(&a);
+    doc.startLoading([&](StandIns&) { return std::string_view("56"); });
+    doc.setText("new");  // drops the rest of the load: no loaded told
+    EXPECT_EQ(log, (std::vector<std::string>{"a whole 1", "b whole 1", "a change 2", "b change 2", "a whole 3", "b whole 3",
+                                             "a change 4", "b change 4", "a loaded", "b loaded", "b whole 5", "b whole 6"}));
+}
