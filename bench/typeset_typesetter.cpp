@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/typesetter.h"
 #include "support/novel.h"
+#include "typeset/typesetter.h"
 
-using verlo::edit::Cell;
-using verlo::edit::Typesetter;
-using verlo::edit::Writing;
+using verlo::typeset::Cell;
+using verlo::typeset::Typesetter;
+using verlo::typeset::Writing;
 
 namespace {
 
