@@ -4,7 +4,7 @@
 // horizontal and vertical writing in the same run.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <string_view>
@@ -140,7 +140,7 @@ BENCHMARK(BM_PaintView)->ArgName("vertical")->Arg(0)->Arg(1)->Unit(benchmark::kM
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
