@@ -139,7 +139,7 @@ void EditControl::Impl::applyDirection() {
     q->horizontalScrollBar()->setInvertedAppearance(vertical);
     q->horizontalScrollBar()->setRange(0, 0);
     q->verticalScrollBar()->setRange(0, 0);
-    layout.setFont(font, vertical ? Writing::Vertical : Writing::Horizontal);
+    layout.setFont(font, vertical ? typeset::Writing::Vertical : typeset::Writing::Horizontal);
     // The wrap width along the new inline axis at once, also while the control is hidden
     // (as the direction command hides it): laid out first at the old one, a large text
     // would be estimated twice.
@@ -439,7 +439,7 @@ QColor EditControl::backgroundColor() const { return d->background; }
 void EditControl::setTextFont(const QFont& font) {
     d->layoutWillChange();
     d->font = font;
-    d->layout.setFont(font, d->vertical ? Writing::Vertical : Writing::Horizontal);
+    d->layout.setFont(font, d->vertical ? typeset::Writing::Vertical : typeset::Writing::Horizontal);
     d->updateScrollBars();
     d->repaintAll();  // every line moved, whether or not the view scrolled
     d->ensureCaretVisible();
@@ -479,17 +479,17 @@ int EditControl::frameOverheadHeight() const {
     return height() - static_cast<int>(d->geo.wrap);
 }
 
-int EditControl::fitCharacterWidth() const { return d->fullWidthAdvance(Writing::Horizontal); }
+int EditControl::fitCharacterWidth() const { return d->fullWidthAdvance(typeset::Writing::Horizontal); }
 
-int EditControl::fitCharacterHeight() const { return d->fullWidthAdvance(Writing::Vertical); }
+int EditControl::fitCharacterHeight() const { return d->fullWidthAdvance(typeset::Writing::Vertical); }
 
-int EditControl::Impl::fullWidthAdvance(Writing writing) {
+int EditControl::Impl::fullWidthAdvance(typeset::Writing writing) {
     if (layout.writing() == writing) return layout.typesetter().fullWidthAdvance();
     // The other direction's typesetter is not at hand; measure once per font.
-    Measured& m = measured[writing == Writing::Vertical ? 1 : 0];
+    Measured& m = measured[writing == typeset::Writing::Vertical ? 1 : 0];
     if (m.advance < 0 || m.font != font) {
         m.font = font;
-        m.advance = Typesetter(font, writing).fullWidthAdvance();
+        m.advance = typeset::Typesetter(font, writing).fullWidthAdvance();
     }
     return m.advance;
 }

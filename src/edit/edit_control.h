@@ -107,7 +107,7 @@ public:
     // The input-method mode numbered as the settings store writes it (3: left alone).
     int imeMode() const { return 3; }
     // Ruby and emphasis drawn from their notation, the group at the caret or the selection
-    // as written (edit/ruby_layout.h). Off at first.
+    // as written (typeset/ruby_layout.h). Off at first.
     void setRubyShown(bool on);
     bool rubyShown() const;
 

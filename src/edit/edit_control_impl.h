@@ -123,7 +123,7 @@ struct EditControl::Impl : text::DocumentListener {
         int advance = -1;
     };
     Measured measured[2];
-    int fullWidthAdvance(Writing writing);
+    int fullWidthAdvance(typeset::Writing writing);
 
     // ---- geometry and view (edit_control.cpp)
     void syncGeometry();      // margins and wrap width from the control's size and font

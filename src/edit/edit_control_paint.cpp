@@ -88,7 +88,7 @@ void EditControl::Impl::paintParts(QPainter& p, std::size_t line, double rel, co
 }
 
 void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect& exposed) {
-    const std::vector<Cell>& cells = *l.cells;
+    const std::vector<typeset::Cell>& cells = *l.cells;
     const std::size_t lineStart = l.startPos();
     const std::size_t lineEnd = l.endPos();
     const std::size_t s = sel.start();
@@ -128,7 +128,7 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
         to = std::min(to, shownTo);
         if (from >= to) return;
         for (; at < from; ++at) u += cells[at].advance;
-        if (RubyLayout* ruby = layout.ruby())
+        if (typeset::RubyLayout* ruby = layout.ruby())
             ruby->paintLine(p, layout.typesetter(), l.text, cells, from, to, geo.origin(rel, u), color);
         else
             layout.typesetter().paintLine(p, l.text, cells, from, to, geo.origin(rel, u), color);
@@ -148,7 +148,7 @@ std::pair<std::size_t, std::size_t> EditControl::Impl::cellsNear(const Layout::L
     const double em = layout.typesetter().fullWidthAdvance();
     const double lo = std::min(u0, u1) - em;
     const double hi = std::max(u0, u1) + em;
-    const std::vector<Cell>& cells = *l.cells;
+    const std::vector<typeset::Cell>& cells = *l.cells;
     std::size_t from = l.first;
     double u = 0;  // where cell `from` starts
     while (from < l.last && u + cells[from].advance < lo) u += cells[from++].advance;

@@ -35,13 +35,13 @@ struct DocumentSource {
 }  // namespace
 
 Layout::Layout(text::Document& document)
-    : doc_(document), typesetter_(std::make_unique<Typesetter>(QFont(), Writing::Horizontal, &document.standIns())) {}
+    : doc_(document), typesetter_(std::make_unique<typeset::Typesetter>(QFont(), typeset::Writing::Horizontal, &document.standIns())) {}
 
 Layout::~Layout() = default;  // the workers stop and are joined first (declared last)
 
-void Layout::setFont(const QFont& font, Writing writing) {
-    typesetter_ = std::make_unique<Typesetter>(font, writing, &doc_.standIns());
-    if (ruby_) ruby_ = std::make_unique<RubyLayout>(font, writing, *typesetter_);
+void Layout::setFont(const QFont& font, typeset::Writing writing) {
+    typesetter_ = std::make_unique<typeset::Typesetter>(font, writing, &doc_.standIns());
+    if (ruby_) ruby_ = std::make_unique<typeset::RubyLayout>(font, writing, *typesetter_);
     invalidate();
 }
 
@@ -58,7 +58,7 @@ void Layout::setWrapWidth(float width) {
 
 void Layout::setRubyShown(bool on) {
     if (on == (ruby_ != nullptr)) return;
-    ruby_ = on ? std::make_unique<RubyLayout>(typesetter_->font(), typesetter_->writing(), *typesetter_) : nullptr;
+    ruby_ = on ? std::make_unique<typeset::RubyLayout>(typesetter_->font(), typesetter_->writing(), *typesetter_) : nullptr;
     invalidate();
 }
 
@@ -137,7 +137,7 @@ std::string_view Layout::paragraphText(std::size_t paragraph) {
     return doc_.view(start, doc_.lineEnd(paragraph) - start);
 }
 
-std::uint32_t Layout::layOut(std::string_view text, std::size_t paraStart, std::vector<Cell>& cells,
+std::uint32_t Layout::layOut(std::string_view text, std::size_t paraStart, std::vector<typeset::Cell>& cells,
                              std::vector<std::uint32_t>& starts) const {
     return paragraph_wrap::layOut(*typesetter_, width_, text, cells, starts, {ruby_.get(), paraStart, rawFrom_, rawTo_});
 }
@@ -217,7 +217,7 @@ namespace {
 
 // Lines per byte of a paragraph: half a full-width cell per byte holds for Japanese text
 // and for Latin alike.
-double linesPerByte(const Typesetter& typesetter, float width) {
+double linesPerByte(const typeset::Typesetter& typesetter, float width) {
     return typesetter.fullWidthAdvance() / 2.0 / std::max(1.0, static_cast<double>(width));
 }
 
@@ -514,7 +514,7 @@ Layout::Para& Layout::para(std::size_t paragraph, std::ptrdiff_t line) {
         typesetter_->cells(doc_.view(paraStart + base, after - base), p->cells);
         auto at = [&](std::size_t offset) {
             return static_cast<std::uint32_t>(
-                std::partition_point(p->cells.begin(), p->cells.end(), [&](const Cell& c) { return c.offset < offset; }) -
+                std::partition_point(p->cells.begin(), p->cells.end(), [&](const typeset::Cell& c) { return c.offset < offset; }) -
                 p->cells.begin());
         };
         p->starts = {at(start - base), at(end - base)};
@@ -538,7 +538,7 @@ std::size_t Layout::lineCount() {
 std::size_t Layout::lineInParagraph(const Para& p, std::size_t offset, bool upstream) const {
     // The cell holding offset (cells.size() at the end of the paragraph).
     auto cell = std::partition_point(p.cells.begin(), p.cells.end(),
-                                     [&](const Cell& c) { return c.offset + c.length <= offset; });
+                                     [&](const typeset::Cell& c) { return c.offset + c.length <= offset; });
     const std::uint32_t ci = static_cast<std::uint32_t>(cell - p.cells.begin());
     auto it = std::upper_bound(p.starts.begin(), p.starts.end(), ci);
     std::size_t k = static_cast<std::size_t>(it - p.starts.begin()) - 1;
@@ -626,7 +626,7 @@ float Layout::Line::inlineOf(std::size_t pos) const {
     const std::size_t offset = pos - paraStart;
     float u = 0;
     for (std::size_t i = first; i < last; ++i) {
-        const Cell& c = (*cells)[i];
+        const typeset::Cell& c = (*cells)[i];
         if (offset <= c.offset) return u;
         if (offset < c.offset + c.length)  // between the two characters of one cell
             return u + c.advance * static_cast<float>(offset - c.offset) / static_cast<float>(c.length);
@@ -639,7 +639,7 @@ std::size_t Layout::Line::hit(float u, bool* upstream) const {
     *upstream = false;
     float x = 0;
     for (std::size_t i = first; i < last; ++i) {
-        const Cell& c = (*cells)[i];
+        const typeset::Cell& c = (*cells)[i];
         if (u < x + c.advance) {
             // Inside the cell: the nearest boundary between its characters (a cell holds
             // more than one character only where digits stand side by side).
@@ -664,7 +664,7 @@ std::size_t Layout::Line::hit(float u, bool* upstream) const {
 std::size_t Layout::Line::charAt(float u) const {
     float x = 0;
     for (std::size_t i = first; i < last; ++i) {
-        const Cell& c = (*cells)[i];
+        const typeset::Cell& c = (*cells)[i];
         if (u < x + c.advance) {
             std::string_view chars = text.substr(c.offset, c.length);
             const std::size_t pieces = std::max<std::size_t>(text::cp932::countChars(chars), 1);

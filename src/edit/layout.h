@@ -31,10 +31,10 @@
 
 #include "edit/layout_workers.h"
 #include "edit/paragraph_set.h"
-#include "edit/ruby_layout.h"
-#include "edit/typesetter.h"
 #include "edit/wrap_index.h"
 #include "text/document.h"
+#include "typeset/ruby_layout.h"
+#include "typeset/typesetter.h"
 
 namespace verlo::edit {
 
@@ -54,11 +54,11 @@ public:
     Layout& operator=(const Layout&) = delete;
 
     // Font and direction; everything is laid out again at the next query.
-    void setFont(const QFont& font, Writing writing);
+    void setFont(const QFont& font, typeset::Writing writing);
     // The document's table of stand-ins was replaced (a file was loaded).
     void standInsReplaced();
-    const Typesetter& typesetter() const { return *typesetter_; }
-    Writing writing() const { return typesetter_->writing(); }
+    const typeset::Typesetter& typesetter() const { return *typesetter_; }
+    typeset::Writing writing() const { return typesetter_->writing(); }
     int linePitch() const { return typesetter_->linePitch() + (ruby_ ? ruby_->extraPitch() : 0); }
 
     // Ruby and emphasis drawn from their notation (ruby_layout.h); null while they are not.
@@ -66,7 +66,7 @@ public:
     // setRawRange() lays out again what that changes and says whether it did. Paragraphs
     // laid out a line at a time (the long ones) always show the notation as written.
     void setRubyShown(bool on);
-    RubyLayout* ruby() const { return ruby_.get(); }
+    typeset::RubyLayout* ruby() const { return ruby_.get(); }
     bool setRawRange(std::size_t from, std::size_t to);
     std::pair<std::size_t, std::size_t> rawRange() const { return {rawFrom_, rawTo_}; }
     // Where a change of the document between from and to may begin to change what is
@@ -97,7 +97,7 @@ public:
         std::size_t paragraph = 0;
         std::size_t paraStart = 0;   // document position of text's first byte
         std::string_view text;
-        const std::vector<Cell>* cells = nullptr;
+        const std::vector<typeset::Cell>* cells = nullptr;
         std::size_t first = 0;       // cells [first, last) of the paragraph form this line
         std::size_t last = 0;
         bool lastOfParagraph = false;
@@ -153,7 +153,7 @@ private:
         std::ptrdiff_t line = -1;
         std::size_t base = 0;
         std::size_t viewLength = 0;
-        std::vector<Cell> cells;
+        std::vector<typeset::Cell> cells;
         std::vector<std::uint32_t> starts;
         std::uint64_t used = 0;
     };
@@ -165,7 +165,7 @@ private:
     std::string_view paragraphText(std::size_t paragraph);
     Para& para(std::size_t paragraph, std::ptrdiff_t line = -1);
     Para* cached(std::size_t paragraph, std::ptrdiff_t line);
-    std::uint32_t layOut(std::string_view text, std::size_t paraStart, std::vector<Cell>& cells,
+    std::uint32_t layOut(std::string_view text, std::size_t paraStart, std::vector<typeset::Cell>& cells,
                          std::vector<std::uint32_t>& starts) const;
     std::size_t lineInParagraph(const Para& p, std::size_t offset, bool upstream) const;
     // Lays paragraph p out (the text is its whole text) and returns its number of lines;
@@ -196,17 +196,17 @@ private:
     void startWorkers();
 
     text::Document& doc_;
-    std::unique_ptr<Typesetter> typesetter_;
+    std::unique_ptr<typeset::Typesetter> typesetter_;
     float width_ = 0;
     bool valid_ = false;
     WrapIndex index_;
     std::vector<std::unique_ptr<Para>> cache_;
     std::vector<LongPara> long_;
     std::uint64_t clock_ = 0;
-    std::unique_ptr<RubyLayout> ruby_;
+    std::unique_ptr<typeset::RubyLayout> ruby_;
     std::size_t rawFrom_ = 0;
     std::size_t rawTo_ = 0;
-    std::vector<Cell> scratchCells_;
+    std::vector<typeset::Cell> scratchCells_;
     std::vector<std::uint32_t> scratchStarts_;
 
     // Background: the paragraphs whose counts are estimates, where the next job starts,

@@ -80,12 +80,12 @@ std::size_t LayoutWorkers::outstanding() const {
     return outstanding_;
 }
 
-bool LayoutWorkers::wrapJob(const Typesetter& typesetter, RubyLayout* ruby, float width, const Job& job, Result& out,
+bool LayoutWorkers::wrapJob(const typeset::Typesetter& typesetter, typeset::RubyLayout* ruby, float width, const Job& job, Result& out,
                             const std::function<bool()>& cancelled) {
     out.tag = job.tag;
     out.first = job.first;
     out.counts.resize(job.starts.size());
-    std::vector<Cell> cells;
+    std::vector<typeset::Cell> cells;
     std::vector<std::uint32_t> starts;
     const std::string_view bytes(job.bytes);
     for (std::size_t i = 0; i < job.starts.size(); ++i) {
@@ -114,10 +114,10 @@ bool LayoutWorkers::wrapJob(const Typesetter& typesetter, RubyLayout* ruby, floa
 
 void LayoutWorkers::run() {
     giveWayToTheInterface();
-    std::unique_ptr<Typesetter> typesetter;
-    std::unique_ptr<RubyLayout> ruby;
+    std::unique_ptr<typeset::Typesetter> typesetter;
+    std::unique_ptr<typeset::RubyLayout> ruby;
     QFont font;
-    Writing writing = Writing::Horizontal;
+    typeset::Writing writing = typeset::Writing::Horizontal;
     for (;;) {
         Job job;
         std::shared_ptr<const Setup> setup;
@@ -132,13 +132,13 @@ void LayoutWorkers::run() {
             generation = generation_;
         }
         if (!typesetter || font != setup->font || writing != setup->writing) {
-            typesetter = std::make_unique<Typesetter>(setup->font, setup->writing);
+            typesetter = std::make_unique<typeset::Typesetter>(setup->font, setup->writing);
             font = setup->font;
             writing = setup->writing;
             ruby.reset();
         }
         if (setup->ruby != (ruby != nullptr))
-            ruby = setup->ruby ? std::make_unique<RubyLayout>(font, writing, *typesetter) : nullptr;
+            ruby = setup->ruby ? std::make_unique<typeset::RubyLayout>(font, writing, *typesetter) : nullptr;
         Result result;
         const bool finished = wrapJob(*typesetter, ruby.get(), setup->width, job, result,
                                       [&] { return generation != generation_.load(std::memory_order_relaxed); });

@@ -22,17 +22,19 @@
 #include <thread>
 #include <vector>
 
-#include "edit/typesetter.h"
+#include "typeset/typesetter.h"
+
+namespace verlo::typeset {
+class RubyLayout;
+}
 
 namespace verlo::edit {
-
-class RubyLayout;
 
 class LayoutWorkers {
 public:
     struct Setup {
         QFont font;
-        Writing writing = Writing::Horizontal;
+        typeset::Writing writing = typeset::Writing::Horizontal;
         float width = 0;
         bool ruby = false;  // ruby folded as the layout folds it (ruby_layout.h)
     };
@@ -74,7 +76,7 @@ public:
 
     // What one job computes, on whatever thread calls it, ruby folded by `ruby` unless it
     // is null; false when cancelled midway.
-    static bool wrapJob(const Typesetter& typesetter, RubyLayout* ruby, float width, const Job& job, Result& out,
+    static bool wrapJob(const typeset::Typesetter& typesetter, typeset::RubyLayout* ruby, float width, const Job& job, Result& out,
                         const std::function<bool()>& cancelled);
 
 private:

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/ruby_layout.h"
-#include "edit/typesetter.h"
 #include "text/cp932.h"
+#include "typeset/ruby_layout.h"
+#include "typeset/typesetter.h"
 
 namespace verlo::edit::paragraph_wrap {
 
@@ -28,15 +28,15 @@ inline float limit(float width) { return width + kWidthSlack; }
 // Ruby folded into a paragraph's cells before they are wrapped, while ruby is shown: who
 // folds, the paragraph's document position and the range whose groups stay as written.
 struct RubyFold {
-    RubyLayout* ruby = nullptr;
+    typeset::RubyLayout* ruby = nullptr;
     std::size_t paraStart = 0;
     std::size_t rawFrom = 0;
     std::size_t rawTo = 0;
 };
 
 // Cells and line starts of a paragraph held as a whole; returns its number of lines.
-inline std::uint32_t layOut(const Typesetter& typesetter, float width, std::string_view text,
-                            std::vector<Cell>& cells, std::vector<std::uint32_t>& starts, const RubyFold& fold = {}) {
+inline std::uint32_t layOut(const typeset::Typesetter& typesetter, float width, std::string_view text,
+                            std::vector<typeset::Cell>& cells, std::vector<std::uint32_t>& starts, const RubyFold& fold = {}) {
     typesetter.cells(text, cells);
     if (fold.ruby) fold.ruby->fold(text, fold.paraStart, fold.rawFrom, fold.rawTo, limit(width), cells);
     typesetter.wrap(text, cells, limit(width), starts);
@@ -58,8 +58,8 @@ struct TextSource {
 // resync(start) says the old lines go on from there (returns that start) or the end
 // (returns npos).
 template <class Source, class Resync>
-std::size_t wrapPieces(const Typesetter& typesetter, float width, Source& source, std::size_t from, std::size_t end,
-                       std::size_t chunk, std::vector<Cell>& cells, std::vector<std::uint32_t>& starts,
+std::size_t wrapPieces(const typeset::Typesetter& typesetter, float width, Source& source, std::size_t from, std::size_t end,
+                       std::size_t chunk, std::vector<typeset::Cell>& cells, std::vector<std::uint32_t>& starts,
                        std::vector<std::uint32_t>& out, Resync resync) {
     out.push_back(static_cast<std::uint32_t>(from));
     std::size_t lineStart = from;
@@ -72,7 +72,7 @@ std::size_t wrapPieces(const Typesetter& typesetter, float width, Source& source
         const std::string_view text = source.view(base, chunkEnd - base);
         typesetter.cells(text, cells);
         const auto firstCell = std::partition_point(cells.begin(), cells.end(),
-                                                    [&](const Cell& c) { return c.offset < lineStart - base; });
+                                                    [&](const typeset::Cell& c) { return c.offset < lineStart - base; });
         cells.erase(cells.begin(), firstCell);
         typesetter.wrap(text, cells, limit(width), starts);
         // Without the end of the paragraph in the piece, its last two line starts may

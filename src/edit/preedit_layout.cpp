@@ -10,7 +10,7 @@
 
 namespace verlo::edit {
 
-PreeditLayout::PreeditLayout(const QString& text, const Typesetter& typesetter, const QFont& font)
+PreeditLayout::PreeditLayout(const QString& text, const typeset::Typesetter& typesetter, const QFont& font)
     : text_(text), typesetter_(typesetter), font_(font) {
     // Encode character by character to know which bytes each UTF-16 unit became.
     std::vector<std::size_t> unitByte;
@@ -37,7 +37,7 @@ PreeditLayout::PreeditLayout(const QString& text, const Typesetter& typesetter, 
     }
     // Not all of it is text of the code page: one piece per character, measured by the font.
     QFontMetricsF fm(font_);
-    const bool vertical = typesetter_.writing() == Writing::Vertical;
+    const bool vertical = typesetter_.writing() == typeset::Writing::Vertical;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         Piece piece;

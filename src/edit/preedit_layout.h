@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "edit/typesetter.h"
+#include "typeset/typesetter.h"
 
 class QPainter;
 
@@ -22,7 +22,7 @@ struct ViewGeometry;
 
 class PreeditLayout {
 public:
-    PreeditLayout(const QString& text, const Typesetter& typesetter, const QFont& font);
+    PreeditLayout(const QString& text, const typeset::Typesetter& typesetter, const QFont& font);
 
     // Places the text from inline offset startU of line rel (counted from the first line
     // shown) in lines of `wrap` pixels.
@@ -80,11 +80,11 @@ private:
     std::size_t cellOfUnit(int i) const;
 
     QString text_;
-    const Typesetter& typesetter_;
+    const typeset::Typesetter& typesetter_;
     QFont font_;
     bool coded_ = true;
     std::string bytes_;
-    std::vector<Cell> cells_;
+    std::vector<typeset::Cell> cells_;
     std::vector<Piece> pieces_;
     std::vector<std::size_t> unitCell_;  // cell of each UTF-16 unit
     std::vector<Spot> spots_;            // where each cell starts

@@ -5,19 +5,19 @@
 #include <algorithm>
 #include <cmath>
 
-#include "edit/line_break.h"
 #include "text/codec.h"
+#include "typeset/line_break.h"
 
 namespace verlo::print {
 namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
 
-std::unique_ptr<edit::Typesetter> typesetterAt(const QString& family, int pixels, edit::Writing writing,
+std::unique_ptr<typeset::Typesetter> typesetterAt(const QString& family, int pixels, typeset::Writing writing,
                                                const text::StandIns* standIns = nullptr) {
     QFont font(family);
     font.setPixelSize(std::max(1, pixels));
-    return std::make_unique<edit::Typesetter>(font, writing, standIns);
+    return std::make_unique<typeset::Typesetter>(font, writing, standIns);
 }
 
 }  // namespace
@@ -26,7 +26,7 @@ PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont
                                  bool ruby)
     : setup_(setup), standIns_(standIns) {
     const QString family = setup.fontFamily.isEmpty() ? editorFont.family() : setup.fontFamily;
-    const edit::Writing writing = setup.vertical ? edit::Writing::Vertical : edit::Writing::Horizontal;
+    const typeset::Writing writing = setup.vertical ? typeset::Writing::Vertical : typeset::Writing::Horizontal;
     page_ = setup.paperPoints();
     area_ = QRectF(QPointF(setup.marginLeft * kPointsPerMm, setup.marginTop * kPointsPerMm),
                    QPointF(page_.width() - setup.marginRight * kPointsPerMm,
@@ -53,7 +53,7 @@ PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont
         pixels = std::max(1, std::min(pixels - 1, smaller));
         text_ = typesetterAt(family, pixels, writing, standIns);
     }
-    numbers_ = typesetterAt(family, static_cast<int>(std::lround(pixels * 0.8)), edit::Writing::Horizontal);
+    numbers_ = typesetterAt(family, static_cast<int>(std::lround(pixels * 0.8)), typeset::Writing::Horizontal);
 
     cell_ = text_->fullWidthAdvance() / kPixelsPerPoint;
     pitch_ = across / lines;
@@ -65,18 +65,18 @@ PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont
     if (ruby) ruby_ = rubyLayout();
 }
 
-std::unique_ptr<edit::RubyLayout> PageTypesetting::rubyLayout() const {
+std::unique_ptr<typeset::RubyLayout> PageTypesetting::rubyLayout() const {
     // Half the text's size, a twentieth of the em from the text, and smaller when the room
     // between two lines (between the grid's cells) is narrower than that, down to a quarter.
     const double em = QFontInfo(text_->font()).pixelSize();
-    edit::RubyLayout::Options options;
+    typeset::RubyLayout::Options options;
     options.gap = static_cast<float>(std::max(1.0, std::round(em / 20)));
     const double room = pitch_ * kPixelsPerPoint - std::max<double>(em, text_->fullWidthAdvance()) - 2 * options.gap;
     options.rubyPixels = static_cast<int>(std::max(std::round(em / 4), std::floor(std::min(std::round(em / 2), room))));
     options.baseCells = true;
     options.lineLength = lineWidth();
     options.standIns = standIns_;
-    return std::make_unique<edit::RubyLayout>(text_->font(), text_->writing(), *text_, options);
+    return std::make_unique<typeset::RubyLayout>(text_->font(), text_->writing(), *text_, options);
 }
 
 PageTypesetting::~PageTypesetting() = default;
@@ -139,7 +139,7 @@ std::optional<PageTypesetting::NumberLine> PageTypesetting::numberLine(int pageN
         text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(number.utf16()), number.size())).bytes;
     numbers_->cells(line.bytes, line.cells);
     float width = 0;
-    for (const edit::Cell& c : line.cells) width += c.advance;
+    for (const typeset::Cell& c : line.cells) width += c.advance;
     const std::optional<QPointF> origin = numberOrigin(pageNumber, width);
     if (!origin) return std::nullopt;
     line.origin = *origin;
@@ -155,11 +155,11 @@ bool Paginator::add(std::string_view paragraph) {
     p->bytes.assign(paragraph);
     typesetting_.text().cells(p->bytes, p->cells);
     // Groups as one cell each, so that no base is split between lines.
-    if (edit::RubyLayout* ruby = typesetting_.ruby())
+    if (typeset::RubyLayout* ruby = typesetting_.ruby())
         ruby->fold(p->bytes, 0, static_cast<std::size_t>(-1), 0, typesetting_.lineWidth(), p->cells);
     // The screen's line-breaking rules, and hanging stops when the setup asks for them.
-    edit::line_break::wrap(p->bytes, p->cells, typesetting_.lineWidth(), starts_,
-                           typesetting_.setup().hang ? edit::line_break::Hanging::Stops : edit::line_break::Hanging::None);
+    typeset::line_break::wrap(p->bytes, p->cells, typesetting_.lineWidth(), starts_,
+                           typesetting_.setup().hang ? typeset::line_break::Hanging::Stops : typeset::line_break::Hanging::None);
     const int perPage = std::max(1, typesetting_.setup().lines);
     for (std::size_t i = 0; i < starts_.size(); ++i) {
         const auto last = i + 1 < starts_.size() ? starts_[i + 1] : static_cast<std::uint32_t>(p->cells.size());
@@ -198,10 +198,10 @@ std::vector<std::string> titleParagraphs(const PageTypesetting& typesetting, con
     std::string author = bytesOf(setup.author);
     if (!author.empty()) {
         // Set to the end of the line, one cell from it.
-        std::vector<edit::Cell> cells;
+        std::vector<typeset::Cell> cells;
         typesetting.text().cells(author, cells);
         float used = typesetting.text().fullWidthAdvance();
-        for (const edit::Cell& c : cells) used += c.advance;
+        for (const typeset::Cell& c : cells) used += c.advance;
         const auto free = static_cast<int>((typesetting.lineWidth() - used) / typesetting.text().fullWidthAdvance());
         std::string padded;
         for (int i = 0; i < free; ++i) padded += space;

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/ruby_layout.h"
-#include "edit/typesetter.h"
 #include "print/page_setup.h"
+#include "typeset/ruby_layout.h"
+#include "typeset/typesetter.h"
 
 namespace verlo::print {
 
@@ -30,7 +30,7 @@ class PageTypesetting {
 public:
     // editorFont gives the family when the setup names none; standIns is the document's
     // table of what its user-defined-area codes stand for (none: they are what they are);
-    // with ruby, groups of the ruby notation are set as base and ruby (edit/ruby_layout.h),
+    // with ruby, groups of the ruby notation are set as base and ruby (typeset/ruby_layout.h),
     // otherwise as written.
     PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns = nullptr,
                     bool ruby = false);
@@ -46,11 +46,11 @@ public:
     double pitch() const { return pitch_; }           // from one line to the next, points
     double fontPoints() const;                        // the text's em, points
 
-    const edit::Typesetter& text() const { return *text_; }
+    const typeset::Typesetter& text() const { return *text_; }
     const text::StandIns* standIns() const { return standIns_; }
-    const edit::Typesetter& numbers() const { return *numbers_; }
+    const typeset::Typesetter& numbers() const { return *numbers_; }
     // The ruby of the text, set in the room between its lines; null without ruby.
-    edit::RubyLayout* ruby() const { return ruby_.get(); }
+    typeset::RubyLayout* ruby() const { return ruby_.get(); }
     // The width lines wrap at, pixels: exactly setup().chars full-width cells.
     float lineWidth() const;
     // Where line `line` of a page (0 first) starts, as Typesetter::paintLine wants it, pixels.
@@ -65,13 +65,13 @@ public:
     // nothing when the setup draws no numbers.
     struct NumberLine {
         std::string bytes;
-        std::vector<edit::Cell> cells;
+        std::vector<typeset::Cell> cells;
         QPointF origin;  // pixels
     };
     std::optional<NumberLine> numberLine(int pageNumber) const;
 
 private:
-    std::unique_ptr<edit::RubyLayout> rubyLayout() const;
+    std::unique_ptr<typeset::RubyLayout> rubyLayout() const;
 
     PageSetup setup_;
     std::optional<QString> problem_;
@@ -80,15 +80,15 @@ private:
     QRectF block_;
     double cell_ = 0;
     double pitch_ = 0;
-    std::unique_ptr<edit::Typesetter> text_;
-    std::unique_ptr<edit::Typesetter> numbers_;
-    std::unique_ptr<edit::RubyLayout> ruby_;
+    std::unique_ptr<typeset::Typesetter> text_;
+    std::unique_ptr<typeset::Typesetter> numbers_;
+    std::unique_ptr<typeset::RubyLayout> ruby_;
     const text::StandIns* standIns_ = nullptr;
 };
 
 struct PageParagraph {
     std::string bytes;  // without its line break
-    std::vector<edit::Cell> cells;
+    std::vector<typeset::Cell> cells;
 };
 
 struct PageLine {

@@ -18,7 +18,7 @@ void paintPage(QPainter& painter, const PageTypesetting& t, const Page& page) {
     for (std::size_t j = 0; j < page.lines.size(); ++j) {
         const PageLine& l = page.lines[j];
         const QPointF origin = t.lineOrigin(static_cast<int>(j));
-        if (edit::RubyLayout* ruby = t.ruby())
+        if (typeset::RubyLayout* ruby = t.ruby())
             ruby->paintLine(painter, t.text(), l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin, Qt::black);
         else
             t.text().paintLine(painter, l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin, Qt::black);

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "edit/glyph_marks.h"
 #include "print/pdf_file.h"
 #include "text/codec.h"
+#include "typeset/glyph_marks.h"
 
 namespace verlo::print {
 namespace {
@@ -43,7 +43,7 @@ void putRect(QByteArray& out, const QRectF& r, double pageHeight, const char* op
 
 // The character the index-th glyph of a cell draws (a cell of two digits draws two); a
 // stand-in draws the first character of what it stands for.
-char32_t characterOf(std::string_view paragraph, const edit::Cell& cell, int index, const text::StandIns* standIns) {
+char32_t characterOf(std::string_view paragraph, const typeset::Cell& cell, int index, const text::StandIns* standIns) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(paragraph.data()) + cell.offset;
     if (standIns && cell.length == 2 && text::isUserAreaLead(bytes[0]))
         if (const text::StandIns::Entry* standIn = standIns->find(bytes[0], bytes[1]); standIn && !standIn->chars.empty())
@@ -63,7 +63,7 @@ char32_t characterOf(std::string_view paragraph, const edit::Cell& cell, int ind
 
 PdfPages::PdfPages(PdfFile& file, const PageTypesetting& typesetting) : file_(file), typesetting_(typesetting) {}
 
-int PdfPages::fontOf(const edit::Typesetter& typesetter, int face) {
+int PdfPages::fontOf(const typeset::Typesetter& typesetter, int face) {
     const auto key = std::pair{&typesetter, face};
     const auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
@@ -77,11 +77,11 @@ bool PdfPages::write(const Page& page) {
     if (typesetting_.setup().grid) grid();
     file_.content() += "BT\n";
     selected_ = Selection{};
-    const edit::Typesetter& text = typesetting_.text();
+    const typeset::Typesetter& text = typesetting_.text();
     for (std::size_t j = 0; j < page.lines.size(); ++j) {
         const PageLine& l = page.lines[j];
         const QPointF origin = typesetting_.lineOrigin(static_cast<int>(j));
-        if (edit::RubyLayout* ruby = typesetting_.ruby())
+        if (typeset::RubyLayout* ruby = typesetting_.ruby())
             rubyLine(*ruby, l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin);
         else
             line(text, l.paragraph->bytes, l.paragraph->cells, l.first, l.last, origin);
@@ -104,21 +104,21 @@ void PdfPages::grid() {
     c += "S Q\n";
 }
 
-void PdfPages::rubyLine(edit::RubyLayout& ruby, std::string_view paragraph, const std::vector<edit::Cell>& cells,
+void PdfPages::rubyLine(typeset::RubyLayout& ruby, std::string_view paragraph, const std::vector<typeset::Cell>& cells,
                         std::size_t first, std::size_t last, QPointF origin) {
-    ruby.pieces(typesetting_.text(), paragraph, cells, first, last, origin, [&](const edit::RubyLayout::Piece& piece) {
-        if (piece.kind == edit::RubyLayout::Piece::Kind::Dot)
+    ruby.pieces(typesetting_.text(), paragraph, cells, first, last, origin, [&](const typeset::RubyLayout::Piece& piece) {
+        if (piece.kind == typeset::RubyLayout::Piece::Kind::Dot)
             dots_.push_back(piece.box);
         else
             line(*piece.setter, piece.text, *piece.cells, piece.first, piece.last, piece.origin,
-                 piece.kind == edit::RubyLayout::Piece::Kind::Ruby);
+                 piece.kind == typeset::RubyLayout::Piece::Kind::Ruby);
     });
 }
 
 void PdfPages::dots() {
     // The dot of the ruby's font centred in each box, or a round dot when the font has none.
     const QRawFont& raw = typesetting_.ruby()->ruby().faceFont(0);
-    const QList<quint32> glyph = raw.glyphIndexesForString(QString(QChar(edit::RubyLayout::kDot)));
+    const QList<quint32> glyph = raw.glyphIndexesForString(QString(QChar(typeset::RubyLayout::kDot)));
     QPainterPath dot;
     if (!glyph.isEmpty() && glyph.front() != 0) dot = raw.pathForGlyph(glyph.front());
     if (dot.isEmpty()) {
@@ -132,8 +132,8 @@ void PdfPages::dots() {
     dots_.clear();
 }
 
-void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragraph,
-                    const std::vector<edit::Cell>& cells, std::size_t first, std::size_t last, QPointF origin,
+void PdfPages::line(const typeset::Typesetter& typesetter, std::string_view paragraph,
+                    const std::vector<typeset::Cell>& cells, std::size_t first, std::size_t last, QPointF origin,
                     bool hidden) {
     glyphs_.clear();
     rules_.clear();
@@ -149,7 +149,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
         c += "BT\n";
         selected_ = Selection{};
     }
-    const bool vertical = typesetter.writing() == edit::Writing::Vertical;
+    const bool vertical = typesetter.writing() == typeset::Writing::Vertical;
     const text::StandIns* standIns = &typesetter == &typesetting_.numbers() ? nullptr : typesetting_.standIns();
     if (hidden) {
         if (glyphs_.empty()) return;
@@ -171,7 +171,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
     std::uint32_t previousCell = static_cast<std::uint32_t>(-1);
     int indexInCell = 0;
     for (std::size_t i = 0; i < glyphs_.size(); ++i) {
-        const edit::Typesetter::PlacedGlyph& g = glyphs_[i];
+        const typeset::Typesetter::PlacedGlyph& g = glyphs_[i];
         indexInCell = g.cell == previousCell ? indexInCell + 1 : 0;
         previousCell = g.cell;
         const bool sharesCell = !hidden && i + 1 < glyphs_.size() && glyphs_[i + 1].cell == g.cell;
@@ -179,7 +179,7 @@ void PdfPages::line(const edit::Typesetter& typesetter, std::string_view paragra
             // Two characters side by side in a column (digits, ！？): readers take their text
             // from the span, as one piece of the column, rather than from the glyphs.
             closeRun();
-            const edit::Cell& cell = cells[g.cell];
+            const typeset::Cell& cell = cells[g.cell];
             c += "/Span<</ActualText<FEFF";
             std::size_t pos = cell.offset;
             std::size_t length = 0;
@@ -276,8 +276,8 @@ void PdfPages::outline(const QPainterPath& path, QPointF pen, double scale) {
     if (path.elementCount() > 0) c += "h f\n";
 }
 
-void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragraph,
-                     const std::vector<edit::Cell>& cells) {
+void PdfPages::marks(const typeset::Typesetter& typesetter, std::string_view paragraph,
+                     const std::vector<typeset::Cell>& cells) {
     QByteArray& c = file_.content();
     const double k = kPixelsPerPoint;
     const double height = typesetting_.pageSize().height();
@@ -288,9 +288,9 @@ void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragr
     const double labelEm = std::max(5.0, std::floor(em * 2 / 5));
     const double scale = labelEm / em;
     c += "ET\nq\n";
-    for (const edit::Typesetter::PlacedMark& mark : marks_) {
-        const edit::Cell& cell = cells[mark.cell];
-        const QStringList rows = edit::GlyphMarks::label(paragraph.substr(cell.offset, cell.length)).split(u'\n');
+    for (const typeset::Typesetter::PlacedMark& mark : marks_) {
+        const typeset::Cell& cell = cells[mark.cell];
+        const QStringList rows = typeset::GlyphMarks::label(paragraph.substr(cell.offset, cell.length)).split(u'\n');
         for (qsizetype r = 0; r < rows.size(); ++r) {
             const QList<quint32> glyphs = raw.glyphIndexesForString(rows[r]);
             const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
@@ -305,7 +305,7 @@ void PdfPages::marks(const edit::Typesetter& typesetter, std::string_view paragr
         }
     }
     c += "0.1 w\n";
-    for (const edit::Typesetter::PlacedMark& mark : marks_) {
+    for (const typeset::Typesetter::PlacedMark& mark : marks_) {
         const QRectF box = mark.box.adjusted(1.5, 1.5, -1.5, -1.5);
         putRect(c, QRectF(box.topLeft() / k, box.size() / k), height, "re\n");
     }

@@ -28,27 +28,27 @@ private:
     void grid();
     // A line's glyphs as text; hidden: readers take no text from them (the ruby, which
     // would break the text it stands beside).
-    void line(const edit::Typesetter& typesetter, std::string_view paragraph, const std::vector<edit::Cell>& cells,
+    void line(const typeset::Typesetter& typesetter, std::string_view paragraph, const std::vector<typeset::Cell>& cells,
               std::size_t first, std::size_t last, QPointF origin, bool hidden = false);
     // A line holding groups of the ruby notation: bases and ruby as text, the emphasis dots
     // kept for dots().
-    void rubyLine(edit::RubyLayout& ruby, std::string_view paragraph, const std::vector<edit::Cell>& cells,
+    void rubyLine(typeset::RubyLayout& ruby, std::string_view paragraph, const std::vector<typeset::Cell>& cells,
                   std::size_t first, std::size_t last, QPointF origin);
     // The emphasis dots of the page, as outlines (outside the text object).
     void dots();
     // A glyph's outline at pen (pixels), scaled, as a filled path.
     void outline(const QPainterPath& path, QPointF pen, double scale);
-    int fontOf(const edit::Typesetter& typesetter, int face);
+    int fontOf(const typeset::Typesetter& typesetter, int face);
     // The marks of bytes that are not text, as the screen shows them: a thin box around the
     // bytes in hexadecimal, drawn as outlines (outside the text object).
-    void marks(const edit::Typesetter& typesetter, std::string_view paragraph, const std::vector<edit::Cell>& cells);
+    void marks(const typeset::Typesetter& typesetter, std::string_view paragraph, const std::vector<typeset::Cell>& cells);
 
     PdfFile& file_;
     const PageTypesetting& typesetting_;
-    std::map<std::pair<const edit::Typesetter*, int>, int> fonts_;
-    std::vector<edit::Typesetter::PlacedGlyph> glyphs_;
+    std::map<std::pair<const typeset::Typesetter*, int>, int> fonts_;
+    std::vector<typeset::Typesetter::PlacedGlyph> glyphs_;
     std::vector<QRectF> rules_;
-    std::vector<edit::Typesetter::PlacedMark> marks_;
+    std::vector<typeset::Typesetter::PlacedMark> marks_;
     std::vector<QRectF> dots_;
     // The font, writing mode and size selected last in the page's text object.
     struct Selection {

@@ -5,10 +5,10 @@
 #include <QScreen>
 #include <climits>
 
-#include "edit/typesetter.h"
 #include "commands/command_window.h"
 #include "commands/direction.h"
 #include "commands/window_fit.h"
+#include "typeset/typesetter.h"
 
 using namespace verlo;
 using verlo::test::CommandWindow;
@@ -142,10 +142,10 @@ TEST(WindowFit, MeasuresWithTheControlsCurrentFont) {
 TEST(WindowFit, MeasuresAgreeWithTheTypesetter) {
     for (const QFont& font : {QFont(QStringLiteral("IPAGothic"), 14), QFont(QStringLiteral("IPAMincho"), 21)}) {
         EXPECT_EQ(commands::WindowFit::lineMeasure(font),
-                  edit::Typesetter(font, edit::Writing::Horizontal).fullWidthAdvance())
+                  typeset::Typesetter(font, typeset::Writing::Horizontal).fullWidthAdvance())
             << font.family().toStdString();
         EXPECT_EQ(commands::WindowFit::columnMeasure(font),
-                  edit::Typesetter(font, edit::Writing::Vertical).fullWidthAdvance())
+                  typeset::Typesetter(font, typeset::Writing::Vertical).fullWidthAdvance())
             << font.family().toStdString();
     }
 }

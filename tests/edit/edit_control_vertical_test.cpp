@@ -193,7 +193,7 @@ TEST(PreeditClauses, EachClauseHasItsOwnLine) {
                                      Attribute(QInputMethodEvent::Cursor, 2, 0, QVariant())};
     const QList<Attribute> layered{Attribute(QInputMethodEvent::TextFormat, 0, 7, dashed),
                                    Attribute(QInputMethodEvent::TextFormat, 2, 3, target)};
-    const verlo::edit::Typesetter typesetter(verlo::test::ipaGothic(16), verlo::edit::Writing::Vertical);
+    const verlo::typeset::Typesetter typesetter(verlo::test::ipaGothic(16), verlo::typeset::Writing::Vertical);
     PreeditLayout pl(text, typesetter, typesetter.font());
     pl.place(0, 3 * 16, 5 * 16);  // two cells left in the first column, the rest in the next
     using U = PreeditLayout::Underline;

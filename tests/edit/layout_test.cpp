@@ -17,7 +17,7 @@
 #include "support/qt_helpers.h"
 
 using verlo::edit::Layout;
-using verlo::edit::Writing;
+using verlo::typeset::Writing;
 using verlo::text::Document;
 using verlo::text::EditKind;
 

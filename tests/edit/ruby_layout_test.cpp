@@ -1,6 +1,6 @@
 // Ruby groups in the layout: the cells a group takes, where lines break around it, the
 // group at the caret laid out as written, and where the ruby is painted in both directions.
-#include "edit/ruby_layout.h"
+#include "typeset/ruby_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "text/document.h"
 
 using namespace verlo::edit;
+using namespace verlo::typeset;
 using verlo::test::ipaGothic;
 using verlo::test::sjis;
 

@@ -1,5 +1,5 @@
 // The glyph cache with the installed fonts: vertical forms, turning, fallback fonts, marks.
-#include "edit/glyph_cache.h"
+#include "typeset/glyph_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +7,14 @@
 #include <QRawFont>
 #include <string>
 
-#include "edit/glyph_fonts.h"
-#include "text/codec.h"
 #include "support/test_text.h"
+#include "text/codec.h"
+#include "typeset/glyph_fonts.h"
 
-using verlo::edit::GlyphCache;
-using verlo::edit::GlyphEntry;
-using verlo::edit::GlyphKind;
-using verlo::edit::Writing;
+using verlo::typeset::GlyphCache;
+using verlo::typeset::GlyphEntry;
+using verlo::typeset::GlyphKind;
+using verlo::typeset::Writing;
 
 namespace {
 
@@ -40,7 +40,7 @@ const GlyphEntry& entryOf(GlyphCache& cache, std::u16string_view c) { return ent
 TEST(GlyphFonts, AdvancesAreWhatTheFontEngineGives) {
     for (const char* family : {"IPAGothic", "IPAMincho", "IPAPGothic", "DejaVu Sans"}) {
         for (const int size : {9, 11, 13, 16, 21, 27}) {
-            verlo::edit::GlyphFonts fonts(fontOf(family, size));
+            verlo::typeset::GlyphFonts fonts(fontOf(family, size));
             const QRawFont& raw = fonts.face(0).raw;
             int compared = 0;
             for (char32_t c = 0x20; c < 0x3100; c += c < 0x100 ? 1 : 7) {

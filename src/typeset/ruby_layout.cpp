@@ -1,4 +1,4 @@
-#include "edit/ruby_layout.h"
+#include "typeset/ruby_layout.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-namespace verlo::edit {
+namespace verlo::typeset {
 namespace {
 
 QFont sized(const QFont& font, int pixels) {
@@ -288,4 +288,4 @@ void RubyLayout::pieces(const Typesetter& main, std::string_view paragraph, cons
     if (run < last) take({Piece::Kind::Text, &main, paragraph, &cells, run, last, along(lineOrigin, runU), {}});
 }
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

@@ -4,18 +4,18 @@
 // horizontal and vertical writing in the same run.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <string_view>
 #include <vector>
 
-#include "edit/typesetter.h"
 #include "support/novel.h"
+#include "typeset/typesetter.h"
 
-using verlo::edit::Cell;
-using verlo::edit::Typesetter;
-using verlo::edit::Writing;
+using verlo::typeset::Cell;
+using verlo::typeset::Typesetter;
+using verlo::typeset::Writing;
 
 namespace {
 
@@ -140,7 +140,7 @@ BENCHMARK(BM_PaintView)->ArgName("vertical")->Arg(0)->Arg(1)->Unit(benchmark::kM
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

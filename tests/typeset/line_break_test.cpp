@@ -1,6 +1,6 @@
 // Line breaking on cells of known advances (no fonts involved): full-width characters are
 // 10 pixels, ASCII 5, so widths are easy to count by hand.
-#include "edit/line_break.h"
+#include "typeset/line_break.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "text/cp932.h"
 #include "support/test_text.h"
 
-using verlo::edit::Cell;
-namespace lb = verlo::edit::line_break;
+using verlo::typeset::Cell;
+namespace lb = verlo::typeset::line_break;
 namespace codec = verlo::text::codec;
 namespace cp932 = verlo::text::cp932;
 

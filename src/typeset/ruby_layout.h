@@ -24,10 +24,10 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/typesetter.h"
 #include "text/ruby_notation.h"
+#include "typeset/typesetter.h"
 
-namespace verlo::edit {
+namespace verlo::typeset {
 
 class RubyLayout {
 public:
@@ -121,4 +121,4 @@ private:
     std::vector<Placed> placed_;
 };
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

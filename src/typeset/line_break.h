@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/typesetter.h"
+#include "typeset/typesetter.h"
 
-namespace verlo::edit::line_break {
+namespace verlo::typeset::line_break {
 
 enum Property : std::uint8_t {
     kNoStart = 1,      // may not begin a line: 、。」』）ー small kana, closing ASCII punctuation ...
@@ -81,4 +81,4 @@ enum class Hanging { None, Stops };
 void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float width,
           std::vector<std::uint32_t>& lineStarts, Hanging hanging = Hanging::None);
 
-}  // namespace verlo::edit::line_break
+}  // namespace verlo::typeset::line_break

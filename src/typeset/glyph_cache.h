@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/glyph_fonts.h"
-#include "edit/typesetter.h"
 #include "text/cp932.h"
 #include "text/stand_ins.h"
+#include "typeset/glyph_fonts.h"
+#include "typeset/typesetter.h"
 
-namespace verlo::edit {
+namespace verlo::typeset {
 
 enum class GlyphKind : std::uint8_t {
     Unfilled,  // not looked at yet
@@ -115,4 +115,4 @@ private:
     const text::StandIns* standIns_;
 };
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

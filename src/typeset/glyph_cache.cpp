@@ -1,4 +1,4 @@
-#include "edit/glyph_cache.h"
+#include "typeset/glyph_cache.h"
 
 #include <unicode/uchar.h>
 
@@ -9,7 +9,7 @@
 
 #include "text/codec.h"
 
-namespace verlo::edit {
+namespace verlo::typeset {
 namespace {
 
 int roundToInt(float v) { return static_cast<int>(std::lround(v)); }
@@ -136,4 +136,4 @@ void GlyphCache::fillGlyph(GlyphEntry& e, char32_t c) {
                                          static_cast<float>(v.yOffset) * f.scale));
 }
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

@@ -1,4 +1,4 @@
-#include "edit/line_break.h"
+#include "typeset/line_break.h"
 
 #include <array>
 #include <memory>
@@ -6,7 +6,7 @@
 #include "text/codec.h"
 #include "text/cp932.h"
 
-namespace verlo::edit::line_break {
+namespace verlo::typeset::line_break {
 namespace {
 
 // Characters that may not begin a line: closing brackets and quotes, punctuation,
@@ -159,4 +159,4 @@ void wrap(std::string_view paragraph, const std::vector<Cell>& cells, float widt
     }
 }
 
-}  // namespace verlo::edit::line_break
+}  // namespace verlo::typeset::line_break

@@ -10,7 +10,7 @@
 
 class QPainter;
 
-namespace verlo::edit {
+namespace verlo::typeset {
 
 class GlyphMarks {
 public:
@@ -26,4 +26,4 @@ private:
     QFont font_;
 };
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

@@ -15,7 +15,7 @@ struct hb_face_t;
 struct hb_font_t;
 struct hb_buffer_t;
 
-namespace verlo::edit {
+namespace verlo::typeset {
 
 class GlyphFonts {
 public:
@@ -79,4 +79,4 @@ private:
     hb_buffer_t* buffer_ = nullptr;
 };
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

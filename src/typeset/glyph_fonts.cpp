@@ -1,4 +1,4 @@
-#include "edit/glyph_fonts.h"
+#include "typeset/glyph_fonts.h"
 
 #include <fontconfig/fontconfig.h>
 #include <hb-ot.h>
@@ -8,7 +8,7 @@
 #include <QList>
 #include <cmath>
 
-namespace verlo::edit {
+namespace verlo::typeset {
 namespace {
 
 // HarfBuzz reads the font's tables through Qt; each blob owns its copy of the table.
@@ -170,4 +170,4 @@ GlyphFonts::Vertical GlyphFonts::shapeVertical(int index, char32_t c) {
     return v;
 }
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

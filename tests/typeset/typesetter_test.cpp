@@ -1,6 +1,6 @@
 // The typesetter with the installed IPA Gothic: cells, advances, fitting, tate-chu-yoko,
 // marks for bytes that are not text, and lines wrapped by real advances.
-#include "edit/typesetter.h"
+#include "typeset/typesetter.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,9 @@
 #include "support/qt_helpers.h"
 #include "support/test_text.h"
 
-using verlo::edit::Cell;
-using verlo::edit::Typesetter;
-using verlo::edit::Writing;
+using verlo::typeset::Cell;
+using verlo::typeset::Typesetter;
+using verlo::typeset::Writing;
 namespace codec = verlo::text::codec;
 
 namespace {

@@ -28,7 +28,7 @@ class QPainter;
 class QRawFont;
 struct hb_face_t;
 
-namespace verlo::edit {
+namespace verlo::typeset {
 
 enum class Writing { Horizontal, Vertical };
 
@@ -110,4 +110,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

@@ -10,14 +10,14 @@
 #include <QRect>
 #include <string>
 
-#include "edit/typesetter.h"
-#include "text/codec.h"
 #include "support/qt_helpers.h"
 #include "support/test_text.h"
+#include "text/codec.h"
+#include "typeset/typesetter.h"
 
-using verlo::edit::Cell;
-using verlo::edit::Typesetter;
-using verlo::edit::Writing;
+using verlo::typeset::Cell;
+using verlo::typeset::Typesetter;
+using verlo::typeset::Writing;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "edit/typesetter.h"
+#include "typeset/typesetter.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -8,11 +8,11 @@
 #include <QTransform>
 #include <cmath>
 
-#include "edit/glyph_cache.h"
-#include "edit/glyph_marks.h"
-#include "edit/line_break.h"
+#include "typeset/glyph_cache.h"
+#include "typeset/glyph_marks.h"
+#include "typeset/line_break.h"
 
-namespace verlo::edit {
+namespace verlo::typeset {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -428,4 +428,4 @@ void Typesetter::Impl::decorate(QPainter& painter, const Frame& at, float pen, c
     }
 }
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset

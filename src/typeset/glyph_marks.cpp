@@ -1,10 +1,10 @@
-#include "edit/glyph_marks.h"
+#include "typeset/glyph_marks.h"
 
 #include <QFontInfo>
 #include <QPainter>
 #include <algorithm>
 
-namespace verlo::edit {
+namespace verlo::typeset {
 
 GlyphMarks::GlyphMarks(const QFont& textFont) : font_(textFont) {
     font_.setUnderline(false);
@@ -40,4 +40,4 @@ void GlyphMarks::paint(QPainter& painter, std::string_view bytes, const QRectF& 
     painter.restore();
 }
 
-}  // namespace verlo::edit
+}  // namespace verlo::typeset
