@@ -21,7 +21,6 @@
 #include <string>
 #include <string_view>
 
-#include "files/file_io.h"
 #include "files/text_format.h"
 
 #include "settings/colors.h"
