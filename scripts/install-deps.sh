@@ -10,7 +10,7 @@ packages=(
   libharfbuzz-dev libicu-dev libssl-dev openssl libfontconfig-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
-  xvfb xauth x11-utils imagemagick bc poppler-utils
+  xvfb xauth x11-utils imagemagick bc poppler-utils qpdf
   chromium
   desktop-file-utils dpkg-dev file librsvg2-bin
   at-spi2-core dbus-bin dbus-daemon python3-pyatspi gir1.2-atspi-2.0 xdotool xclip

@@ -35,7 +35,8 @@ struct DocumentSource {
 }  // namespace
 
 Layout::Layout(text::Document& document)
-    : doc_(document), typesetter_(std::make_unique<typeset::Typesetter>(QFont(), typeset::Writing::Horizontal, &document.standIns())) {}
+    : doc_(document),
+      typesetter_(std::make_unique<typeset::Typesetter>(QFont(), typeset::Writing::Horizontal, &document.standIns())) {}
 
 Layout::~Layout() = default;  // the workers stop and are joined first (declared last)
 
@@ -58,7 +59,8 @@ void Layout::setWrapWidth(float width) {
 
 void Layout::setRubyShown(bool on) {
     if (on == (ruby_ != nullptr)) return;
-    ruby_ = on ? std::make_unique<typeset::RubyLayout>(typesetter_->font(), typesetter_->writing(), *typesetter_) : nullptr;
+    ruby_ = on ? std::make_unique<typeset::RubyLayout>(typesetter_->font(), typesetter_->writing(), *typesetter_)
+               : nullptr;
     invalidate();
 }
 
@@ -514,7 +516,8 @@ Layout::Para& Layout::para(std::size_t paragraph, std::ptrdiff_t line) {
         typesetter_->cells(doc_.view(paraStart + base, after - base), p->cells);
         auto at = [&](std::size_t offset) {
             return static_cast<std::uint32_t>(
-                std::partition_point(p->cells.begin(), p->cells.end(), [&](const typeset::Cell& c) { return c.offset < offset; }) -
+                std::partition_point(p->cells.begin(), p->cells.end(),
+                                     [&](const typeset::Cell& c) { return c.offset < offset; }) -
                 p->cells.begin());
         };
         p->starts = {at(start - base), at(end - base)};

@@ -80,8 +80,8 @@ std::size_t LayoutWorkers::outstanding() const {
     return outstanding_;
 }
 
-bool LayoutWorkers::wrapJob(const typeset::Typesetter& typesetter, typeset::RubyLayout* ruby, float width, const Job& job, Result& out,
-                            const std::function<bool()>& cancelled) {
+bool LayoutWorkers::wrapJob(const typeset::Typesetter& typesetter, typeset::RubyLayout* ruby, float width, const Job& job,
+                            Result& out, const std::function<bool()>& cancelled) {
     out.tag = job.tag;
     out.first = job.first;
     out.counts.resize(job.starts.size());

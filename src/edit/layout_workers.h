@@ -76,8 +76,8 @@ public:
 
     // What one job computes, on whatever thread calls it, ruby folded by `ruby` unless it
     // is null; false when cancelled midway.
-    static bool wrapJob(const typeset::Typesetter& typesetter, typeset::RubyLayout* ruby, float width, const Job& job, Result& out,
-                        const std::function<bool()>& cancelled);
+    static bool wrapJob(const typeset::Typesetter& typesetter, typeset::RubyLayout* ruby, float width, const Job& job,
+                        Result& out, const std::function<bool()>& cancelled);
 
 private:
     void run();

@@ -36,7 +36,8 @@ struct RubyFold {
 
 // Cells and line starts of a paragraph held as a whole; returns its number of lines.
 inline std::uint32_t layOut(const typeset::Typesetter& typesetter, float width, std::string_view text,
-                            std::vector<typeset::Cell>& cells, std::vector<std::uint32_t>& starts, const RubyFold& fold = {}) {
+                            std::vector<typeset::Cell>& cells, std::vector<std::uint32_t>& starts,
+                            const RubyFold& fold = {}) {
     typesetter.cells(text, cells);
     if (fold.ruby) fold.ruby->fold(text, fold.paraStart, fold.rawFrom, fold.rawTo, limit(width), cells);
     typesetter.wrap(text, cells, limit(width), starts);

@@ -11,6 +11,7 @@
 #include <string>
 #include <tuple>
 
+#include "support/pdf_tools.h"
 #include "support/test_text.h"
 
 namespace fs = std::filesystem;
@@ -111,12 +112,14 @@ TEST_F(ProgramCommandLine, PdfIsWrittenWithoutADisplay) {
         }
         if (c.status == 0) {
             EXPECT_EQ(readBytes(out).rfind("%PDF-1.7", 0), 0u) << c.args;
+            EXPECT_TRUE(verlo::test::passesQpdfCheck(out)) << c.args;
         }
     }
     // A UTF-8 file is read as the editor opens it, characters Shift-JIS lacks included.
     const fs::path utf8 = dir / "utf8.txt";
     std::ofstream(utf8) << "𠮷野家の髙橋さん\n";
     ASSERT_EQ(runHeadless("--pdf '" + out + "' '" + utf8.string() + "'").status, 0);
+    EXPECT_TRUE(verlo::test::passesQpdfCheck(out));
     const fs::path text = dir / "utf8-text.txt";
     ASSERT_EQ(std::system(("pdftotext -enc UTF-8 '" + out + "' '" + text.string() + "'").c_str()), 0);
     EXPECT_NE(readBytes(text).find("𠮷野家の髙橋さん"), std::string::npos) << readBytes(text);
@@ -129,6 +132,7 @@ TEST_F(ProgramCommandLine, PdfIsWrittenWithoutADisplay) {
         fs::create_directories(dir / "config" / "Tarnvel");
         std::ofstream(dir / "config" / "Tarnvel" / "Verlo.ini") << "[Window]\nRuby=" << stored << "\n";
         ASSERT_EQ(runHeadless("--pdf '" + out + "' " + option + " '" + ruby.string() + "'").status, 0) << option;
+        EXPECT_TRUE(verlo::test::passesQpdfCheck(out)) << option;
         ASSERT_EQ(std::system(("pdftotext -enc UTF-8 -l 1 '" + out + "' '" + text.string() + "'").c_str()), 0);
         EXPECT_EQ(readBytes(text).rfind(read, 0), 0u) << stored << " " << option << ": " << readBytes(text);
     }

@@ -8,6 +8,7 @@
 #include "commands/print_commands.h"
 #include "edit/edit_control.h"
 #include "print/page_setup.h"
+#include "support/pdf_tools.h"
 #include "support/scripted_answerer.h"
 #include "support/test_text.h"
 
@@ -35,6 +36,7 @@ TEST(PrintCommands, ExportPdfAsksWhereAndWritesThePages) {
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     const QByteArray bytes = pdf.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-1.7"));
+    EXPECT_TRUE(verlo::test::passesQpdfCheck(target.toStdString()));
     EXPECT_TRUE(bytes.contains("/Title <FEFF006E0065006B006F002E007400780074>")) << "neko.txt";
     EXPECT_TRUE(answers.errors().isEmpty());
 

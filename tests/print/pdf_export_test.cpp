@@ -1,39 +1,28 @@
-// Pages written as PDF, checked by tools that did not write them: pdfinfo and pdffonts for
-// the pages and fonts, pdftotext for the text in reading order, pdftoppm for where the ink
-// falls.
+// Pages written as PDF, checked by tools that did not write them: qpdf for the structure of
+// every file written, pdfinfo and pdffonts for the pages and fonts, pdftotext for the text
+// in reading order, pdftoppm for where the ink falls.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <tuple>
 
 #include "print/page_layout.h"
 #include "print/pdf_export.h"
+#include "support/pdf_tools.h"
 #include "support/qt_helpers.h"
 #include "support/test_text.h"
 
 using namespace verlo::print;
+using verlo::test::commandOutput;
+using verlo::test::passesQpdfCheck;
 using verlo::test::repeat;
 using verlo::test::sjis;
+using verlo::test::withoutBlanks;
 
 namespace {
-
-std::string run(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) return out;
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) out.append(buffer, n);
-    return out;
-}
-
-std::string withoutBlanks(std::string s) {
-    std::erase_if(s, [](char c) { return c == '\n' || c == ' ' || c == '\f' || c == '\r'; });
-    return s;
-}
 
 // A rendered page in grey, one byte a pixel.
 struct Picture {
@@ -53,8 +42,8 @@ struct Picture {
 };
 
 Picture render(const QString& pdf, int page, int dpi) {
-    const std::string pgm = run("pdftoppm -gray -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
-                                std::to_string(page) + " '" + pdf.toStdString() + "'");
+    const std::string pgm = commandOutput("pdftoppm -gray -r " + std::to_string(dpi) + " -f " + std::to_string(page) +
+                                          " -l " + std::to_string(page) + " '" + pdf.toStdString() + "'");
     Picture p;
     int maxval = 0, consumed = 0;
     if (std::sscanf(pgm.c_str(), "P5 %d %d %d%n", &p.width, &p.height, &maxval, &consumed) != 3) return p;
@@ -66,16 +55,20 @@ Picture render(const QString& pdf, int page, int dpi) {
 class PdfExport : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (run("for t in pdftotext pdfinfo pdftoppm pdffonts; do command -v $t; done | wc -l") != "4\n")
+        if (commandOutput("for t in pdftotext pdfinfo pdftoppm pdffonts; do command -v $t; done | wc -l") != "4\n")
             GTEST_FAIL() << "poppler-utils are needed (scripts/install-deps.sh installs them)";
         path = dir.filePath(QStringLiteral("out.pdf"));
     }
     ExportResult write(const PageSetup& setup, const std::string& text, const QString& title = QStringLiteral("t.txt"),
                        bool ruby = false) {
-        return exportPdf(path, setup, verlo::test::ipaGothic(16), title, text, nullptr, ruby);
+        ExportResult r = exportPdf(path, setup, verlo::test::ipaGothic(16), title, text, nullptr, ruby);
+        if (!r.error) {
+            EXPECT_TRUE(passesQpdfCheck(path.toStdString()));
+        }
+        return r;
     }
-    std::string tool(const char* name) { return run(std::string(name) + " '" + path.toStdString() + "' 2>/dev/null"); }
-    std::string pdfText() { return withoutBlanks(run("pdftotext -enc UTF-8 '" + path.toStdString() + "' - 2>/dev/null")); }
+    std::string tool(const char* name) { return commandOutput(std::string(name) + " '" + path.toStdString() + "' 2>/dev/null"); }
+    std::string pdfText() { return verlo::test::pdfText(path.toStdString()); }
     QTemporaryDir dir;
     QString path;
 };
