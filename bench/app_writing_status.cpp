@@ -25,7 +25,7 @@ using verlo::edit::EditControl;
 namespace {
 
 struct Window {
-    verlo::session::DocumentSession session{"/tmp/verlo-bench-recovery"};
+    verlo::session::DocumentSession session{"/tmp/verlo-bench/recovery", "/tmp/verlo-bench/discarded"};
     QMainWindow window;
     EditControl* control = new EditControl(session.document(), &window);
     QAction toggle;

@@ -12,8 +12,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSessionManager>
+#include <QTimer>
 #include <QUrl>
 
+#include "app/discarded_menu.h"
 #include "app/document_recovery.h"
 #include "files/state_folder.h"
 #include "session/document_session.h"
@@ -52,7 +54,7 @@ QString caretIndicator(std::size_t line, std::size_t column, std::size_t lines) 
 
 TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
-    session_ = std::make_unique<session::DocumentSession>(files::recoveryFolder());
+    session_ = std::make_unique<session::DocumentSession>(files::recoveryFolder(), files::discardedFolder());
     memo2 = new edit::EditControl(session_->document(), this);
     memo2->setObjectName(QStringLiteral("memo2"));
     setCentralWidget(memo2);
@@ -83,6 +85,8 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     writingStatus_ = std::make_unique<WritingStatus>(*this, *session_, *memo2, *StatusBar1);
     recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
     connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);
+    discardedMenu_ = std::make_unique<DiscardedMenu>(*Discarded1, session_->discardedTexts());
+    connect(discardedMenu_.get(), &DiscardedMenu::restoreRequested, this, &TForm1::restoreDiscarded);
     keptPlaces_ = std::make_unique<KeptPlaces>();
     printCommands_ =
         std::make_unique<commands::PrintCommands>(*memo2, pageSetup, [this] { return session_->fileName(); }, this);
@@ -131,6 +135,7 @@ void TForm1::connectSession() {
     connect(&s, &session::DocumentSession::formatChanged, this, &TForm1::showFormat);
     connect(&s, &session::DocumentSession::readFailed, this, &TForm1::sayReadFailed);
     connect(&s, &session::DocumentSession::foundTooManyCharacters, this, &TForm1::sayTooManyCharacters);
+    connect(&s, &session::DocumentSession::fileChangedOnDisk, this, &TForm1::checkDisk);
 }
 
 const QString& TForm1::currentFileName() const { return session_->fileName(); }
@@ -263,6 +268,14 @@ void TForm1::N23Click() {
 }
 
 // ---- window events
+
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Back from another program: its changes to the file are asked about once the window is
+    // settled as the active one.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, &TForm1::checkDisk);
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (FormCloseQuery())

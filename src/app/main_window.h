@@ -68,6 +68,7 @@ namespace verlo::app {
 
 class KeptPlaces;
 class RecentFiles;
+class DiscardedMenu;
 class WritingStatus;
 class DocumentRecovery;
 class FormatMenus;
@@ -103,6 +104,7 @@ public:
     QAction* Print1;      // 印刷
     QAction* ExportPdf1;  // PDFに書き出す
     QMenu* RecentFiles1;  // 最近使ったファイル
+    QMenu* Discarded1;    // 破棄した文章
     QAction* N7;  // separator
     QAction* Exit1;  // 終了
     QMenu* Edit1;  // 編集
@@ -197,6 +199,11 @@ public:
     // A file of 最近使ったファイル: opened after the save prompt; a file that is gone
     // leaves the list after the message.
     void openRecent(const QString& path);
+    // A text of 破棄した文章: after the save prompt, opened as a modified text bound to its file.
+    void restoreDiscarded(const std::string& name);
+    // The bound file as another program left it: read again (asked), or said gone. Runs when
+    // the window becomes active and when the file watcher tells of a change.
+    void checkDisk();
 
     WritingStatus& writingStatus() const { return *writingStatus_; }
     RecentFiles& recentFiles() const { return *recentFiles_; }
@@ -247,6 +254,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -266,6 +274,9 @@ private:
 
     // Document commands (main_window_documents.cpp).
     bool sayIfNotSaved(const session::SaveResult& result, const QString& path);  // the error, if any
+    // Before the file is written over: when another program changed it, asks whether to write
+    // over it, save under another name (overwriteBySaveAs_) or not save at all (false).
+    bool mayOverwrite();
     files::TextFormat newDocumentFormat() const;  // the options' defaults
     void showBinding();  // the file's name in the title, Save, read-only
 
@@ -304,6 +315,8 @@ private:
     QList<QAction*> shortcutActions_;  // the menu items that have a shortcut
     bool saveDialogHasAllFiles_ = false;  // after the first New
     bool sessionApproved_ = false;        // the session's close query ran and nothing changed since
+    bool overwriteBySaveAs_ = false;      // mayOverwrite's answer: save under another name
+    bool checkingDisk_ = false;
     FormatMenus* formatMenus_ = nullptr;
 
     dialogs::TForm2* form2_ = nullptr;
@@ -320,6 +333,7 @@ private:
     std::unique_ptr<commands::CryptCommands> cryptCommands_;
     std::unique_ptr<WritingStatus> writingStatus_;
     std::unique_ptr<RecentFiles> recentFiles_;
+    std::unique_ptr<DiscardedMenu> discardedMenu_;
     std::unique_ptr<KeptPlaces> keptPlaces_;
     std::unique_ptr<DocumentRecovery> recovery_;
 };

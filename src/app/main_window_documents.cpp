@@ -14,6 +14,7 @@
 #include "platform/answerer.h"
 #include "platform/error.h"
 #include "files/file_io.h"
+#include "recovery/discarded_texts.h"
 #include "session/document_session.h"
 
 namespace verlo::app {
@@ -106,10 +107,17 @@ bool TForm1::ConfirmSave() {
     if (!documentModified())
         return true;
     if (!platform::answerer().confirm(this, QStringLiteral("確認"),
-                                      QStringLiteral("ファイルに変更があります。保存しますか？")))
-        return true;
-    if (Save1->isEnabled())
+                                      QStringLiteral("ファイルに変更があります。保存しますか？"))) {
+        // Given up (No, Esc or the box's close): kept a while under ファイル › 破棄した文章.
+        if (session_->keepDiscarded()) return true;
+        platform::showError(this, QStringLiteral("破棄する文章の控えを書き込めないため、中止しました"));
+        return false;
+    }
+    if (Save1->isEnabled()) {
+        if (!mayOverwrite()) return false;
+        if (overwriteBySaveAs_) return saveAs();
         return sayIfNotSaved(session_->save(), session_->fileName());
+    }
     // An untitled document has no file to save to: Yes offers Save As, and the command
     // that asked goes on only when the text was written.
     return saveAs();
@@ -138,9 +146,69 @@ void TForm1::Open1Click() {
 }
 
 void TForm1::Save1Click() {
-    if (!Save1->isEnabled())
+    if (!Save1->isEnabled() || !mayOverwrite())
         return;
-    sayIfNotSaved(session_->save(), session_->fileName());
+    if (overwriteBySaveAs_)
+        saveAs();
+    else
+        sayIfNotSaved(session_->save(), session_->fileName());
+}
+
+bool TForm1::mayOverwrite() {
+    overwriteBySaveAs_ = false;
+    if (session_->diskChange() != session::DiskChange::Changed) return true;
+    const QStringList buttons{QStringLiteral("上書き保存(&O)"), QStringLiteral("名前を付けて保存(&A)"),
+                              QStringLiteral("キャンセル")};
+    switch (platform::answerer().choose(
+        this, QStringLiteral("上書きの確認"),
+        QStringLiteral("ファイル %1 は、読み込んだ後にほかのプログラムによって変更されています。"
+                       "上書きすると、その変更は失われます。")
+            .arg(session_->fileName()),
+        buttons)) {
+    case 0: return true;
+    case 1: overwriteBySaveAs_ = true; return true;
+    default: return false;
+    }
+}
+
+void TForm1::checkDisk() {
+    if (checkingDisk_) return;  // a box of ours took the focus and gave it back
+    const session::DiskChange change = session_->diskChange();
+    if (change == session::DiskChange::None) return;
+    checkingDisk_ = true;
+    const QString path = session_->fileName();
+    if (change == session::DiskChange::Vanished) {
+        session_->acceptDiskState();
+        session_->markModified();
+        platform::answerer().inform(this, QStringLiteral("ファイルの変更"),
+                                    QStringLiteral("ファイル %1 が見つかりません。削除されたか、移動されたようです。"
+                                                   "文章は保存されていない文書として残ります。")
+                                        .arg(path));
+        UpdateCaption();
+    } else {
+        const QString text = session_->modified()
+                                 ? QStringLiteral("ファイル %1 が、ほかのプログラムによって変更されました。"
+                                                  "編集中の文章とファイルの内容は異なります。\n\n"
+                                                  "ファイルを読み込み直しますか？ 編集中の文章は ファイル › 破棄した文章 に残ります。")
+                                 : QStringLiteral("ファイル %1 が、ほかのプログラムによって変更されました。"
+                                                  "読み込み直しますか？");
+        const int chosen = platform::answerer().choose(this, QStringLiteral("ファイルの変更"), text.arg(path),
+                                                       {QStringLiteral("再読み込み(&R)"), QStringLiteral("このまま(&K)")});
+        if (chosen == 0 && (!session_->modified() || session_->keepDiscarded()))
+            loadFile(path, session_->fileEncoding());
+        else
+            session_->acceptDiskState();
+    }
+    checkingDisk_ = false;
+}
+
+void TForm1::restoreDiscarded(const std::string& name) {
+    if (!ConfirmSave())
+        return;
+    if (const std::optional<recovery::RecoveryCopy> copy = session_->discardedTexts().take(name))
+        restoreRecovered(*copy);
+    else
+        platform::showError(this, QStringLiteral("破棄した文章を読み取れません"));
 }
 
 bool TForm1::saveAs() {

@@ -60,6 +60,7 @@ void TForm1::createMenu() {
     Print1 = item(File1, "Print1", QStringLiteral("印刷"), ctrl(Qt::Key_P));
     ExportPdf1 = item(File1, "ExportPdf1", QStringLiteral("PDFに書き出す"));
     RecentFiles1 = submenu(File1, "RecentFiles1", QStringLiteral("最近使ったファイル(&R)"));
+    Discarded1 = submenu(File1, "Discarded1", QStringLiteral("破棄した文章(&D)"));
     N7 = separator(File1, "N7");
     Exit1 = item(File1, "Exit1", QStringLiteral("終了(&X)"));
     createFormatMenus();

@@ -4,7 +4,9 @@
 
 namespace verlo::files {
 
-std::string recoveryFolder() {
+namespace {
+
+std::string stateFolder() {
     // As the base-directory rules say: a relative XDG_STATE_HOME is ignored.
     const char* state = std::getenv("XDG_STATE_HOME");
     std::string base;
@@ -14,7 +16,13 @@ std::string recoveryFolder() {
         const char* home = std::getenv("HOME");
         base = std::string(home && home[0] ? home : "") + "/.local/state";
     }
-    return base + "/Verlo/recovery";
+    return base + "/Verlo";
 }
+
+}  // namespace
+
+std::string recoveryFolder() { return stateFolder() + "/recovery"; }
+
+std::string discardedFolder() { return stateFolder() + "/discarded"; }
 
 }  // namespace verlo::files

@@ -1,11 +1,14 @@
 #include "session/document_session.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
 
 #include "files/text_file.h"
 #include "files/text_stream.h"
+#include "recovery/discarded_texts.h"
 #include "recovery/recovery_keeper.h"
 #include "recovery/recovery_store.h"
 #include "session/file_loading.h"
@@ -16,12 +19,21 @@
 
 namespace verlo::session {
 
-DocumentSession::DocumentSession(const std::string& recoveryFolder, QObject* parent)
+DocumentSession::DocumentSession(const std::string& recoveryFolder, const std::string& discardedFolder,
+                                 QObject* parent)
     : QObject(parent),
       store_(std::make_unique<recovery::RecoveryStore>(recoveryFolder)),
-      keeper_(std::make_unique<recovery::RecoveryKeeper>(*store_, doc_, [this] { return describe(); })) {
+      keeper_(std::make_unique<recovery::RecoveryKeeper>(*store_, doc_, [this] { return describe(); })),
+      discarded_(std::make_unique<recovery::DiscardedTexts>(discardedFolder)) {
     doc_.addListener(this);
     doc_.standIns().setAccepting(files::holdsAnyCharacter(format_.encoding));
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+        stampFile(false);
+        const files::FileStamp now = files::stampOf(fileName_);
+        if (diskChange() == DiskChange::None || now == toldStamp_) return;
+        toldStamp_ = now;
+        emit fileChangedOnDisk();
+    });
 }
 
 DocumentSession::~DocumentSession() {
@@ -66,6 +78,24 @@ void DocumentSession::tell(const text::Change& change) {
     keeper_->documentChanged();
 }
 
+// ---------------------------------------------------------------- the file on disk
+
+DiskChange DocumentSession::diskChange() const {
+    if (!titled()) return DiskChange::None;
+    const files::FileStamp now = files::stampOf(fileName_);
+    if (now == stamp_) return DiskChange::None;
+    return now.exists ? DiskChange::Changed : DiskChange::Vanished;
+}
+
+void DocumentSession::acceptDiskState() { stampFile(); }
+
+void DocumentSession::stampFile(bool stamp) {
+    if (stamp) stamp_ = toldStamp_ = files::stampOf(fileName_);
+    // A file replaced by a rename leaves the watcher: it is watched anew.
+    if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+    if (titled() && files::stampOf(fileName_).exists) watcher_.addPath(fileName_);
+}
+
 // ---------------------------------------------------------------- format
 
 std::u32string DocumentSession::setEncoding(files::Encoding encoding) {
@@ -107,6 +137,7 @@ void DocumentSession::newDocument(const files::TextFormat& format) {
     doc_.emptyUndo();
     doc_.setModified(false);
     settle();
+    stampFile();
     emit bindingChanged();
     emit formatChanged();
 }
@@ -146,6 +177,7 @@ LoadResult DocumentSession::load(const QString& path, std::optional<files::Encod
     doc_.emptyUndo();
     doc_.setModified(false);
     settle();
+    stampFile();
     result.outcome = LoadOutcome::Loaded;
     result.tooManyCharacters = readOnly_;
     emit bindingChanged();
@@ -226,6 +258,7 @@ void DocumentSession::keepAsUntitled(const files::TextFormat& format) {
     readOnlyFile_.clear();
     bind(QString(), format);
     doc_.setModified(true);
+    stampFile();
     emit bindingChanged();
     emit formatChanged();
 }
@@ -242,13 +275,16 @@ void DocumentSession::restore(const recovery::RecoveryCopy& copy) {
     readOnlyFile_.clear();
     bind(QFile::decodeName(QByteArray::fromStdString(copy.path)), format);
     doc_.emptyUndo();
+    stampFile();
     emit bindingChanged();  // the text stays modified: the file is not touched until it is saved
     emit formatChanged();
 }
 
 SaveResult DocumentSession::save() {
     SaveResult result = writeTo(fileName_);
-    if (result.ok) doc_.setModified(false);
+    if (!result.ok) return result;
+    doc_.setModified(false);
+    stampFile();
     return result;
 }
 
@@ -257,6 +293,7 @@ SaveResult DocumentSession::saveAs(const QString& path) {
     if (!result.ok) return result;
     fileName_ = path;
     doc_.setModified(false);
+    stampFile();
     emit bindingChanged();
     emit formatChanged();
     return result;
@@ -300,9 +337,18 @@ bool DocumentSession::keepCopyNow() { return keeper_->writeNow(); }
 
 std::string DocumentSession::copyPath() const { return store_->copyPath(); }
 
+bool DocumentSession::keepDiscarded() {
+    doc_.finishLoading();
+    recovery::RecoveryCopy copy = describe();
+    copy.text = doc_.text();
+    copy.written = QDateTime::currentSecsSinceEpoch();
+    return discarded_->keep(copy);
+}
+
 recovery::RecoveryCopy DocumentSession::describe() const {
     recovery::RecoveryCopy copy;
-    copy.path = QFile::encodeName(fileName_).toStdString();
+    // Where the file is, whatever folder the next start runs in.
+    if (titled()) copy.path = QFile::encodeName(QFileInfo(fileName_).absoluteFilePath()).toStdString();
     copy.encoding = files::encodingId(format_.encoding);
     copy.lineBreaks = files::lineBreakId(format_.lineBreak);
     copy.caret = caret_ ? caret_() : 0;

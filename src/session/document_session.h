@@ -11,6 +11,7 @@
 // The session shows nothing: it answers what happened and the window says it.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -21,11 +22,13 @@
 #include <vector>
 
 #include "files/file_io.h"
+#include "files/file_stamp.h"
 #include "files/text_format.h"
 #include "recovery/recovery_copy.h"
 #include "text/document.h"
 
 namespace verlo::recovery {
+class DiscardedTexts;
 class RecoveryKeeper;
 class RecoveryStore;
 }  // namespace verlo::recovery
@@ -54,6 +57,13 @@ struct LoadResult {
     bool tooManyCharacters = false;
 };
 
+// What became of the bound file on disk since it was last read or written.
+enum class DiskChange {
+    None,
+    Changed,   // another program wrote it (its size, time or inode differ)
+    Vanished,  // it is gone
+};
+
 struct SaveResult {
     bool ok = false;
     std::u32string refused;  // characters the encoding cannot hold (nothing was written)
@@ -63,8 +73,9 @@ struct SaveResult {
 class DocumentSession : public QObject, private text::DocumentListener {
     Q_OBJECT
 public:
-    // recoveryFolder: where the recovery copies of this and every other instance are kept.
-    explicit DocumentSession(const std::string& recoveryFolder, QObject* parent = nullptr);
+    // recoveryFolder: where the recovery copies of this and every other instance are kept;
+    // discardedFolder: where texts given up at the save prompt are kept for a while.
+    DocumentSession(const std::string& recoveryFolder, const std::string& discardedFolder, QObject* parent = nullptr);
     ~DocumentSession() override;
 
     text::Document& document() { return doc_; }
@@ -89,6 +100,15 @@ public:
     // The line break that Enter and paste insert and the format shows (the text's own breaks
     // are the caller's to convert, as an edit the writer can undo).
     void setLineBreak(files::LineBreak lineBreak);
+
+    // ---- the file on disk, as another program may change it
+    DiskChange diskChange() const;
+    // The file as it is now counts as seen (the writer chose to keep the text as it is).
+    void acceptDiskState();
+    // The encoding the file was last read or written in (for reading it again).
+    files::Encoding fileEncoding() const { return savedFormat_.encoding; }
+    // The text counts as unsaved (its file vanished).
+    void markModified() { doc_.setModified(true); }
 
     // ---- a document's life
     // An empty untitled text in format.
@@ -126,6 +146,10 @@ public:
     // The copy, whole, now (before a file is written in place); false when it could not be.
     bool keepCopyNow();
     std::string copyPath() const;
+    // The text as it is, kept among the discarded texts before it is given up (at the save
+    // prompt); false when it could not be kept.
+    bool keepDiscarded();
+    recovery::DiscardedTexts& discardedTexts() { return *discarded_; }
     // What a copy records beside the text; caret gives the caret's place.
     void setCaretSource(std::function<std::size_t()> caret) { caret_ = std::move(caret); }
 
@@ -143,6 +167,8 @@ signals:
     // document became read-only at once).
     void readFailed(const QString& path);
     void foundTooManyCharacters(const QString& path);
+    // The bound file changed or vanished on disk (told by the file watcher, once per change).
+    void fileChangedOnDisk();
 
 private:
     void documentChanged(const text::Change& change) override;
@@ -155,6 +181,7 @@ private:
     SaveResult writeTo(const QString& path);
     void bind(const QString& path, const files::TextFormat& format);
     recovery::RecoveryCopy describe() const;
+    void stampFile(bool stamp = true);  // the file as read or written now (unless !stamp), watched anew
 
     text::Document doc_;
     std::vector<Watcher*> watchers_;
@@ -165,6 +192,9 @@ private:
     QString fileName_;
     files::TextFormat format_;
     files::TextFormat savedFormat_;  // as the file was last read or written
+    files::FileStamp stamp_;      // the file when last read or written (or accepted)
+    files::FileStamp toldStamp_;  // the change last told by fileChangedOnDisk
+    QFileSystemWatcher watcher_;
     bool readOnly_ = false;
     std::string readOnlyFile_;  // the bytes of a file opened read-only, which Save As copies
     std::unique_ptr<FileLoading> fileLoading_;
@@ -174,6 +204,7 @@ private:
 
     std::unique_ptr<recovery::RecoveryStore> store_;
     std::unique_ptr<recovery::RecoveryKeeper> keeper_;
+    std::unique_ptr<recovery::DiscardedTexts> discarded_;
 };
 
 }  // namespace verlo::session

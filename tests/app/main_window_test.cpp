@@ -457,6 +457,7 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {"Print1", "印刷", "Ctrl+P", true},
                 {"ExportPdf1", "PDFに書き出す", "", true},
                 {">RecentFiles1", "最近使ったファイル(&R)", "", false},
+                {">Discarded1", "破棄した文章(&D)", "", true},
                 {"-N7", "", "", true},
                 {"Exit1", "終了(&X)", "", true}});
     expectMenu(form->Edit1, "Edit1", "編集(&E)",

@@ -87,6 +87,24 @@ TEST_F(RecoveryTest, RestoredAsAModifiedDocumentBoundToItsFileWhichIsUntouched) 
     EXPECT_TRUE(copiesIn(folder()).isEmpty());
 }
 
+TEST_F(RecoveryTest, AFileOpenedByARelativeNameIsRestoredIntoThatFileFromAnyFolder) {
+    putFile(path("a.txt"), "file");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(files.path()));
+    auto form = start(QStringLiteral("a.txt"));
+    form->memo2->replaceSelection("new ", true);
+    ASSERT_TRUE(form->session().keepCopyNow());
+    form.reset();  // ended without a word: the copy stays
+    ASSERT_TRUE(QDir::setCurrent(state.path()));
+    auto next = start();
+    answers.choices.push_back(0);
+    next->offerRecovery();
+    next->Save1Click();
+    QDir::setCurrent(before);
+    EXPECT_EQ(fileBytes(path("a.txt")), "new file");
+    EXPECT_FALSE(QFile::exists(state.filePath(QStringLiteral("a.txt"))));
+}
+
 TEST_F(RecoveryTest, CharactersOnlyTheFilesEncodingHoldsComeBackAsThemselves) {
     putFile(path("u.txt"), "本文♡\n");
     auto form = start(path("u.txt"));

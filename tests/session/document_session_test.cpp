@@ -82,7 +82,8 @@ protected:
     std::string bytesOf(const char* name) const { return readBytes(path(name).toStdString()); }
 
     QTemporaryDir dir;
-    DocumentSession session{dir.filePath(QStringLiteral("recovery")).toStdString()};
+    DocumentSession session{dir.filePath(QStringLiteral("recovery")).toStdString(),
+                            dir.filePath(QStringLiteral("discarded")).toStdString()};
 };
 
 TEST_F(DocumentSessionTest, EveryEncodingAndLineBreakSavesExactlyTheEditedText) {
