@@ -232,6 +232,7 @@ void TForm1::Ruby1Click() {
     memo2->setRubyShown(settings.Ruby);
 }
 void TForm1::Undo1Click() { editCommands_->undo(); }
+void TForm1::Redo1Click() { editCommands_->redo(); }
 void TForm1::Copy1Click() { editCommands_->copy(); }
 void TForm1::Cut1Click() { editCommands_->cut(); }
 void TForm1::Paste1Click() { editCommands_->paste(); }
@@ -349,7 +350,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const QKeySequence pressed(
             QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(key->key())));
         for (QAction* action : shortcutActions_) {
-            if (action->shortcut() != pressed)
+            if (!action->shortcuts().contains(pressed))
                 continue;
             event->accept();
             if (event->type() == QEvent::KeyPress && action->isEnabled())

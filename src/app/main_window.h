@@ -109,6 +109,7 @@ public:
     QAction* Exit1;  // 終了
     QMenu* Edit1;  // 編集
     QAction* Undo1;  // 元に戻す
+    QAction* Redo1;  // やり直し
     QAction* N2;  // separator
     QAction* Copy1;  // コピー
     QAction* Cut1;  // 切り取り
@@ -221,6 +222,7 @@ public slots:
     void ExportPdf1Click();  // PDFに書き出す
     void Exit1Click();  // 終了
     void Undo1Click();  // 元に戻す
+    void Redo1Click();  // やり直し
     void Copy1Click();  // コピー
     void Cut1Click();  // 切り取り
     void Paste1Click();  // 貼り付け

@@ -50,15 +50,15 @@ void TForm1::createMenu() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     File1 = menu(bar, "File1", QStringLiteral("ファイル(&F)"));
-    New1 = item(File1, "New1", QStringLiteral("新規作成"), ctrl(Qt::Key_N));
-    Open1 = item(File1, "Open1", QStringLiteral("開く"), ctrl(Qt::Key_O));
-    Save1 = item(File1, "Save1", QStringLiteral("上書き保存"), ctrl(Qt::Key_S));
-    SaveAs1 = item(File1, "SaveAs1", QStringLiteral("名前を付けて保存"));
+    New1 = item(File1, "New1", QStringLiteral("新規作成(&N)"), ctrl(Qt::Key_N));
+    Open1 = item(File1, "Open1", QStringLiteral("開く(&O)"), ctrl(Qt::Key_O));
+    Save1 = item(File1, "Save1", QStringLiteral("上書き保存(&S)"), ctrl(Qt::Key_S));
+    SaveAs1 = item(File1, "SaveAs1", QStringLiteral("名前を付けて保存(&A)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     N1 = separator(File1, "N1");
-    N14 = item(File1, "N14", QStringLiteral("IEで印刷プレビュー"));
-    PageSetup1 = item(File1, "PageSetup1", QStringLiteral("ページ設定"));
-    Print1 = item(File1, "Print1", QStringLiteral("印刷"), ctrl(Qt::Key_P));
-    ExportPdf1 = item(File1, "ExportPdf1", QStringLiteral("PDFに書き出す"));
+    N14 = item(File1, "N14", QStringLiteral("IEで印刷プレビュー(&V)"));
+    PageSetup1 = item(File1, "PageSetup1", QStringLiteral("ページ設定(&U)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    Print1 = item(File1, "Print1", QStringLiteral("印刷(&P)"), ctrl(Qt::Key_P));
+    ExportPdf1 = item(File1, "ExportPdf1", QStringLiteral("PDFに書き出す(&E)"), ctrl(Qt::Key_E));
     RecentFiles1 = submenu(File1, "RecentFiles1", QStringLiteral("最近使ったファイル(&R)"));
     Discarded1 = submenu(File1, "Discarded1", QStringLiteral("破棄した文章(&D)"));
     N7 = separator(File1, "N7");
@@ -67,6 +67,8 @@ void TForm1::createMenu() {
 
     Edit1 = menu(bar, "Edit1", QStringLiteral("編集(&E)"));
     Undo1 = item(Edit1, "Undo1", QStringLiteral("元に戻す"), ctrl(Qt::Key_Z));
+    Redo1 = item(Edit1, "Redo1", QStringLiteral("やり直し"), ctrl(Qt::Key_Y));
+    Redo1->setShortcuts({ctrl(Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     N2 = separator(Edit1, "N2");
     Copy1 = item(Edit1, "Copy1", QStringLiteral("コピー"), ctrl(Qt::Key_C));
     Cut1 = item(Edit1, "Cut1", QStringLiteral("切り取り"), ctrl(Qt::Key_X));
@@ -96,7 +98,7 @@ void TForm1::createMenu() {
     N15 = item(N13, "N15", QStringLiteral("縦書き"), plain(Qt::Key_F12));
     N9 = item(Show1, "N9", QStringLiteral("行列番号表示"));
     StatusBar1 = item(Show1, "StatusBar1", QStringLiteral("ステータスバー(&S)"));
-    Ruby1 = item(Show1, "Ruby1", QStringLiteral("ルビを表示"));
+    Ruby1 = item(Show1, "Ruby1", QStringLiteral("ルビを表示"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
 
     ool1 = menu(bar, "ool1", QStringLiteral("ツール(&T)"));
     N8 = item(ool1, "N8", QStringLiteral("文字カウント"), ctrl(Qt::Key_M));
@@ -133,6 +135,7 @@ void TForm1::connectMenu() {
         {ExportPdf1, &TForm1::ExportPdf1Click},
         {Exit1, &TForm1::Exit1Click},
         {Undo1, &TForm1::Undo1Click},
+        {Redo1, &TForm1::Redo1Click},
         {Copy1, &TForm1::Copy1Click},
         {Cut1, &TForm1::Cut1Click},
         {Paste1, &TForm1::Paste1Click},

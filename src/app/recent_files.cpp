@@ -1,6 +1,7 @@
 #include "app/recent_files.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -35,11 +36,19 @@ void RecentFiles::remove(const QString& path) {
 
 void RecentFiles::rebuild() {
     menu_.clear();
+    QStringList names;
+    for (const QString& path : files_) names << QFileInfo(path).fileName();
+    const QString home = QDir::homePath();
     for (int i = 0; i < files_.size(); ++i) {
         const QString path = files_[i];
         // "&1 name" to "&9 name", then "1&0 name".
         const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
-        QString name = QFileInfo(path).fileName();
+        QString name = names[i];
+        if (names.count(name) > 1) {  // two files of one name: their folders tell them apart
+            QString folder = QFileInfo(path).absolutePath();
+            if (folder == home || folder.startsWith(home + u'/')) folder.replace(0, home.size(), QStringLiteral("~"));
+            name += QStringLiteral(" (") + folder + u')';
+        }
         name.replace(u'&', QStringLiteral("&&"));
         QAction* item = menu_.addAction(number + u' ' + name);
         item->setToolTip(path);

@@ -1,6 +1,6 @@
 // ファイル › 最近使ったファイル: the last files opened or saved, newest first, as numbered
-// items (access keys 1 to 9 and 0, the file's name in the item, its full path in the
-// tooltip). Choosing one asks the window to open it.
+// items (access keys 1 to 9 and 0, the file's name in the item, with its folder where two
+// files share a name, and its full path in the tooltip). Choosing one asks the window to open it.
 #pragma once
 
 #include <QObject>

@@ -96,6 +96,7 @@ WritingStatus::WritingStatus(QMainWindow& window, session::DocumentSession& sess
     toggle_.setCheckable(true);
     toggle_.setChecked(false);
     connect(&toggle_, &QAction::toggled, this, &WritingStatus::setShown);
+    connect(&session_, &session::DocumentSession::modifiedChanged, this, &WritingStatus::showModified);
 }
 
 WritingStatus::~WritingStatus() {
@@ -119,10 +120,14 @@ void WritingStatus::build() {
     pages_ = label(new FigureLabel(bar_), "ManuscriptPages");
     encoding_ = label(new QLabel(bar_), "Encoding");
     encoding_->setTextFormat(Qt::PlainText);
+    unsaved_ = label(new QLabel(QStringLiteral("未保存"), bar_), "Unsaved");
+    unsaved_->setToolTip(QStringLiteral("文章はファイルに保存されていません"));
+    unsaved_->hide();
     selection_->hide();
     // The bar sets its last widget against the window's edge: a margin as on the left.
     encoding_->setContentsMargins(0, 0, encoding_->fontMetrics().averageCharWidth(), 0);
     bar_->addWidget(chars_);
+    bar_->addWidget(unsaved_);
     bar_->addWidget(selection_);
     bar_->addWidget(pages_);
     bar_->addPermanentWidget(encoding_);
@@ -145,6 +150,7 @@ void WritingStatus::setShown(bool shown) {
         return;
     }
     if (!bar_) build();
+    modified_ = session_.modified();
     shownChars_ = shownLines_ = static_cast<std::size_t>(-1);
     countAll();
     session_.watch(this);
@@ -212,6 +218,12 @@ void WritingStatus::refreshSelection() {
     }
 }
 
+void WritingStatus::showModified(bool modified) {
+    if (modified == modified_) return;
+    modified_ = modified;
+    fitFigures();
+}
+
 bool WritingStatus::eventFilter(QObject* watched, QEvent* event) {
     if (watched == bar_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) fitFigures();
     return QObject::eventFilter(watched, event);
@@ -221,12 +233,14 @@ void WritingStatus::fitFigures() {
     if (!bar_) return;
     if (!bar_->isVisible()) {  // laid out when shown
         selection_->setVisible(selecting_);
+        unsaved_->setVisible(modified_);
         return;
     }
-    // By priority: the count of the text, the encoding, the selection's count, the pages.
-    // Each is shown whole or not at all, and none after one left out. The bar sets them a
-    // gap apart after a margin (what its row takes beyond the figures it shows now).
-    QWidget* const figures[] = {chars_, encoding_, selection_, pages_};
+    // By priority: the count of the text, that it is not saved, the encoding, the selection's
+    // count, the pages. Each is shown whole or not at all, and none after one left out. The
+    // bar sets them a gap apart after a margin (what its row takes beyond the figures it
+    // shows now).
+    QWidget* const figures[] = {chars_, unsaved_, encoding_, selection_, pages_};
     const auto* row = bar_->findChild<QHBoxLayout*>();
     const int gap = row && row->spacing() >= 0 ? row->spacing() : 6;
     int shownWidth = 0, shownCount = 0;
@@ -239,7 +253,7 @@ void WritingStatus::fitFigures() {
     int room = bar_->width() - edge + gap;
     bool fits = true;  // none before left out
     for (QWidget* f : figures) {
-        const bool wanted = f != selection_ || selecting_;
+        const bool wanted = (f != selection_ || selecting_) && (f != unsaved_ || modified_);
         const int need = widthOf(*f) + gap;
         fits = fits && (!wanted || need <= room);
         const bool show = wanted && fits;
@@ -258,6 +272,7 @@ QString WritingStatus::charsText() const { return shown() ? textIfShown(*chars_,
 QString WritingStatus::selectionText() const { return shown() ? textIfShown(*selection_, selection_->text()) : QString(); }
 QString WritingStatus::pagesText() const { return shown() ? textIfShown(*pages_, pages_->text()) : QString(); }
 QString WritingStatus::pagesToolTip() const { return shown() ? textIfShown(*pages_, pages_->toolTip()) : QString(); }
+QString WritingStatus::unsavedText() const { return shown() ? textIfShown(*unsaved_, unsaved_->text()) : QString(); }
 QString WritingStatus::encodingText() const { return shown() ? textIfShown(*encoding_, encoding_->text()) : QString(); }
 
 }  // namespace verlo::app

@@ -1,6 +1,6 @@
 // The status bar of a writer's counts, under the text when 表示 › ステータスバー is checked:
-// the characters of the text (as the count box counts them), those of the selection when
-// there is one, the manuscript pages (400-character sheets) to one decimal with the lines
+// the characters of the text (as the count box counts them), 未保存 while the text is not
+// saved, those of the selection when there is one, the manuscript pages (400-character sheets) to one decimal with the lines
 // of the last sheet in its tooltip, and the file's encoding and line breaks.
 //
 // While it is shown it follows every change of the text, one paragraph at a time; a change
@@ -55,6 +55,7 @@ public:
     QString pagesText() const;
     QString pagesToolTip() const;
     QString encodingText() const;
+    QString unsavedText() const;
 
 private:
     void build();
@@ -65,6 +66,7 @@ private:
     void collect();
     // Shows the figures that fit the bar's width, by priority.
     void fitFigures();
+    void showModified(bool modified);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QMainWindow& window_;
@@ -76,6 +78,8 @@ private:
     FigureLabel* selection_ = nullptr;
     FigureLabel* pages_ = nullptr;
     QLabel* encoding_ = nullptr;
+    QLabel* unsaved_ = nullptr;
+    bool modified_ = false;  // unsaved_ is wanted
     counts::LiveCounts counts_;
     counts::BackgroundCounts background_;
     std::size_t backgroundFrom_ = 256 * 1024;

@@ -15,6 +15,7 @@ EditCommands::EditCommands(edit::EditControl& memo2, edit::EditControl& memo1, Q
     : memo2_(memo2), memo1_(memo1), owner_(owner) {}
 
 void EditCommands::undo() { memo2_.undo(); }
+void EditCommands::redo() { memo2_.redo(); }
 
 void EditCommands::copy() {
     // The clipboard is to hold the selection as plain text only, as the plain scratch control

@@ -25,6 +25,7 @@ public:
     EditCommands(edit::EditControl& memo2, edit::EditControl& memo1, QWidget* owner);
 
     void undo();       // Ctrl+Z
+    void redo();       // Ctrl+Y, Ctrl+Shift+Z
     void copy();       // Ctrl+C: memo2's selection and modified flag stay as they are
     void cut();        // Ctrl+X
     void paste();      // Ctrl+V

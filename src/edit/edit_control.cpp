@@ -388,6 +388,14 @@ void EditControl::undo() {
     d->ensureCaretVisible();
 }
 
+void EditControl::redo() {
+    if (d->readOnly || !d->doc.canRedo()) return;
+    EditScope scope(d.get());
+    text::Range r = d->doc.redo();
+    d->select(r.anchor, r.caret);
+    d->ensureCaretVisible();
+}
+
 void EditControl::emptyUndoBuffer() { d->doc.emptyUndo(); }
 bool EditControl::modified() const { return d->doc.modified(); }
 void EditControl::setModified(bool modified) { d->doc.setModified(modified); }

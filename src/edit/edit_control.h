@@ -76,6 +76,9 @@ public:
 
     // ---- undo and the clipboard (text/plain only, UTF-8 on the Linux clipboard)
     void undo();
+    // Puts back what undo took away (the caret after it); the modified flag follows the save
+    // point both ways.
+    void redo();
     void cut();
     void copy();
     // The selection as plain text with every line break as CR LF, as a plain edit control

@@ -108,6 +108,7 @@ bool EditControl::Impl::perform(KeyCommand command) {
     case KeyAction::Paste: q->paste(); break;
     case KeyAction::SelectAll: q->selectAll(); break;
     case KeyAction::Undo: q->undo(); break;
+    case KeyAction::Redo: q->redo(); break;
     }
     return true;
 }

@@ -46,7 +46,9 @@ constexpr Binding kBindings[] = {
     {Qt::Key_C, Y, E, KeyAction::Copy},
     {Qt::Key_X, Y, E, KeyAction::Cut},
     {Qt::Key_V, Y, E, KeyAction::Paste},
-    {Qt::Key_Z, Y, E, KeyAction::Undo},
+    {Qt::Key_Z, Y, N, KeyAction::Undo},
+    {Qt::Key_Z, Y, Y, KeyAction::Redo},
+    {Qt::Key_Y, Y, N, KeyAction::Redo},
 };
 
 bool matches(Held held, bool down) { return held == Held::Either || (held == Held::Yes) == down; }

@@ -33,6 +33,7 @@ enum class KeyAction {
     Paste,
     SelectAll,
     Undo,
+    Redo,
 };
 
 struct KeyCommand {

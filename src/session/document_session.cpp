@@ -76,6 +76,13 @@ void DocumentSession::tell(const text::Change& change) {
     const std::vector<Watcher*> told = watchers_;  // a watcher may leave while told
     for (Watcher* w : told) w->documentChanged(change, revision);
     keeper_->documentChanged();
+    noteModified();
+}
+
+void DocumentSession::noteModified() {
+    if (modified() == modifiedTold_) return;
+    modifiedTold_ = modified();
+    emit modifiedChanged(modifiedTold_);
 }
 
 // ---------------------------------------------------------------- the file on disk
@@ -108,6 +115,7 @@ std::u32string DocumentSession::setEncoding(files::Encoding encoding) {
     format_ = wanted;
     doc_.standIns().setAccepting(files::holdsAnyCharacter(encoding));
     emit formatChanged();
+    noteModified();
     return {};
 }
 
@@ -115,6 +123,7 @@ void DocumentSession::setLineBreak(files::LineBreak lineBreak) {
     format_.lineBreak = lineBreak;
     doc_.setLineBreak(files::lineBreakBytes(lineBreak));
     emit formatChanged();
+    noteModified();
 }
 
 // ---------------------------------------------------------------- a document's life
@@ -140,6 +149,7 @@ void DocumentSession::newDocument(const files::TextFormat& format) {
     stampFile();
     emit bindingChanged();
     emit formatChanged();
+    noteModified();
 }
 
 LoadResult DocumentSession::load(const QString& path, std::optional<files::Encoding> encoding,
@@ -182,6 +192,7 @@ LoadResult DocumentSession::load(const QString& path, std::optional<files::Encod
     result.tooManyCharacters = readOnly_;
     emit bindingChanged();
     emit formatChanged();
+    noteModified();
     return result;
 }
 
@@ -261,6 +272,7 @@ void DocumentSession::keepAsUntitled(const files::TextFormat& format) {
     stampFile();
     emit bindingChanged();
     emit formatChanged();
+    noteModified();
 }
 
 void DocumentSession::restore(const recovery::RecoveryCopy& copy) {
@@ -278,6 +290,7 @@ void DocumentSession::restore(const recovery::RecoveryCopy& copy) {
     stampFile();
     emit bindingChanged();  // the text stays modified: the file is not touched until it is saved
     emit formatChanged();
+    noteModified();
 }
 
 SaveResult DocumentSession::save() {
@@ -285,6 +298,7 @@ SaveResult DocumentSession::save() {
     if (!result.ok) return result;
     doc_.setModified(false);
     stampFile();
+    noteModified();
     return result;
 }
 
@@ -296,6 +310,7 @@ SaveResult DocumentSession::saveAs(const QString& path) {
     stampFile();
     emit bindingChanged();
     emit formatChanged();
+    noteModified();
     return result;
 }
 

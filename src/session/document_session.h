@@ -108,7 +108,10 @@ public:
     // The encoding the file was last read or written in (for reading it again).
     files::Encoding fileEncoding() const { return savedFormat_.encoding; }
     // The text counts as unsaved (its file vanished).
-    void markModified() { doc_.setModified(true); }
+    void markModified() {
+        doc_.setModified(true);
+        noteModified();
+    }
 
     // ---- a document's life
     // An empty untitled text in format.
@@ -169,11 +172,14 @@ signals:
     void foundTooManyCharacters(const QString& path);
     // The bound file changed or vanished on disk (told by the file watcher, once per change).
     void fileChangedOnDisk();
+    // modified() became true or false (by an edit, an undo to the save point, a save, ...).
+    void modifiedChanged(bool modified);
 
 private:
     void documentChanged(const text::Change& change) override;
     void documentLoaded() override;
     void tell(const text::Change& change);
+    void noteModified();  // modifiedChanged when it did
 
     std::optional<files::TextFormat> loadInPieces(const QString& path, std::optional<files::Encoding> encoding,
                                                   const files::TextFormat& defaults, bool* incomplete);
@@ -196,6 +202,7 @@ private:
     files::FileStamp toldStamp_;  // the change last told by fileChangedOnDisk
     QFileSystemWatcher watcher_;
     bool readOnly_ = false;
+    bool modifiedTold_ = false;
     std::string readOnlyFile_;  // the bytes of a file opened read-only, which Save As copies
     std::unique_ptr<FileLoading> fileLoading_;
     files::TextFormat defaults_;  // of the file being read in: an untitled text takes them

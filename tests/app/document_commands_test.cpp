@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "app/writing_status.h"
 #include "app_fixture.h"
 #include "support/test_text.h"
 
@@ -429,4 +430,26 @@ TEST_F(DocumentTest, ALargeFileShowsItsFirstPartAndTheRestIsInBeforeAnythingActs
         EXPECT_TRUE(fileBytes(path("big.txt")) == QByteArray::fromStdString(big));
         EXPECT_EQ(form->textFormat().lineBreak, verlo::files::LineBreak::Lf);
     }
+}
+
+TEST_F(DocumentTest, RedoPutsBackWhatUndoTookAndTheSavePointHoldsBothWays) {
+    putFile(path("a.txt"), "x");
+    auto form = startShown(path("a.txt"));
+    form->StatusBar1->trigger();
+    QTest::keyClicks(form->memo2, "ab");
+    form->Save1Click();
+    EXPECT_FALSE(form->documentModified());
+    EXPECT_EQ(form->writingStatus().unsavedText(), QString());
+    for (const QKeyCombination redo : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
+        QTest::keyClick(form->memo2, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(form->memo2->text(), "x");
+        EXPECT_TRUE(form->documentModified());
+        EXPECT_EQ(form->writingStatus().unsavedText(), QStringLiteral("未保存"));
+        QTest::keyClick(form->memo2, redo.key(), redo.keyboardModifiers());
+        EXPECT_EQ(form->memo2->text(), "abx");
+        EXPECT_FALSE(form->documentModified());  // back at the saved text
+        EXPECT_EQ(form->writingStatus().unsavedText(), QString());
+    }
+    QTest::keyClick(form->memo2, Qt::Key_Y, Qt::ControlModifier);  // nothing more to redo
+    EXPECT_EQ(form->memo2->text(), "abx");
 }

@@ -443,25 +443,26 @@ TEST_F(AppTest, MenuMatchesTheTable) {
     EXPECT_EQ(top[4]->menu(), form->Help1);
 
     expectMenu(form->File1, "File1", "ファイル(&F)",
-               {{"New1", "新規作成", "Ctrl+N", true},
-                {"Open1", "開く", "Ctrl+O", true},
-                {"Save1", "上書き保存", "Ctrl+S", false},
-                {"SaveAs1", "名前を付けて保存", "", true},
+               {{"New1", "新規作成(&N)", "Ctrl+N", true},
+                {"Open1", "開く(&O)", "Ctrl+O", true},
+                {"Save1", "上書き保存(&S)", "Ctrl+S", false},
+                {"SaveAs1", "名前を付けて保存(&A)", "Ctrl+Shift+S", true},
                 {"-N1", "", "", true},
                 {">Encoding1", "文字コード", "", true},
                 {">LineBreak1", "改行コード", "", true},
                 {">Reopen1", "文字コードを指定して開き直す", "", false},
                 {"-FormatSeparator", "", "", true},
-                {"N14", "IEで印刷プレビュー", "", true},
-                {"PageSetup1", "ページ設定", "", true},
-                {"Print1", "印刷", "Ctrl+P", true},
-                {"ExportPdf1", "PDFに書き出す", "", true},
+                {"N14", "IEで印刷プレビュー(&V)", "", true},
+                {"PageSetup1", "ページ設定(&U)", "Ctrl+Shift+P", true},
+                {"Print1", "印刷(&P)", "Ctrl+P", true},
+                {"ExportPdf1", "PDFに書き出す(&E)", "Ctrl+E", true},
                 {">RecentFiles1", "最近使ったファイル(&R)", "", false},
                 {">Discarded1", "破棄した文章(&D)", "", true},
                 {"-N7", "", "", true},
                 {"Exit1", "終了(&X)", "", true}});
     expectMenu(form->Edit1, "Edit1", "編集(&E)",
                {{"Undo1", "元に戻す", "Ctrl+Z", true},
+                {"Redo1", "やり直し", "Ctrl+Y", true},
                 {"-N2", "", "", true},
                 {"Copy1", "コピー", "Ctrl+C", true},
                 {"Cut1", "切り取り", "Ctrl+X", true},
@@ -484,7 +485,7 @@ TEST_F(AppTest, MenuMatchesTheTable) {
                 {">N13", "表記法", "", true},
                 {"N9", "行列番号表示", "", true},
                 {"StatusBar1", "ステータスバー(&S)", "", true},
-                {"Ruby1", "ルビを表示", "", true}});
+                {"Ruby1", "ルビを表示", "Ctrl+Shift+R", true}});
     expectMenu(form->V1, "V1", "見栄え(&V)", {{"C1", "背景色(&C)", "", true}, {"T1", "透過", "Ctrl+T", true}});
     expectMenu(form->N11, "N11", "表示サイズ", {{"N10", "行を調節", "F7", true}, {"N12", "列を調節", "F8", true}});
     expectMenu(form->N13, "N13", "表記法", {{"N16", "横書き", "F11", false}, {"N15", "縦書き", "F12", true}});

@@ -50,6 +50,7 @@ TEST_F(InstrumentsTest, TheStatusBarIsOffUntilAskedForAndThenCountsAsTheWriterTy
     EXPECT_EQ(status.charsText(), "0字");
     EXPECT_EQ(status.pagesText(), "0.0枚");
     EXPECT_EQ(status.encodingText(), QStringLiteral("Shift-JIS　CR LF"));
+    EXPECT_EQ(status.unsavedText(), QString());
 
     // A figure's label keeps its size while the figure keeps its length: it must hold the text.
     const auto fits = [&](const char* name) {
@@ -60,6 +61,7 @@ TEST_F(InstrumentsTest, TheStatusBarIsOffUntilAskedForAndThenCountsAsTheWriterTy
     QTest::keyClick(form->memo2, Qt::Key_Return);
     QTest::keyClicks(form->memo2, "1234567");
     EXPECT_EQ(status.charsText(), "10字");
+    EXPECT_EQ(status.unsavedText(), QStringLiteral("未保存"));
     EXPECT_TRUE(fits("CharCount"));
     // A screen reader reads the figure shown.
     QAccessibleInterface* read = QAccessible::queryAccessibleInterface(form->findChild<QWidget*>("CharCount"));
@@ -219,6 +221,10 @@ TEST_F(InstrumentsTest, RecentFilesInTheMenuOpenedSavedAndStored) {
     EXPECT_EQ(again->recentFiles().files(), QStringList({a, path("saved.txt"), b}));
     for (int i = 0; i < 10; ++i) again->recentFiles().add(path(QStringLiteral("n%1.txt").arg(i)));
     EXPECT_EQ(again->RecentFiles1->actions()[9]->text(), "1&0 n0.txt");
+    again->recentFiles().add(path("sub/n5.txt"));  // one name in two folders: they are told apart
+    EXPECT_EQ(again->RecentFiles1->actions()[0]->text(), "&1 n5.txt (" + path("sub") + ")");
+    EXPECT_EQ(again->RecentFiles1->actions()[5]->text(), "&6 n5.txt (" + files.path() + ")");
+    EXPECT_EQ(again->RecentFiles1->actions()[4]->text(), "&5 n6.txt");
 }
 
 TEST_F(InstrumentsTest, AMissingRecentFileIsNamedAndLeavesTheList) {

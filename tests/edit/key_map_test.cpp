@@ -46,7 +46,9 @@ TEST(KeyMap, KeysAndModifiers) {
         {Qt::Key_Enter, ctrl, false, KeyAction::None},
         {Qt::Key_Backtab, shift, false, KeyAction::Tab},
         {Qt::Key_Tab, ctrl, false, KeyAction::None},
-        {Qt::Key_Z, ctrlShift, false, KeyAction::Undo},
+        {Qt::Key_Z, ctrl, false, KeyAction::Undo},
+        {Qt::Key_Z, ctrlShift, false, KeyAction::Redo},  // as Ctrl+Y
+        {Qt::Key_Y, ctrl, true, KeyAction::Redo},
         {Qt::Key_B, ctrl, false, KeyAction::None},
         {Qt::Key_A, shift, false, KeyAction::Text},
         {Qt::Key_Left, Qt::AltModifier, false, KeyAction::None},
