@@ -1,5 +1,5 @@
-// The print preview on a novel: building the page, and the whole command (page built,
-// staged in the scratch control, written). A plain copy of the text is the reference.
+// The print preview on a novel: building the page, and the whole command (page built and
+// written). A plain copy of the text is the reference.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -41,7 +41,7 @@ void BM_PreviewPage(benchmark::State& state) {
 void BM_PreviewCommand(benchmark::State& state) {
     const std::string& text = novel(state.range(0));
     QTemporaryDir tmp;
-    verlo::bench::OwnTextEdit memo2, memo1;
+    verlo::bench::OwnTextEdit memo2;
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPointSize(12);
     memo2.setTextFont(font);
@@ -49,7 +49,7 @@ void BM_PreviewCommand(benchmark::State& state) {
     verlo::settings::Settings settings;
     settings.VerHor = 1;
     verlo::preview::PrintPreview preview(
-        memo2, memo1, settings, nullptr, [](const QString&) {}, [&] { return tmp.filePath("print.html"); });
+        memo2, settings, nullptr, [](const QString&) {}, [&] { return tmp.filePath("print.html"); });
     for (auto _ : state) benchmark::DoNotOptimize(preview.open());
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }

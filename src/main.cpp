@@ -6,10 +6,11 @@
 #include <cstdio>
 
 #include "app/main_window.h"
-#include "cli/command_line.h"
 #include "app/program.h"
+#include "cli/command_line.h"
 #include "cli/crypt_tool.h"
-#include "print/pdf_command.h"
+#include "cli/pdf_tool.h"
+#include "cli/tool_io.h"
 
 int main(int argc, char** argv) {
     if (const std::optional<int> status = verlo::cli::runCryptCommandLine(argc, argv))
@@ -20,34 +21,34 @@ int main(int argc, char** argv) {
     QStringList rawArgs;
     for (int i = 1; i < argc; ++i)
         rawArgs << QString::fromLocal8Bit(argv[i]);
-    if (verlo::print::asksForPdf(rawArgs)) {
+    if (verlo::cli::asksForPdf(rawArgs)) {
         // Pages are set with the editor's fonts but shown nowhere: no display is needed.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         verlo::app::prepareApplication(app);
-        return verlo::print::runPdfCommandLine(QCoreApplication::arguments().mid(1));
+        return verlo::cli::runPdfCommandLine(QCoreApplication::arguments().mid(1));
     }
     const verlo::cli::CommandLine early = verlo::cli::parseCommandLine(rawArgs);
     if (early.action == verlo::cli::CommandLine::Action::Help) {
         std::fputs(verlo::cli::commandLineHelp().toLocal8Bit().constData(), stdout);
         std::fputs(verlo::cli::cryptCommandLineHelp().c_str(), stdout);
-        std::fputs(verlo::print::pdfCommandLineHelp().toLocal8Bit().constData(), stdout);
-        return 0;
+        std::fputs(verlo::cli::pdfCommandLineHelp().toLocal8Bit().constData(), stdout);
+        return verlo::cli::kExitDone;
     }
     if (early.action == verlo::cli::CommandLine::Action::Version) {
         std::fputs(verlo::cli::versionText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return verlo::cli::kExitDone;
     }
     if (early.action == verlo::cli::CommandLine::Action::Error) {
-        std::fprintf(stderr, "%s\n", early.error.toLocal8Bit().constData());
-        return 2;
+        verlo::cli::say(early.error, /*bare=*/true);
+        return verlo::cli::kExitTrouble;
     }
 
     QApplication app(argc, argv);
     const verlo::cli::CommandLine commandLine = verlo::cli::parseCommandLine(QCoreApplication::arguments().mid(1));
     if (commandLine.action == verlo::cli::CommandLine::Action::Error) {
-        std::fprintf(stderr, "%s\n", commandLine.error.toLocal8Bit().constData());
-        return 2;
+        verlo::cli::say(commandLine.error, /*bare=*/true);
+        return verlo::cli::kExitTrouble;
     }
     verlo::app::prepareApplication(app);
     // The icon drawn at build time, compiled into the program.

@@ -81,7 +81,7 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
         s.secondsOn = bits & 8;
         return s;
     });
-    printPreview_ = std::make_unique<preview::PrintPreview>(*memo2, *Memo1, settings, this);
+    printPreview_ = std::make_unique<preview::PrintPreview>(*memo2, settings, this);
     writingStatus_ = std::make_unique<WritingStatus>(*this, *session_, *memo2, *StatusBar1);
     recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
     connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);

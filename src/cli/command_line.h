@@ -2,8 +2,8 @@
 //
 // The first argument that is not an option names the file to open; further arguments are
 // ignored. "--" ends the options, so a name starting with "-" is given after it (or as
-// ./-name). A lone "-" is a file name. The encryption commands (--encrypt, --decrypt) are
-// handled before this, without a window.
+// ./-name). A lone "-" is a file name. The windowless commands (--encrypt and --decrypt,
+// cli/crypt_tool.h; --pdf, cli/pdf_tool.h) are handled before this.
 #pragma once
 
 #include <QString>

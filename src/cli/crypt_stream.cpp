@@ -9,21 +9,11 @@
 
 #include "cipher/text_cipher_stream.h"
 #include "cipher/wipe.h"
+#include "cli/tool_io.h"
 #include "files/text_file.h"
 #include "files/text_stream.h"
 
 namespace verlo::cli {
-
-bool writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 namespace {
 

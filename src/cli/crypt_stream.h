@@ -58,9 +58,6 @@ private:
     long long start_ = -1;
 };
 
-// All of bytes to fd (through interruptions); false on an error (errno tells).
-bool writeAll(int fd, std::string_view bytes);
-
 struct CryptResult {
     enum Kind { Done, Refused, WrongKey, ReadFailed, WriteFailed } kind = Done;
     std::u32string refused;  // Refused: the characters

@@ -18,7 +18,7 @@
 #include "cipher/key_text.h"
 #include "cipher/wipe.h"
 #include "cli/crypt_stream.h"
-#include "files/file_io.h"
+#include "cli/tool_io.h"
 #include "files/text_file.h"
 
 namespace verlo::cli {
@@ -29,32 +29,10 @@ using cipher::secureFill;
 
 constexpr std::string_view kUsageHint = "詳しくは verlo --help を見てください。";
 
-// A line on standard error, after the program's name unless bare.
-void say(std::string_view message, bool bare = false) {
-    std::string line = bare ? "" : "verlo: ";
-    line += message;
-    line += '\n';
-    writeAll(STDERR_FILENO, line);
-}
-
 int usageError(std::string_view message) {
     say(message);
     say(kUsageHint);
     return kExitTrouble;
-}
-
-std::string errnoText(int error) { return std::strerror(error); }
-
-// The contents of path (a pipe too); false with a message in error.
-bool readFile(const std::string& path, std::string& out, std::string& error) {
-    int failure = 0;
-    std::optional<std::string> bytes = files::readNativeFile(path, files::FileKind::Any, &failure);
-    if (!bytes) {
-        error = "「" + path + "」を読めません: " + errnoText(failure);
-        return false;
-    }
-    out = std::move(*bytes);
-    return true;
 }
 
 // Strict UTF-8 to QString; nullopt when the bytes are not UTF-8.
@@ -63,12 +41,6 @@ std::optional<QString> fromUtf8(std::string_view bytes) {
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (decoder.hasError()) return std::nullopt;
     return text;
-}
-
-// A file's text as the editor opens it (its encoding found, any character kept), as UTF-8.
-std::string documentAsUtf8(std::string_view file) {
-    const files::ReadText read = files::openText(file, files::TextFormat{});
-    return files::writeText(read.bytes, read.standIns, files::TextFormat{files::Encoding::Utf8}).bytes;
 }
 
 // Bytes typed at the terminal, in the terminal's encoding (its locale), as UTF-8; nullopt
@@ -178,14 +150,16 @@ struct Options {
 // The key as UTF-8 text (from the key file or the terminal), or an exit status.
 std::variant<std::string, int> keyText(const Options& options) {
     if (options.keyFile) {
-        std::string contents, error;
-        if (!readFile(*options.keyFile, contents, error)) {
-            say(error);
+        // Read like a document (a pipe too): in its own encoding, the first line up to its
+        // line break.
+        int failure = 0;
+        std::optional<files::ReadText> read = readDocument(*options.keyFile, files::FileKind::Any, &failure);
+        if (!read) {
+            say("「" + *options.keyFile + "」を読めません: " + std::strerror(failure));
             return kExitTrouble;
         }
-        // Read like a document: in its own encoding, the first line up to its line break.
-        std::string text = documentAsUtf8(contents);
-        secureFill(contents.data(), contents.size(), 0);
+        std::string text = files::writeText(read->bytes, read->standIns, files::TextFormat{files::Encoding::Utf8}).bytes;
+        secureFill(read->bytes.data(), read->bytes.size(), 0);
         std::string key(std::string_view(text).substr(0, text.find_first_of("\r\n")));
         secureFill(text.data(), text.size(), 0);
         return key;
@@ -251,8 +225,8 @@ int run(const Options& options) {
         return QString::fromUcs4(result.refused.data(), static_cast<qsizetype>(result.refused.size())).toStdString();
     };
     switch (result.kind) {
-    case CryptResult::Done: return 0;
-    case CryptResult::WrongKey: say("だめです", true); return kExitWrongKey;
+    case CryptResult::Done: return kExitDone;
+    case CryptResult::WrongKey: say("だめです", true); return kExitFailed;
     case CryptResult::Refused:
         say(options.encrypt ? "Shift-JIS で表せない文字があるため暗号化できません (" + characters() + ")"
                             : std::string(files::encodingId(options.outputEncoding)) +
@@ -262,7 +236,6 @@ int run(const Options& options) {
     case CryptResult::WriteFailed: say("標準出力に書けません: " + result.message); return kExitTrouble;
     }
     return kExitTrouble;
-    return 0;
 }
 
 }  // namespace
@@ -310,7 +283,7 @@ std::optional<int> runCryptCommandLine(int argc, char** argv) {
             options.outputEncoding = *encoding;
         } else if (!optionsEnded && arg == "--help") {
             writeAll(STDOUT_FILENO, cryptCommandLineHelp());
-            return 0;
+            return kExitDone;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return usageError("知らないオプションです: " + std::string(arg));
         } else {

@@ -24,9 +24,6 @@
 
 namespace verlo::cli {
 
-inline constexpr int kExitWrongKey = 1;
-inline constexpr int kExitTrouble = 2;
-
 // Call first thing in main(), before any QApplication exists. When the arguments ask for
 // --encrypt or --decrypt (before any "--"), runs the command and returns its exit status;
 // otherwise returns std::nullopt and has done nothing. Needs no display.

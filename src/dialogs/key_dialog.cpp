@@ -3,15 +3,7 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QPushButton>
-#include <exception>
 #include <limits>
-#include <optional>
-#include <string>
-
-#include "cipher/text_cipher.h"
-#include "cipher/key_text.h"
-#include "edit/edit_control.h"
-#include "platform/answerer.h"
 
 namespace verlo::dialogs {
 
@@ -22,8 +14,7 @@ const QString kDecryptCaption = QStringLiteral("復号化");
 
 }  // namespace
 
-TForm3::TForm3(edit::EditControl& memo2, QWidget* parent)
-    : QDialog(parent), memo2_(memo2) {
+TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
     // A dialog frame with a title and no buttons in it: no system menu, no close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -58,63 +49,12 @@ void TForm3::open(Mode mode) {
     activateWindow();
 }
 
+void TForm3::setKeyHandler(KeyHandler handler) { keyHandler_ = std::move(handler); }
+
 void TForm3::Button1Click() {
-    const bool encrypt = Button1->text() == kEncryptCaption;
-    if (memo2_.isReadOnly()) {  // a file opened read-only stays as it is
+    const Mode mode = Button1->text() == kEncryptCaption ? Mode::Encrypt : Mode::Decrypt;
+    if (!keyHandler_ || keyHandler_(Edit1->text(), mode) == Outcome::Done)
         hide();
-        return;
-    }
-
-    const QString keyText = Edit1->text();
-    const cipher::KeyBytes key = cipher::keyBytesFromText(
-        std::u16string_view(reinterpret_cast<const char16_t*>(keyText.utf16()), static_cast<std::size_t>(keyText.size())));
-    if (!key.ok()) {
-        platform::showError(this, QString::fromStdString(cipher::unencodableKeyMessage(key.unencodable)));
-        return;
-    }
-
-    const std::string selected = memo2_.selectedText();
-    const bool wholeText = selected.empty();
-    const std::string source = wholeText ? memo2_.text() : selected;
-    text::StandIns& standIns = memo2_.document().standIns();
-
-    std::string result;
-    try {
-        if (encrypt) {
-            // The cipher takes the text's CP932 form; a character that has none stands in the way.
-            const text::StandIns::Encoded plain = standIns.toCodePage(source);
-            if (!plain.ok()) {
-                platform::showError(this, QStringLiteral("Shift-JIS で表せない文字があるため暗号化できません (%1)")
-                                              .arg(QString::fromUcs4(plain.refused.data(),
-                                                                     static_cast<qsizetype>(plain.refused.size()))));
-                return;
-            }
-            result = cipher::EncryptText(plain.bytes, key.bytes);
-        } else {
-            std::optional<std::string> plain = cipher::DecryptForDocument(source, key.bytes);
-            if (!plain) {
-                // Not an error of the program: the text as given, without the full stop
-                // that the standard error text would add.
-                platform::answerer().error(this, QString::fromUtf8("だめです"));
-                return;
-            }
-            text::StandIns::Encoded fitted = standIns.fromCodePage(*plain);
-            if (!fitted.ok()) {
-                platform::showError(this, QStringLiteral("この文書にはこれ以上の種類の特殊な文字を入れられないため復号化できません"));
-                return;
-            }
-            result = std::move(fitted.bytes);
-        }
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
-        return;
-    }
-
-    if (!wholeText)
-        memo2_.replaceSelection(result, /*canUndo=*/false);
-    else if (result != source)
-        memo2_.setText(result);
-    hide();
 }
 
 }  // namespace verlo::dialogs

@@ -3,37 +3,31 @@
 // The dialog is created hidden once, after the main window and the settings dialog, and
 // lives as long as the main window. It is modeless: the key box Edit1 keeps its text for
 // the whole run, and Button1's caption is the mode ("暗号化" encrypts, anything else
-// decrypts). Pressing Button1 reads the key and memo2's selection (or, with nothing
-// selected, its whole text) at that moment, puts the result in their place and hides the
-// dialog.
-//
-// Where pressing the button changes nothing and the dialog stays open:
-// - a key with characters the code page cannot hold: the error box names them;
-// - a text that does not decrypt with the key (wrong key, not an encrypted text, a part of
-//   one, a fragment too short to hold anything): a box titled "Verlo" says "だめです";
-// - a failure of the cipher itself: its message in the error box.
+// decrypts). Pressing Button1 hands the key box's text and the mode at that moment to the
+// key handler, which does the work (commands/crypt_commands.h) and answers whether the
+// dialog is done: then it hides; otherwise it stays open as it is.
 // Enter in the key box does nothing (the button is not the default); Esc hides the dialog.
 #pragma once
 
 #include <QDialog>
-#include <memory>
+#include <functional>
 
 class QLineEdit;
 class QPushButton;
-
-namespace verlo::edit {
-class EditControl;
-}
 
 namespace verlo::dialogs {
 
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
-    // memo2: the document's edit control, which Button1 works on.
-    explicit TForm3(edit::EditControl& memo2, QWidget* parent = nullptr);
+    explicit TForm3(QWidget* parent = nullptr);
 
     enum class Mode { Encrypt, Decrypt };
+    enum class Outcome { Done, StayOpen };
+    using KeyHandler = std::function<Outcome(const QString& key, Mode mode)>;
+
+    // Who does the work when Button1 is pressed (without one, pressing it only hides).
+    void setKeyHandler(KeyHandler handler);
 
     // Sets the mode (Button1's caption), then makes the dialog visible and brings it to
     // the front with the key box as it stands.
@@ -46,7 +40,7 @@ public slots:
     void Button1Click();
 
 private:
-    edit::EditControl& memo2_;
+    KeyHandler keyHandler_;
 };
 
 }  // namespace verlo::dialogs

@@ -16,10 +16,9 @@ PrintPreview::Opener PrintPreview::DesktopOpener() {
     return [](const QString& path) { platform::openWithDesktop(path); };
 }
 
-PrintPreview::PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const settings::Settings& settings,
-                           QWidget* owner, Opener open, PathChooser pagePath)
+PrintPreview::PrintPreview(edit::EditControl& memo2, const settings::Settings& settings, QWidget* owner, Opener open,
+                           PathChooser pagePath)
     : memo2_(memo2),
-      memo1_(memo1),
       settings_(settings),
       owner_(owner),
       open_(std::move(open)),
@@ -31,11 +30,8 @@ QString PrintPreview::open() {
     const std::string page = PreviewPage(text::toCrLf(memo2_.text()), font.family(), PreviewFontSize(font),
                                          settings_.VerHor, settings_.Retsu, settings_.Ruby,
                                          &memo2_.document().standIns());
-
-    // Staged in the scratch control and saved from there unchanged.
-    memo1_.setText(page);
     const QString path = QFileInfo(pagePath_()).absoluteFilePath();
-    if (!WritePreviewPage(path, memo1_.text())) {
+    if (!WritePreviewPage(path, page)) {
         platform::showError(owner_, QStringLiteral("ファイル %1 を作成できません").arg(QDir::toNativeSeparators(path)));
         return QString();
     }

@@ -1,6 +1,5 @@
-// The print preview command: the page is built from the document, staged in the main
-// window's scratch control, written to print.html and opened with the desktop's program
-// for HTML files.
+// The print preview command: the page is built from the document's text, written to
+// print.html and opened with the desktop's program for HTML files.
 #pragma once
 
 #include <QString>
@@ -29,10 +28,10 @@ public:
 
     static Opener DesktopOpener();
 
-    // memo2 holds the document, memo1 is the hidden scratch control; settings gives VerHor
-    // and Retsu; owner parents the error box.
-    PrintPreview(edit::EditControl& memo2, edit::EditControl& memo1, const settings::Settings& settings,
-                 QWidget* owner, Opener open = DesktopOpener(),
+    // memo2 holds the document; settings gives VerHor, Retsu and Ruby; owner parents the
+    // error box.
+    PrintPreview(edit::EditControl& memo2, const settings::Settings& settings, QWidget* owner,
+                 Opener open = DesktopOpener(),
                  PathChooser pagePath = [] { return PreviewPagePath(); });
 
     // Builds, writes and opens the page. A page that cannot be written shows
@@ -42,7 +41,6 @@ public:
 
 private:
     edit::EditControl& memo2_;
-    edit::EditControl& memo1_;
     const settings::Settings& settings_;
     QWidget* owner_;
     Opener open_;

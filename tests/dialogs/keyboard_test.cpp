@@ -19,7 +19,6 @@
 #include "dialogs/radio_group.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/spin_edit.h"
-#include "edit/edit_control.h"
 #include "settings/settings.h"
 
 using namespace verlo::dialogs;
@@ -113,10 +112,8 @@ TEST(DialogKeyboard, OptionsPagesTurnWithCtrlTabAndReadInOrder) {
 }
 
 TEST(DialogKeyboard, KeyDialogReadsTheKeyThenTheButton) {
-    verlo::text::Document viewed;
     QWidget owner;
-    verlo::edit::EditControl memo(viewed, &owner);
-    auto* form = new TForm3(memo, &owner);
+    auto* form = new TForm3(&owner);
     form->open(TForm3::Mode::Encrypt);
     EXPECT_EQ(tabStops(form, form->Edit1), (QList<QWidget*>{form->Edit1, form->Button1}));
     form->hide();

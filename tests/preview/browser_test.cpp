@@ -58,8 +58,8 @@ TEST(PreviewInBrowser, VerticalPageIsDrawnInColumns) {
     if (program.isEmpty()) GTEST_SKIP() << "no headless browser (chromium) installed: the page was not opened";
 
     QTemporaryDir tmp;
-    verlo::text::Document viewed, scratch;
-    EditControl memo2{viewed}, memo1{scratch};
+    verlo::text::Document viewed;
+    EditControl memo2{viewed};
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPointSize(12);
     memo2.setTextFont(font);
@@ -73,7 +73,7 @@ TEST(PreviewInBrowser, VerticalPageIsDrawnInColumns) {
     for (int vertical = 0; vertical < 2; ++vertical) {
         settings.VerHor = vertical;
         const QString png = tmp.filePath(vertical ? "vertical.png" : "horizontal.png");
-        PrintPreview preview(memo2, memo1, settings, nullptr,
+        PrintPreview preview(memo2, settings, nullptr,
                              [&](const QString& page) { shots[vertical] = screenshot(program, page, tmp, png); },
                              [&] { return tmp.filePath("print.html"); });
         ASSERT_FALSE(preview.open().isEmpty());

@@ -1,33 +1,65 @@
 // Colour text: the 49 names both ways, "$" and eight upper-case hex digits otherwise.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPalette>
+#include <QTemporaryDir>
 #include <set>
+#include <vector>
 
-#include "settings/colors.h"
 #include "platform/error.h"
+#include "settings/colors.h"
+#include "settings/settings_store.h"
 
 using namespace verlo::settings;
 using namespace verlo::platform;
 
-TEST(ColorText, EveryNameRoundTrips) {
-    const char* names[] = {
-        "clBlack", "clMaroon", "clGreen", "clOlive", "clNavy", "clPurple", "clTeal", "clGray", "clSilver",
-        "clRed", "clLime", "clYellow", "clBlue", "clFuchsia", "clAqua", "clWhite", "clMoneyGreen",
-        "clSkyBlue", "clCream", "clMedGray", "clActiveBorder", "clActiveCaption", "clAppWorkSpace",
-        "clBackground", "clBtnFace", "clBtnHighlight", "clBtnShadow", "clBtnText", "clCaptionText",
-        "clDefault", "clGradientActiveCaption", "clGradientInactiveCaption", "clGrayText", "clHighlight",
-        "clHighlightText", "clInactiveBorder", "clInactiveCaption", "clInactiveCaptionText", "clInfoBk",
-        "clInfoText", "clMenu", "clMenuText", "clNone", "clScrollBar", "cl3DDkShadow", "cl3DLight",
-        "clWindow", "clWindowFrame", "clWindowText"};
-    ASSERT_EQ(std::size(names), 49u);
-    std::set<ColorValue> values;
-    for (const char* name : names) {
-        const auto value = colorFromName(QString::fromLatin1(name));
-        ASSERT_TRUE(value) << name;
-        values.insert(*value);
-        EXPECT_EQ(colorToText(*value), QString::fromLatin1(name));
+// Every value with a name (the plain colours searched through), stored and read back: as its
+// name, and as itself; each name once.
+TEST(ColorText, EveryNameIsStoredAndReadBackAsItself) {
+    std::vector<ColorValue> values = {clDefault, clNone};
+    for (ColorValue index = 0; index <= 0xFF; ++index) values.push_back(systemColorFlag | index);
+    for (ColorValue plain = 0; plain <= 0xFFFFFF; ++plain)
+        if (colorName(plain)) values.push_back(plain);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("colors.ini"));
+    const auto key = [](std::size_t i) { return QStringLiteral("Color%1").arg(i); };
+    {
+        SettingsStore store(path);
+        for (std::size_t i = 0; i < values.size(); ++i) store.writeText(QStringLiteral("Window"), key(i), colorToText(values[i]));
+        store.close();
     }
-    EXPECT_EQ(values.size(), 49u) << "every name has its own value";
+    SettingsStore store(path);
+    std::set<QString> names;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const QString text = store.readText(QStringLiteral("Window"), key(i), QString());
+        EXPECT_EQ(colorFromText(text), values[i]) << text.toStdString();
+        if (const std::optional<QString> name = colorName(values[i])) {
+            EXPECT_EQ(text, *name);
+            names.insert(*name);
+        } else {
+            EXPECT_TRUE(text.startsWith(u'$')) << text.toStdString();
+        }
+    }
+    EXPECT_EQ(names.size(), 49u);
+}
+
+// With a palette of one colour, every named system colour shows as it: none falls back to
+// black for want of a palette part.
+TEST(ColorText, EveryNamedSystemColourShowsAsAPaletteColour) {
+    const QPalette saved = QApplication::palette();
+    const QColor only(0x12, 0x34, 0x56);
+    QPalette palette;
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        for (int role = 0; role < QPalette::NColorRoles; ++role)
+            palette.setColor(QPalette::ColorGroup(group), QPalette::ColorRole(role), only);
+    QApplication::setPalette(palette);
+    for (ColorValue index = 0; index <= 0xFF; ++index) {
+        if (const std::optional<QString> name = colorName(systemColorFlag | index)) {
+            EXPECT_EQ(toQColor(systemColorFlag | index, Qt::black), only) << name->toStdString();
+        }
+    }
+    QApplication::setPalette(saved);
 }
 
 TEST(ColorText, KnownValues) {

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace verlo::print {
+namespace verlo::cli {
 
 // True when the arguments (without the program's name) ask for a PDF: --pdf comes before
 // any "--". The caller then makes an application without a display and runs the command.
@@ -23,11 +23,12 @@ struct PdfCommandLine {
 };
 PdfCommandLine parsePdfCommandLine(const QStringList& args);
 
-// Runs it: 0 when the file was written, 1 when it could not be (the message on standard
-// error), 2 for a command line that is not valid. Needs a QGuiApplication.
+// Runs it: 0 when the file was written, 1 when it could not be (the text file unreadable
+// or the PDF not made; the message on standard error), 2 for a command line that is not
+// valid. Needs a QGuiApplication.
 int runPdfCommandLine(const QStringList& args);
 
 // The lines --help prints for it.
 QString pdfCommandLineHelp();
 
-}  // namespace verlo::print
+}  // namespace verlo::cli

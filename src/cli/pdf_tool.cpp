@@ -1,22 +1,18 @@
-#include "print/pdf_command.h"
+#include "cli/pdf_tool.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <cstdio>
 
-#include "files/file_io.h"
-#include "files/text_file.h"
+#include "cli/tool_io.h"
 #include "print/pdf_export.h"
 #include "print/page_setup.h"
 #include "settings/settings_store.h"
 #include "settings/stored_settings.h"
 
-namespace verlo::print {
-namespace {
+namespace verlo::cli {
 
-void say(const QString& message) { std::fprintf(stderr, "verlo: %s\n", message.toLocal8Bit().constData()); }
-
-}  // namespace
+using print::PageSetup;
 
 bool asksForPdf(const QStringList& args) {
     for (const QString& arg : args) {
@@ -71,7 +67,7 @@ int runPdfCommandLine(const QStringList& args) {
     const PdfCommandLine line = parsePdfCommandLine(args);
     if (!line.error.isEmpty()) {
         say(line.error);
-        return 2;
+        return kExitTrouble;
     }
     // The page setup and the editor's font as the editor stored them; a value the store
     // cannot read keeps its default and is named.
@@ -83,35 +79,30 @@ int runPdfCommandLine(const QStringList& args) {
             say(QString::fromUtf8(e.what()));
         }
     });
-    PageSetup setup = fromText(stored.PageSetup);
+    PageSetup setup = print::fromText(stored.PageSetup);
     if (!line.format.isEmpty()) {
-        const std::optional<PageSetup> formatted = applyFormat(setup, line.format);
+        const std::optional<PageSetup> formatted = print::applyFormat(setup, line.format);
         if (!formatted) {
             say(QStringLiteral("--format の値 %1 がわかりません (40x30, 20x20, 42x34 または 字数x行数)").arg(line.format));
-            return 2;
+            return kExitTrouble;
         }
         setup = *formatted;
     }
-    // Read as the editor opens it: its encoding found, every character kept (the file's
-    // own bytes let go once converted).
-    files::ReadText read;
-    {
-        const std::optional<std::string> bytes = files::readWholeFile(line.file);
-        if (!bytes) {
-            say(QStringLiteral("ファイル %1 は開けません").arg(line.file));
-            return 1;
-        }
-        read = files::openText(*bytes, files::TextFormat{});
+    std::optional<files::ReadText> read =
+        readDocument(QFile::encodeName(line.file).toStdString(), files::FileKind::Regular);
+    if (!read) {
+        say(QStringLiteral("ファイル %1 は開けません").arg(line.file));
+        return kExitFailed;
     }
     QFont editorFont(stored.Name);
-    const ExportResult result =
-        exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read.bytes, &read.standIns,
-                  line.ruby.value_or(stored.live.Ruby));
+    const print::ExportResult result =
+        print::exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read->bytes,
+                         &read->standIns, line.ruby.value_or(stored.live.Ruby));
     if (result.error) {
         say(*result.error);
-        return 1;
+        return kExitFailed;
     }
-    return 0;
+    return kExitDone;
 }
 
 QString pdfCommandLineHelp() {
@@ -125,4 +116,4 @@ QString pdfCommandLineHelp() {
         "\n");
 }
 
-}  // namespace verlo::print
+}  // namespace verlo::cli
