@@ -75,20 +75,30 @@ CommandLine parseCommandLine(const QStringList& args) {
 
 QString commandLineHelp() {
     return QStringLiteral(
-        "使い方: verlo [FILE]\n"
-        "Shift-JIS のテキストファイル FILE を開いて編集します。\n"
+        "使い方:\n"
+        "  verlo [FILE]\n"
+        "      テキストファイル FILE を開いて編集します。文字コード (Shift-JIS, UTF-8 (BOM あり・なし),\n"
+        "      EUC-JP, UTF-16LE/BE, ISO-2022-JP) と改行 (CR LF, LF, CR) はファイルのとおりに読み、\n"
+        "      そのとおりに保存します。\n"
+        "  -h, --help\n"
+        "      この説明を表示して終了します。\n"
+        "  --version\n"
+        "      バージョンを表示して終了します。\n"
+        "  --\n"
+        "      以降の引数をファイル名とします (\"-\" で始まる名前に)。\n"
         "\n"
-        "  -h, --help     この説明を表示して終了します\n"
-        "      --version  バージョンを表示して終了します\n"
-        "      --         以降の引数をファイル名とします (\"-\" で始まる名前に)\n"
-        "\n"
-        "設定: $XDG_CONFIG_HOME/Tarnvel/Verlo.ini (ふつうは ~/.config/Tarnvel/Verlo.ini)\n"
-        "印刷プレビューのページ: プログラムのフォルダの print.html、書き込めないときは\n"
-        "  $XDG_CACHE_HOME/Verlo/print.html (ふつうは ~/.cache/Verlo/print.html)\n"
-        "保存していない文章の控え (異常終了のあと、次の起動で復元を尋ねます):\n"
+        "ファイル:\n"
+        "  $XDG_CONFIG_HOME/Tarnvel/Verlo.ini (ふつうは ~/.config/Tarnvel/Verlo.ini)\n"
+        "      設定。\n"
+        "  プログラムのフォルダの print.html、書き込めないときは $XDG_CACHE_HOME/Verlo/print.html\n"
+        "      印刷プレビューのページ (ふつうは ~/.cache/Verlo/print.html)。\n"
         "  $XDG_STATE_HOME/Verlo/recovery/ (ふつうは ~/.local/state/Verlo/recovery/)\n"
-        "  いまは %1\n"
-        "\n").arg(QFile::decodeName(QByteArray::fromStdString(files::recoveryFolder())));
+        "      保存していない文章の控え。異常終了のあと、次の起動で復元を尋ねます。\n"
+        "      いまは %1\n"
+        "  $XDG_STATE_HOME/Verlo/discarded/\n"
+        "      保存するかを尋ねられて破棄した文章 (14日、20件まで)。ファイル › 破棄した文章 で戻せます。\n"
+        "\n"
+        "画面を使わないコマンド:\n").arg(QFile::decodeName(QByteArray::fromStdString(files::recoveryFolder())));
 }
 
 QString versionText() { return QStringLiteral("Verlo 1.03 (build " VERLO_BUILD_ID ")\n"); }

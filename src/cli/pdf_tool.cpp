@@ -107,13 +107,12 @@ int runPdfCommandLine(const QStringList& args) {
 
 QString pdfCommandLineHelp() {
     return QStringLiteral(
-        "       verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|字数x行数] [--ruby|--no-ruby] FILE\n"
-        "FILE をページに組んで PDF ファイル OUT.pdf に書き出します (画面は要りません)。\n"
-        "ページ設定は編集画面の ファイル › ページ設定 で保存したもの、--format はその書式を\n"
-        "置き換えます: 40x30 (A4横 縦書き)、20x20 (原稿用紙)、42x34 (A4縦 横書き)、\n"
-        "または字数と行数だけ。ルビ (｜漢字《かんじ》、《《傍点》》) は 表示 › ルビを表示 の\n"
-        "とおりに組みます。--ruby はルビを組み、--no-ruby は書いたとおりに置きます。\n"
-        "\n");
+        "  verlo --pdf OUT.pdf [--format 40x30|20x20|42x34|字数x行数] [--ruby|--no-ruby] FILE\n"
+        "      FILE をページに組んで PDF ファイル OUT.pdf に書き出します (画面は要りません)。\n"
+        "      ページ設定は編集画面の ファイル › ページ設定 で保存したもの、--format はその書式を\n"
+        "      置き換えます: 40x30 (A4横 縦書き)、20x20 (原稿用紙)、42x34 (A4縦 横書き)、\n"
+        "      または字数と行数だけ。ルビ (｜漢字《かんじ》、《《傍点》》) は 表示 › ルビを表示 の\n"
+        "      とおりに組みます。--ruby はルビを組み、--no-ruby は書いたとおりに置きます。\n");
 }
 
 }  // namespace verlo::cli
