@@ -96,7 +96,7 @@ int runPdfCommandLine(const QStringList& args) {
     }
     QFont editorFont(stored.Name);
     const print::ExportResult result =
-        print::exportPdf(line.output, setup, editorFont, QFileInfo(line.file).fileName(), read->bytes,
+        print::exportPdf(line.output, setup, editorFont, print::documentTitle(line.file), read->bytes,
                          &read->standIns, line.ruby.value_or(stored.live.Ruby));
     if (result.error) {
         say(*result.error);

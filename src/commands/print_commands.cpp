@@ -9,6 +9,7 @@
 #include "dialogs/page_setup_dialog.h"
 #include "edit/edit_control.h"
 #include "platform/answerer.h"
+#include "print/page_layout.h"
 #include "print/page_printer.h"
 #include "print/pdf_export.h"
 
@@ -18,13 +19,10 @@ PrintCommands::PrintCommands(edit::EditControl& memo2, QString& pageSetup, std::
                              QWidget* owner)
     : memo2_(memo2), pageSetup_(pageSetup), fileName_(std::move(fileName)), owner_(owner) {}
 
-QString PrintCommands::documentName() const {
-    const QString path = fileName_();
-    return path.isEmpty() ? QStringLiteral("無題") : QFileInfo(path).fileName();
-}
+QString PrintCommands::documentName() const { return print::documentTitle(fileName_()); }
 
 void PrintCommands::pageSetup() {
-    if (const std::optional<print::PageSetup> chosen = dialogs::PageSetupDialog::ask(owner_, setup()))
+    if (const std::optional<print::PageSetup> chosen = dialogs::PageSetupDialog::ask(owner_, setup(), memo2_.textFont()))
         pageSetup_ = print::toText(*chosen);
 }
 

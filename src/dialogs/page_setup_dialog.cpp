@@ -14,6 +14,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "print/page_layout.h"
+
 namespace verlo::dialogs {
 namespace {
 
@@ -30,7 +32,8 @@ QDoubleSpinBox* millimetres(QWidget* parent) {
 
 }  // namespace
 
-PageSetupDialog::PageSetupDialog(const print::PageSetup& initial, QWidget* parent) : QDialog(parent) {
+PageSetupDialog::PageSetupDialog(const print::PageSetup& initial, const QFont& editorTextFont, QWidget* parent)
+    : QDialog(parent), editorFont_(editorTextFont) {
     setWindowTitle(QStringLiteral("ページ設定"));
     preset = new QComboBox(this);
     preset->addItem(QStringLiteral("(書式を選ぶ)"));
@@ -104,7 +107,10 @@ PageSetupDialog::PageSetupDialog(const print::PageSetup& initial, QWidget* paren
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    connect(editorFont, &QCheckBox::toggled, font, [this](bool on) { font->setEnabled(!on); });
+    connect(editorFont, &QCheckBox::toggled, font, [this](bool on) {
+        font->setEnabled(!on);
+        if (on) showFace();
+    });
     connect(titleLines, &QCheckBox::toggled, author, &QWidget::setEnabled);
     connect(preset, &QComboBox::activated, this, [this](int index) {
         if (index <= 0) return;
@@ -128,7 +134,7 @@ void PageSetupDialog::show(const print::PageSetup& s) {
     lines->setValue(s.lines);
     editorFont->setChecked(s.fontFamily.isEmpty());
     font->setEnabled(!s.fontFamily.isEmpty());
-    if (!s.fontFamily.isEmpty()) font->setCurrentFont(QFont(s.fontFamily));
+    font->setCurrentFont(QFont(print::pageFontFace(s, editorFont_)));
     fontSize->setValue(s.fontSize);
     const double values[] = {s.marginTop, s.marginBottom, s.marginLeft, s.marginRight};
     for (int i = 0; i < 4; ++i) margins[i]->setValue(values[i]);
@@ -164,8 +170,11 @@ print::PageSetup PageSetupDialog::setup() const {
     return s;
 }
 
-std::optional<print::PageSetup> PageSetupDialog::ask(QWidget* owner, const print::PageSetup& current) {
-    PageSetupDialog dialog(current, owner);
+void PageSetupDialog::showFace() { font->setCurrentFont(QFont(print::pageFontFace(print::PageSetup(), editorFont_))); }
+
+std::optional<print::PageSetup> PageSetupDialog::ask(QWidget* owner, const print::PageSetup& current,
+                                                     const QFont& editorTextFont) {
+    PageSetupDialog dialog(current, editorTextFont, owner);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.setup();
 }

@@ -18,14 +18,17 @@ namespace verlo::dialogs {
 
 class PageSetupDialog : public QDialog {
 public:
-    explicit PageSetupDialog(const print::PageSetup& initial, QWidget* parent = nullptr);
+    // editorTextFont: the editor's font, which the pages take unless the setup names another.
+    explicit PageSetupDialog(const print::PageSetup& initial, const QFont& editorTextFont = QFont(),
+                             QWidget* parent = nullptr);
 
     // The setup as the controls hold it; show(setup) puts one into them.
     print::PageSetup setup() const;
     void show(const print::PageSetup& setup);
 
     // Runs the dialog: the setup chosen with OK, nothing when cancelled.
-    static std::optional<print::PageSetup> ask(QWidget* owner, const print::PageSetup& current);
+    static std::optional<print::PageSetup> ask(QWidget* owner, const print::PageSetup& current,
+                                               const QFont& editorTextFont);
 
     QComboBox* preset;
     QComboBox* paper;
@@ -43,6 +46,11 @@ public:
     QLineEdit* author;
     QCheckBox* grid;
     QCheckBox* hang;
+
+private:
+    void showFace();  // the face the pages are set in, in the font box
+
+    QFont editorFont_;
 };
 
 }  // namespace verlo::dialogs

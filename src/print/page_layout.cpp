@@ -1,5 +1,8 @@
 #include "print/page_layout.h"
 
+#include <QFileInfo>
+#include <QFontInfo>
+
 #include <QFontInfo>
 #include <QPageLayout>
 #include <algorithm>
@@ -22,10 +25,22 @@ std::unique_ptr<typeset::Typesetter> typesetterAt(const QString& family, int pix
 
 }  // namespace
 
+QString pageFontFamily(const PageSetup& setup, const QFont& editorFont) {
+    return setup.fontFamily.isEmpty() ? editorFont.family() : setup.fontFamily;
+}
+
+QString pageFontFace(const PageSetup& setup, const QFont& editorFont) {
+    return QFontInfo(QFont(pageFontFamily(setup, editorFont))).family();
+}
+
+QString documentTitle(const QString& path) {
+    return path.isEmpty() ? QStringLiteral("無題") : QFileInfo(path).completeBaseName();
+}
+
 PageTypesetting::PageTypesetting(const PageSetup& setup, const QFont& editorFont, const text::StandIns* standIns,
                                  bool ruby)
     : setup_(setup), standIns_(standIns) {
-    const QString family = setup.fontFamily.isEmpty() ? editorFont.family() : setup.fontFamily;
+    const QString family = pageFontFamily(setup, editorFont);
     const typeset::Writing writing = setup.vertical ? typeset::Writing::Vertical : typeset::Writing::Horizontal;
     page_ = setup.paperPoints();
     area_ = QRectF(QPointF(setup.marginLeft * kPointsPerMm, setup.marginTop * kPointsPerMm),

@@ -26,6 +26,15 @@ namespace verlo::print {
 // exact to a tenth of a point; page coordinates are points, y downwards.
 inline constexpr double kPixelsPerPoint = 10;
 
+// The family the pages are set in: the setup's, or the editor's font's.
+QString pageFontFamily(const PageSetup& setup, const QFont& editorFont);
+// The face the system gives for it, as a font dialog would name it (what a PDF embeds).
+QString pageFontFace(const PageSetup& setup, const QFont& editorFont);
+
+// A document's name as its pages' title shows it: the file's name without its extension,
+// 無題 for an untitled text.
+QString documentTitle(const QString& path);
+
 class PageTypesetting {
 public:
     // editorFont gives the family when the setup names none; standIns is the document's

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontComboBox>
+#include <QRawFont>
 #include <QSpinBox>
 
 #include "dialogs/page_setup_dialog.h"
@@ -37,4 +39,14 @@ TEST(PageSetupDialog, PresetKeepsTheWritersFontTitleAndAuthor) {
     }
     dialog.editorFont->setChecked(true);
     EXPECT_TRUE(dialog.setup().fontFamily.isEmpty()) << "the editor's font";
+}
+
+TEST(PageSetupDialog, TheFontBoxShowsTheFaceThePagesAreSetIn) {
+    for (const char* editor : {"IPAMincho", "serif"}) {
+        SCOPED_TRACE(editor);
+        const PageSetupDialog dialog(PageSetup{}, QFont(QString::fromLatin1(editor)));
+        EXPECT_TRUE(dialog.editorFont->isChecked());
+        // What the pages embed: the face the editor's font resolves to.
+        EXPECT_EQ(dialog.font->currentFont().family(), QRawFont::fromFont(QFont(QString::fromLatin1(editor))).familyName());
+    }
 }

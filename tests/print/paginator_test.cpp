@@ -94,3 +94,10 @@ TEST(Paginator, PagesEndWhereTheLinesAndTheRulesSay) {
             EXPECT_EQ(paginate(setup, c.ruby, QStringLiteral("猫"), text), c.pages) << c.what << (vertical ? " (vertical)" : "");
         }
 }
+
+TEST(PageTitle, TheFilesNameWithoutItsExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/a/novel.txt", "novel"}, {"novel", "novel"}, {"第一部.下書き.txt", "第一部.下書き"}, {"", "無題"}};
+    for (const auto& [path, title] : cases)
+        EXPECT_EQ(verlo::print::documentTitle(QString::fromUtf8(path)), QString::fromUtf8(title)) << path;
+}
