@@ -7,9 +7,9 @@ namespace verlo::app {
 
 FormatMenus::FormatMenus(QMenu* fileMenu, QAction* before, QObject* parent)
     : QObject(parent),
-      encodingMenu(new QMenu(QStringLiteral("文字コード"), fileMenu)),
-      lineBreakMenu(new QMenu(QStringLiteral("改行コード"), fileMenu)),
-      reopenMenu(new QMenu(QStringLiteral("文字コードを指定して開き直す"), fileMenu)),
+      encodingMenu(new QMenu(QStringLiteral("文字コード(&C)"), fileMenu)),
+      lineBreakMenu(new QMenu(QStringLiteral("改行コード(&B)"), fileMenu)),
+      reopenMenu(new QMenu(QStringLiteral("文字コードを指定して開き直す(&W)"), fileMenu)),
       encodings_(new QActionGroup(this)),
       lineBreaks_(new QActionGroup(this)) {
     for (files::Encoding e : files::kEncodings) {

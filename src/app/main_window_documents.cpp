@@ -174,11 +174,11 @@ bool TForm1::mayOverwrite() {
 void TForm1::checkDisk() {
     if (checkingDisk_) return;  // a box of ours took the focus and gave it back
     const session::DiskChange change = session_->diskChange();
-    if (change == session::DiskChange::None) return;
+    if (change == session::DiskChange::None || session_->diskStateAcknowledged()) return;
     checkingDisk_ = true;
     const QString path = session_->fileName();
     if (change == session::DiskChange::Vanished) {
-        session_->acceptDiskState();
+        session_->acknowledgeDiskState();
         session_->markModified();
         platform::answerer().inform(this, QStringLiteral("ファイルの変更"),
                                     QStringLiteral("ファイル %1 が見つかりません。削除されたか、移動されたようです。"
@@ -197,7 +197,7 @@ void TForm1::checkDisk() {
         if (chosen == 0 && (!session_->modified() || session_->keepDiscarded()))
             loadFile(path, session_->fileEncoding());
         else
-            session_->acceptDiskState();
+            session_->acknowledgeDiskState();
     }
     checkingDisk_ = false;
 }

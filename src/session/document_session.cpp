@@ -29,10 +29,7 @@ DocumentSession::DocumentSession(const std::string& recoveryFolder, const std::s
     doc_.standIns().setAccepting(files::holdsAnyCharacter(format_.encoding));
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
         stampFile(false);
-        const files::FileStamp now = files::stampOf(fileName_);
-        if (diskChange() == DiskChange::None || now == toldStamp_) return;
-        toldStamp_ = now;
-        emit fileChangedOnDisk();
+        if (diskChange() != DiskChange::None && !diskStateAcknowledged()) emit fileChangedOnDisk();
     });
 }
 
@@ -94,10 +91,12 @@ DiskChange DocumentSession::diskChange() const {
     return now.exists ? DiskChange::Changed : DiskChange::Vanished;
 }
 
-void DocumentSession::acceptDiskState() { stampFile(); }
+void DocumentSession::acknowledgeDiskState() { acknowledged_ = files::stampOf(fileName_); }
+
+bool DocumentSession::diskStateAcknowledged() const { return files::stampOf(fileName_) == acknowledged_; }
 
 void DocumentSession::stampFile(bool stamp) {
-    if (stamp) stamp_ = toldStamp_ = files::stampOf(fileName_);
+    if (stamp) stamp_ = acknowledged_ = files::stampOf(fileName_);
     // A file replaced by a rename leaves the watcher: it is watched anew.
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
     if (titled() && files::stampOf(fileName_).exists) watcher_.addPath(fileName_);

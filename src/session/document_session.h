@@ -102,9 +102,12 @@ public:
     void setLineBreak(files::LineBreak lineBreak);
 
     // ---- the file on disk, as another program may change it
+    // Since it was last read or written (saving over a changed file asks first).
     DiskChange diskChange() const;
-    // The file as it is now counts as seen (the writer chose to keep the text as it is).
-    void acceptDiskState();
+    // The writer was asked about the file as it is now and kept the text: not asked again
+    // until it changes once more (saving over it still asks).
+    void acknowledgeDiskState();
+    bool diskStateAcknowledged() const;
     // The encoding the file was last read or written in (for reading it again).
     files::Encoding fileEncoding() const { return savedFormat_.encoding; }
     // The text counts as unsaved (its file vanished).
@@ -198,8 +201,8 @@ private:
     QString fileName_;
     files::TextFormat format_;
     files::TextFormat savedFormat_;  // as the file was last read or written
-    files::FileStamp stamp_;      // the file when last read or written (or accepted)
-    files::FileStamp toldStamp_;  // the change last told by fileChangedOnDisk
+    files::FileStamp stamp_;         // the file when last read or written
+    files::FileStamp acknowledged_;  // the file as the writer last chose to keep the text against
     QFileSystemWatcher watcher_;
     bool readOnly_ = false;
     bool modifiedTold_ = false;

@@ -123,6 +123,8 @@ TEST_F(WorkKeptTest, SavingOverAFileAnotherProcessChangedAsksFirst) {
         auto form = start(path("a.txt"));
         typeAtEnd(*form, "+");
         elsewhere(QStringLiteral("printf theirs > '%1'").arg(path("a.txt")));
+        answers.choices.push_back(1);  // このまま: the text stays, and saving over theirs still asks
+        form->checkDisk();
         answers.choices.push_back(c.choice);
         if (c.choice == 1) answers.saveFiles.push_back(path("b.txt"));
         form->Save1Click();
