@@ -46,15 +46,9 @@ void ParagraphCounts::sumBlock(Block& b) const {
 }
 
 void ParagraphCounts::rebuildTrees() {
-    std::vector<std::size_t> sizes, chars, lines;
-    for (const Block& b : blocks_) {
-        sizes.push_back(b.counts.size());
-        chars.push_back(asTree(b.chars));
-        lines.push_back(b.lines);
-    }
-    sizes_.assign(sizes);
-    chars_.assign(chars);
-    lines_.assign(lines);
+    sizes_.assign(blocks_.size(), [this](std::size_t b) { return blocks_[b].counts.size(); });
+    chars_.assign(blocks_.size(), [this](std::size_t b) { return asTree(blocks_[b].chars); });
+    lines_.assign(blocks_.size(), [this](std::size_t b) { return blocks_[b].lines; });
 }
 
 std::size_t ParagraphCounts::blockOf(std::size_t paragraph, std::size_t* offset) const {

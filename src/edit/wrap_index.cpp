@@ -40,52 +40,13 @@ void WrapIndex::assign(const std::vector<std::uint32_t>& counts) {
 }
 
 void WrapIndex::rebuildTrees() {
-    const std::size_t n = blocks_.size();
-    paraTree_.assign(n + 1, 0);
-    lineTree_.assign(n + 1, 0);
-    for (std::size_t i = 1; i <= n; ++i) {
-        paraTree_[i] += blocks_[i - 1].counts.size();
-        lineTree_[i] += blocks_[i - 1].lines;
-        std::size_t parent = i + (i & (~i + 1));
-        if (parent <= n) {
-            paraTree_[parent] += paraTree_[i];
-            lineTree_[parent] += lineTree_[i];
-        }
-    }
-}
-
-void WrapIndex::addToTree(std::vector<std::size_t>& tree, std::size_t block, std::ptrdiff_t delta) {
-    for (std::size_t i = block + 1; i < tree.size(); i += i & (~i + 1))
-        tree[i] = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(tree[i]) + delta);
-}
-
-std::size_t WrapIndex::treePrefix(const std::vector<std::size_t>& tree, std::size_t blocks) const {
-    std::size_t s = 0;
-    for (std::size_t i = blocks; i > 0; i -= i & (~i + 1)) s += tree[i];
-    return s;
-}
-
-std::size_t WrapIndex::treeSearch(const std::vector<std::size_t>& tree, std::size_t value,
-                                  std::size_t* before) const {
-    const std::size_t n = tree.size() - 1;
-    std::size_t pos = 0;
-    std::size_t rest = value;
-    std::size_t step = 1;
-    while (step * 2 <= n) step *= 2;
-    for (; step > 0; step /= 2) {
-        if (pos + step <= n && tree[pos + step] <= rest) {
-            pos += step;
-            rest -= tree[pos];
-        }
-    }
-    *before = value - rest;
-    return pos;
+    paraSums_.assign(blocks_.size(), [this](std::size_t b) { return blocks_[b].counts.size(); });
+    lineSums_.assign(blocks_.size(), [this](std::size_t b) { return blocks_[b].lines; });
 }
 
 std::size_t WrapIndex::blockOf(std::size_t paragraph, std::size_t* offset) const {
-    std::size_t before = 0;
-    std::size_t b = treeSearch(paraTree_, paragraph, &before);
-    *offset = paragraph - before;
+    const auto [b, rest] = paraSums_.find(paragraph);
+    *offset = rest;
     return b;
 }
 
@@ -106,7 +67,7 @@ void WrapIndex::setCount(std::size_t paragraph, std::uint32_t count) {
     c = count;
     blocks_[b].lines = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(blocks_[b].lines) + delta);
     lines_ = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(lines_) + delta);
-    addToTree(lineTree_, b, delta);
+    lineSums_.add(b, static_cast<std::size_t>(delta));
 }
 
 void WrapIndex::splice(std::size_t first, std::size_t removed, const std::uint32_t* counts,
@@ -173,15 +134,13 @@ std::size_t WrapIndex::firstLine(std::size_t paragraph) const {
     std::size_t off = 0;
     std::size_t b = blockOf(paragraph, &off);
     const std::uint32_t* c = blocks_[b].counts.data();
-    return treePrefix(lineTree_, b) + sum(c, c + off);
+    return lineSums_.prefix(b) + sum(c, c + off);
 }
 
 WrapIndex::Place WrapIndex::find(std::size_t line) const {
     assert(line < lines_);
-    std::size_t before = 0;
-    std::size_t b = treeSearch(lineTree_, line, &before);
-    std::size_t paraBefore = treePrefix(paraTree_, b);
-    std::size_t rest = line - before;
+    auto [b, rest] = lineSums_.find(line);
+    const std::size_t paraBefore = paraSums_.prefix(b);
     const std::vector<std::uint32_t>& c = blocks_[b].counts;
     std::size_t i = 0;
     while (rest >= c[i]) rest -= c[i++];

@@ -1,15 +1,17 @@
 // How many laid-out lines each paragraph (hard line) of the document has, with prefix sums.
 //
-// The counts live in blocks of a few hundred paragraphs; two Fenwick trees over the blocks
-// hold how many paragraphs and how many lines each block has. Changing one paragraph's
-// count costs O(log blocks); inserting or removing paragraphs costs O(block size) plus,
-// when a block splits or empties, a rebuild of the trees over the blocks (O(blocks)).
+// The counts live in blocks of a few hundred paragraphs; two prefix sums over the blocks
+// (text::PrefixSums) hold how many paragraphs and how many lines each block has. Changing
+// one paragraph's count costs O(log blocks); inserting or removing paragraphs costs
+// O(block size) plus, when a block splits or empties, a rebuild of the sums (O(blocks)).
 // Queries (first line of a paragraph, paragraph of a line) cost O(log blocks + block size).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "text/prefix_sums.h"
 
 namespace verlo::edit {
 
@@ -48,14 +50,10 @@ private:
     // Locates the block holding paragraph p; *offset receives p's index inside it.
     std::size_t blockOf(std::size_t paragraph, std::size_t* offset) const;
     void rebuildTrees();
-    void addToTree(std::vector<std::size_t>& tree, std::size_t block, std::ptrdiff_t delta);
-    std::size_t treePrefix(const std::vector<std::size_t>& tree, std::size_t blocks) const;
-    // Largest block index b with prefix(tree, b) <= value, and that prefix.
-    std::size_t treeSearch(const std::vector<std::size_t>& tree, std::size_t value, std::size_t* before) const;
 
     std::vector<Block> blocks_;
-    std::vector<std::size_t> paraTree_;  // Fenwick tree of paragraphs per block
-    std::vector<std::size_t> lineTree_;  // Fenwick tree of lines per block
+    text::PrefixSums paraSums_;  // paragraphs per block
+    text::PrefixSums lineSums_;  // lines per block
     std::size_t paragraphs_ = 0;
     std::size_t lines_ = 0;
 };
