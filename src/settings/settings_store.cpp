@@ -64,7 +64,7 @@ std::optional<std::int32_t> parseInteger(QStringView text) {
 
 namespace {
 
-// Identifies the file on disk, so that a rewrite (a new file renamed over the old one)
+// Identifies the file on disk, so that a rewrite (a new file put in the old one's place)
 // can be told from no write at all.
 struct FileIdentity {
     bool exists = false;
