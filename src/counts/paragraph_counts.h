@@ -1,8 +1,6 @@
-// What each paragraph (hard line) adds to the live counts, in blocks of a few hundred
-// paragraphs with three Fenwick trees over the blocks (paragraphs, characters and
-// manuscript lines per block). Changing one paragraph costs O(log blocks); replacing a
-// run of paragraphs costs the blocks it touches, plus a rebuild of the trees (O(blocks))
-// when blocks split or merge; the sum of the characters before a paragraph costs
+// What each paragraph (hard line) adds to the live counts, with running sums of the
+// characters and the manuscript lines (text::BlockedSums): changing one paragraph costs
+// O(log blocks), replacing a run the blocks it touches, the characters before a paragraph
 // O(log blocks + block size).
 #pragma once
 
@@ -11,7 +9,7 @@
 #include <vector>
 
 #include "counts/char_count.h"
-#include "text/prefix_sums.h"
+#include "text/blocked_sums.h"
 
 namespace verlo::counts {
 
@@ -26,39 +24,34 @@ struct ParagraphCount {
 
 class ParagraphCounts {
 public:
-    ParagraphCounts();
+    ParagraphCounts() { assign({ParagraphCount{}}); }
 
-    void assign(const std::vector<ParagraphCount>& counts);
-    std::size_t size() const { return size_; }
+    void assign(const std::vector<ParagraphCount>& counts) { counts_.assign(counts.data(), counts.size()); }
+    std::size_t size() const { return counts_.size(); }
 
-    const ParagraphCount& at(std::size_t paragraph) const;
-    const ParagraphCount& last() const { return blocks_.back().counts.back(); }
-    void set(std::size_t paragraph, const ParagraphCount& count);
+    const ParagraphCount& at(std::size_t paragraph) const { return counts_.at(paragraph); }
+    const ParagraphCount& last() const { return counts_.back(); }
+    void set(std::size_t paragraph, const ParagraphCount& count) { counts_.set(paragraph, count); }
     // Replaces `removed` paragraphs from `first` by `added`.
-    void splice(std::size_t first, std::size_t removed, const std::vector<ParagraphCount>& added);
+    void splice(std::size_t first, std::size_t removed, const std::vector<ParagraphCount>& added) {
+        counts_.splice(first, removed, added.data(), added.size());
+    }
 
     // The characters of paragraphs [0, paragraph).
-    std::int64_t charsBefore(std::size_t paragraph) const;
-    std::int64_t totalChars() const { return static_cast<std::int64_t>(chars_.prefix(chars_.size())); }
-    std::size_t totalLines() const { return lines_.prefix(lines_.size()); }
+    std::int64_t charsBefore(std::size_t paragraph) const {
+        return static_cast<std::int64_t>(counts_.before(kChars, paragraph));
+    }
+    std::int64_t totalChars() const { return static_cast<std::int64_t>(counts_.total(kChars)); }
+    std::size_t totalLines() const { return counts_.total(kLines); }
 
 private:
-    struct Block {
-        std::vector<ParagraphCount> counts;
-        std::int64_t chars = 0;
-        std::size_t lines = 0;
+    static constexpr std::size_t kChars = 0, kLines = 1;
+    struct Weights {  // the characters modulo 2^64
+        [[gnu::always_inline]] std::size_t operator()(const ParagraphCount& c, std::size_t k) const {
+            return k == kChars ? static_cast<std::size_t>(c.chars) : c.lines;
+        }
     };
-    // The block holding paragraph p (the last block for p == size()), and p's place in it.
-    std::size_t blockOf(std::size_t paragraph, std::size_t* offset) const;
-    std::vector<Block> cut(const std::vector<ParagraphCount>& counts) const;  // into blocks of kBlock
-    void sumBlock(Block& block) const;
-    void rebuildTrees();
-
-    std::vector<Block> blocks_;
-    text::PrefixSums sizes_;  // paragraphs per block
-    text::PrefixSums chars_;  // characters per block (modulo 2^64)
-    text::PrefixSums lines_;  // manuscript lines per block
-    std::size_t size_ = 0;
+    text::BlockedSums<ParagraphCount, 2, Weights> counts_{256};
 };
 
 }  // namespace verlo::counts

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/replacing_file.h"
+
 namespace verlo::files {
 
 // Reads fd to its end, appending to out; false with errno set on failure.
@@ -25,36 +27,9 @@ std::optional<std::string> readNativeFile(const std::string& path, FileKind kind
 // missing, is not a regular file (a folder, a pipe) or cannot be read.
 std::optional<std::string> readWholeFile(const QString& path);
 
-// Called before a file is written in place (below); it keeps the new text elsewhere
-// (a recovery copy) and answers false when it could not, which stops the save before the
-// file is touched.
-using BeforeWritingInPlace = std::function<bool()>;
-
-// What went wrong, for the caller's message.
-enum class WriteFailure {
-    None,
-    NotWritten,     // the file is as it was
-    PartlyWritten,  // written in place and failed on the way: the file may hold a mixture
-};
-
-// Replaces the file at `path` with `bytes` so that a failure never leaves it half written:
-// the bytes go into a temporary file beside the target, which is flushed to disk and then
-// renamed over the target. A symbolic link is written through to the file it points at
-// (the link stays); an existing file keeps its permission bits (and, where allowed, its
-// owner and group); a new file gets the usual permissions for new files. A file without
-// write permission is not replaced, also for the superuser when no write bit is set at
-// all. On failure the old file is left as it was, the temporary file is removed, and the
-// result is false.
-//
-// Where a rename cannot serve, the file is written in place instead, after
-// beforeInPlace() kept the text elsewhere: a file with other hard links (a rename would
-// part it from them) and a writable file in a folder where no temporary file can be
-// made. Space for a longer text is reserved first where the file system allows, so a full
-// disk usually stops the save before the file is touched. Without beforeInPlace such a
-// file is written in place all the same (for files the program can write again).
-//
-// Temporary files that a killed save left beside the target are removed first (those of
-// a save still running in another process stay).
+// Replaces the file at `path` with `bytes` through ReplacingFile (see there for the
+// guarantees): a failure never leaves it half written. Given beforeInPlace, a file that
+// a rename cannot serve is written in place after beforeInPlace() kept the text elsewhere.
 bool writeFileReplacing(const QString& path, std::string_view bytes, const BeforeWritingInPlace& beforeInPlace = {},
                         WriteFailure* failure = nullptr);
 
@@ -67,10 +42,5 @@ using BytePieces = std::function<bool(const std::function<bool(std::string_view 
 // whole: the same guarantees. Where the file is written in place, the pieces are gathered first.
 bool writeFileReplacing(const QString& path, const BytePieces& pieces, const BeforeWritingInPlace& beforeInPlace = {},
                         WriteFailure* failure = nullptr);
-
-// Removes the temporary files a killed save of `path` left beside it: those whose writer
-// has ended. Nothing happens to the temporary file of a save still running (in this or
-// another process).
-void removeLeftoverTemporaries(const QString& path);
 
 }  // namespace verlo::files

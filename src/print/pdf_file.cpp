@@ -83,12 +83,12 @@ std::int16_t int16At(const QByteArray& table, int offset) {
 
 }  // namespace
 
-PdfFile::PdfFile(const QString& path) : file_(path) {}
+PdfFile::PdfFile(const QString& path) : file_(path), path_(path) {}
 PdfFile::~PdfFile() = default;
 
 bool PdfFile::open() {
-    if (!file_.open(QIODevice::WriteOnly)) {
-        error_ = QStringLiteral("ファイル %1 を作成できません").arg(file_.fileName());
+    if (!file_.open()) {
+        error_ = QStringLiteral("ファイル %1 を作成できません").arg(path_);
         return false;
     }
     write("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
@@ -104,9 +104,9 @@ int PdfFile::reserve() {
 
 void PdfFile::write(const QByteArray& bytes) {
     if (failed_) return;
-    if (file_.write(bytes) != bytes.size()) {
+    if (!file_.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         failed_ = true;
-        error_ = QStringLiteral("ファイル %1 に書き込めません").arg(file_.fileName());
+        error_ = QStringLiteral("ファイル %1 に書き込めません").arg(path_);
         return;
     }
     written_ += static_cast<std::uint64_t>(bytes.size());
@@ -349,12 +349,12 @@ bool PdfFile::finish(const QString& title, bool rightToLeft) {
           ref(catalogId) + " /Info " + ref(infoId) + ">>\nstartxref\n" +
           QByteArray::number(static_cast<qulonglong>(xref)) + "\n%%EOF\n");
     if (failed_) {
-        file_.cancelWriting();
+        file_.cancel();
         return false;
     }
     if (!file_.commit()) {
         failed_ = true;
-        error_ = QStringLiteral("ファイル %1 に書き込めません").arg(file_.fileName());
+        error_ = QStringLiteral("ファイル %1 に書き込めません").arg(path_);
     }
     return !failed_;
 }

@@ -9,13 +9,14 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QSizeF>
 #include <QString>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
+
+#include "files/replacing_file.h"
 
 class QRawFont;
 struct hb_face_t;
@@ -66,7 +67,8 @@ private:
     void writeStream(int id, const QByteArray& dictionary, const QByteArray& data, bool compress = true);
     bool writeFont(Font& font);
 
-    QSaveFile file_;  // the file appears whole, or the old one stays
+    files::ReplacingFile file_;  // the file appears whole, or the old one stays
+    QString path_;
     std::uint64_t written_ = 0;
     std::vector<std::uint64_t> offsets_{0};  // by object number
     std::vector<int> pageIds_;

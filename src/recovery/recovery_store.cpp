@@ -10,30 +10,13 @@
 #include <unistd.h>
 
 #include "files/file_io.h"
+#include "files/replacing_file.h"
 
 namespace verlo::recovery {
 namespace {
 
 bool endsWith(const std::string& s, std::string_view suffix) {
     return s.size() > suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-bool writeAllTo(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 bool makeFolders(const std::string& path) {
@@ -65,16 +48,9 @@ RecoveryStore::~RecoveryStore() {
 bool RecoveryStore::openLocked() {
     if (lockFd_ >= 0) return true;
     if (!makeFolders(folder_)) return false;
-    // Locked under a name no other instance looks at, then renamed: every "<id>.lock" that
-    // another instance sees is locked from its first moment.
-    const std::string fresh = folder_ + "/" + id_ + ".lock-new";
-    const int fd = ::open(fresh.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    // Every "<id>.lock" that another instance sees is locked from its first moment.
+    const int fd = files::createLockedFile(folder_ + "/" + id_ + ".lock");
     if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::rename(fresh.c_str(), (folder_ + "/" + id_ + ".lock").c_str()) != 0) {
-        ::unlink(fresh.c_str());
-        ::close(fd);
-        return false;
-    }
     lockFd_ = fd;
     return true;
 }
@@ -83,17 +59,8 @@ bool RecoveryStore::write(const RecoveryCopy& copy, std::uint64_t revision) {
     std::lock_guard lock(mutex_);
     if (revision < written_ || revision <= discarded_) return true;  // overtaken: nothing to do
     if (!openLocked()) return false;
-    const std::string temp = folder_ + "/" + id_ + ".copy-new";
-    const int fd = ::open(temp.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    bool ok = writeAllTo(fd, copyHeader(copy)) && writeAllTo(fd, copy.text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(temp.c_str(), copyPath().c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    syncFolder(folder_);
+    files::ReplacingFile file(copyPath(), {{}, 0600});
+    if (!file.open() || !file.write(copyHeader(copy)) || !file.write(copy.text) || !file.commit()) return false;
     hasCopy_ = true;
     written_ = revision;
     return true;
@@ -134,8 +101,9 @@ std::vector<Orphan> RecoveryStore::adoptOrphans() {
             ::close(fd);
             continue;
         }
-        ::unlink((folder_ + "/" + id + ".copy-new").c_str());  // a write it did not finish
         const std::string copyFile = folder_ + "/" + id + ".copy";
+        files::removeLeftoverTemporaries(copyFile);  // a write it did not finish
+        ::unlink((copyFile + "-new").c_str());       // the same, as earlier versions named it
         std::optional<RecoveryCopy> copy;
         if (const auto bytes = files::readNativeFile(copyFile, files::FileKind::Regular)) copy = parseCopy(*bytes);
         struct stat st {};
@@ -168,7 +136,7 @@ void RecoveryStore::removeOrphan(const std::string& id) {
     if (it == adopted_.end()) return;
     ::unlink((folder_ + "/" + id + ".copy").c_str());
     ::unlink((folder_ + "/" + id + ".lock").c_str());
-    syncFolder(folder_);
+    files::syncFolder(folder_);
     ::close(it->second);
     adopted_.erase(it);
 }

@@ -3,8 +3,8 @@
 // most one copy "<id>.copy" of its unsaved text. A copy whose lock nobody holds belongs to
 // an instance that ended without removing it (a crash, a kill, a power cut, a session
 // that ended with the text unsaved): that is an orphan, which the next start offers.
-// Copies are written whole (a temporary file flushed to disk, then renamed), so a copy is
-// always one complete text.
+// Copies are written whole (through files::ReplacingFile, readable by the user alone), so
+// a copy is always one complete text.
 //
 // write() and discard() may be called from any thread; the rest from one.
 #pragma once

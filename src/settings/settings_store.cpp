@@ -1,10 +1,17 @@
 #include "settings/settings_store.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <string>
 #include <sys/stat.h>
 
+#include "files/file_io.h"
 #include "platform/error.h"
 
 namespace verlo::settings {
@@ -57,7 +64,7 @@ std::optional<std::int32_t> parseInteger(QStringView text) {
 
 namespace {
 
-// Identifies the file on disk, so that a rewrite (a new file renamed over the old one)
+// Identifies the file on disk, so that a rewrite (a new file put in the old one's place)
 // can be told from no write at all.
 struct FileIdentity {
     bool exists = false;
@@ -66,24 +73,71 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-FileIdentity identityOf(const QString& path) {
+FileIdentity identityOf(const std::string& path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0)
         return {};
     return {true, st.st_dev, st.st_ino};
+}
+
+// The bytes QSettings makes of `present` (the file as it is now, nothing for no file) with
+// `values` set, and the permission bits it gives a file it makes. Its own file is a copy
+// in a private temporary folder: the store's file is put in place by files::ReplacingFile.
+struct Made {
+    std::string bytes;
+    unsigned newFileMode = 0;
+};
+std::optional<Made> makeIni(const std::optional<std::string>& present, const QMap<QString, QString>& values) {
+    const QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return std::nullopt;
+    const QString copyPath = scratch.filePath(QStringLiteral("settings.ini"));
+    const std::string nativeCopy = QFile::encodeName(copyPath).toStdString();
+    if (present) {
+        QFile copy(copyPath);
+        if (!copy.open(QIODevice::WriteOnly) ||
+            copy.write(present->data(), static_cast<qint64>(present->size())) != static_cast<qint64>(present->size()) ||
+            !copy.flush())
+            return std::nullopt;
+    }
+    const FileIdentity before = identityOf(nativeCopy);
+    QSettings settings(copyPath, QSettings::IniFormat);
+    for (auto it = values.begin(); it != values.end(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.sync();
+    bool written = settings.status() == QSettings::NoError;
+    if (settings.status() == QSettings::FormatError) {
+        // A line the reader could not parse hides a later access error: the copy counts
+        // as written when a new one took its place.
+        const FileIdentity after = identityOf(nativeCopy);
+        written = after.exists && !(after == before);
+    }
+    struct stat st {};
+    if (!written || ::stat(nativeCopy.c_str(), &st) != 0)
+        return std::nullopt;
+    auto bytes = files::readNativeFile(nativeCopy, files::FileKind::Regular);
+    if (!bytes)
+        return std::nullopt;
+    return Made{std::move(*bytes), st.st_mode & 07777u};
 }
 
 }  // namespace
 
 struct SettingsStore::Impl {
-    explicit Impl(const QString& path) : path(path), settings(path, QSettings::IniFormat) {}
+    explicit Impl(const QString& path) : path(path) {}
     QString path;
-    QSettings settings;
+    std::unique_ptr<QSettings> reader;  // made at the first read: a store that only writes never reads
+    QMap<QString, QString> written;     // key -> value, put into the file at close
     QString firstSectionWritten;
     bool closed = false;
 
     QVariant value(const QString& section, const QString& name) {
-        return settings.value(section + u'/' + name);
+        const QString key = section + u'/' + name;
+        if (const auto it = written.constFind(key); it != written.constEnd())
+            return *it;
+        if (!reader)
+            reader = std::make_unique<QSettings>(path, QSettings::IniFormat);
+        return reader->value(key);
     }
     // The stored text, or nothing when the value is missing; raises for other types.
     std::optional<QString> text(const QString& section, const QString& name) {
@@ -101,7 +155,27 @@ struct SettingsStore::Impl {
     void write(const QString& section, const QString& name, const QString& text) {
         if (firstSectionWritten.isEmpty())
             firstSectionWritten = section;
-        settings.setValue(section + u'/' + name, text);
+        written.insert(section + u'/' + name, text);
+    }
+    // Puts the values written into the file, keeping the others it holds; false when the
+    // file could not be written.
+    bool save() const {
+        // The folder is made, and writers take turns under the lock file, as QSettings does.
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+            return false;
+        QLockFile lock(path + QStringLiteral(".lock"));
+        if (!lock.lock())
+            return false;
+        const std::string native = QFile::encodeName(path).toStdString();
+        int error = 0;
+        const auto present = files::readNativeFile(native, files::FileKind::Regular, &error);
+        if (!present && error != ENOENT)
+            return false;
+        const auto made = makeIni(present, written);
+        if (!made)
+            return false;
+        files::ReplacingFile file(native, {{}, made->newFileMode});
+        return file.open() && file.write(made->bytes) && file.commit();
     }
 };
 
@@ -109,7 +183,11 @@ SettingsStore::SettingsStore() : SettingsStore(storePath()) {}
 
 SettingsStore::SettingsStore(const QString& filePath) : d(std::make_unique<Impl>(filePath)) {}
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore() {
+    // What was written and not closed still goes into the file (a failure is not told).
+    if (!d->closed && !d->written.isEmpty())
+        d->save();
+}
 
 QString SettingsStore::storePath() {
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -145,15 +223,7 @@ void SettingsStore::close() {
     d->closed = true;
     if (d->firstSectionWritten.isEmpty())
         return;
-    const FileIdentity before = identityOf(d->path);
-    d->settings.sync();
-    bool written = d->settings.status() == QSettings::NoError;
-    if (d->settings.status() == QSettings::FormatError) {
-        // A line the reader could not parse hides a later access error: the file counts
-        // as written when a new one took its place.
-        const FileIdentity after = identityOf(d->path);
-        written = after.exists && !(after == before);
-    }
+    const bool written = d->save();
     if (!written)
         throw platform::Error(QStringLiteral("キー %1 の作成に失敗しました").arg(d->firstSectionWritten));
 }

@@ -3,7 +3,10 @@
 // text, the integers as their decimal text.
 //
 // A store is opened for one sequence (the start-up read or the closing write) and closed at
-// its end; nothing stays open in between.
+// its end; nothing stays open in between. At close() the values written are set, by
+// QSettings, in a private copy of the file as it is then (so the INI text is what QSettings
+// writes, and the keys not written now are kept), and the copy's bytes replace the file
+// through files::ReplacingFile; writers take turns under "<file>.lock" as QSettings' do.
 //
 // Failures (each raises Error with the text shown in the standard error box):
 // - a value that reads back as something other than text (a comma list, an @Variant(...)):

@@ -1,6 +1,7 @@
 // Sums of the first i values of a sequence that change one at a time (a Fenwick tree):
 // changing a value, a prefix sum and finding where a running total passes a point each
-// cost O(log n). The document's blocks keep their lengths in one.
+// cost O(log n). The document's blocks keep their lengths in one; the live counts and the
+// laid-out lines keep their sums over blocks of paragraphs in them.
 #pragma once
 
 #include <bit>
@@ -17,8 +18,13 @@ public:
 
     // Starts over with these values, in O(n).
     void assign(const std::vector<std::size_t>& values) {
-        tree_ = values;
-        const std::size_t n = tree_.size();
+        assign(values.size(), [&values](std::size_t i) { return values[i]; });
+    }
+    // Starts over with the n values valueOf(0), ..., valueOf(n - 1), in O(n).
+    template <class ValueOf>
+    void assign(std::size_t n, const ValueOf& valueOf) {
+        tree_.resize(n);
+        for (std::size_t i = 0; i < n; ++i) tree_[i] = valueOf(i);
         for (std::size_t i = 1; i <= n; ++i) {
             const std::size_t parent = i + (i & (~i + 1));
             if (parent <= n) tree_[parent - 1] += tree_[i - 1];

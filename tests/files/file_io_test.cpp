@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <new>
 #include <vector>
 #include <signal.h>
@@ -254,6 +255,11 @@ TEST_F(FileIoTest, AHardLinkedFileIsWrittenInPlaceAfterItsCopyIsKept) {
     EXPECT_EQ(failure, WriteFailure::NotWritten);
     EXPECT_EQ(get(at("b.txt")), QByteArray(100000, 'y'));
     EXPECT_EQ(strays(dir.path(), {"a.txt", "b.txt"}), QStringList());
+
+    // Not asked to write in place: replaced, and the other name keeps the old bytes.
+    ASSERT_TRUE(writeFileReplacing(at("a.txt"), "parted"));
+    EXPECT_EQ(get(at("a.txt")), "parted");
+    EXPECT_EQ(get(at("b.txt")), QByteArray(100000, 'y'));
 }
 
 TEST_F(FileIoTest, AWritableFileInAFolderWeCannotWriteIsWrittenInPlace) {
@@ -270,6 +276,9 @@ TEST_F(FileIoTest, AWritableFileInAFolderWeCannotWriteIsWrittenInPlace) {
         ASSERT_EQ(::chown(nativeFile.constData(), user, user), 0);
     }
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    // Not asked to write in place: refused.
+    EXPECT_FALSE(inChild([&] { return writeFileReplacing(file, "lost"); }, user));
+    EXPECT_EQ(get(file), "old");
     EXPECT_TRUE(inChild([&] { return writeFileReplacing(file, "new text", [] { return true; }); }, user));
     EXPECT_EQ(get(file), "new text");
     EXPECT_EQ(strays(folder, {"a.txt"}), QStringList());
@@ -316,4 +325,75 @@ TEST_F(FileIoTest, BytesMadeAsTheyAreWrittenKeepTheSameGuarantees) {
     EXPECT_FALSE(writeFileReplacing(at("a.txt"), piecesOf({"lost", "lost"}, 1), [] { return true; }, &failure));
     EXPECT_EQ(failure, WriteFailure::NotWritten);
     EXPECT_EQ(get(at("b.txt")), "in place");
+}
+
+// The writer used piece by piece (PDF files, recovery copies): small and large writes,
+// commit or not, the permissions of a new file, a path without a folder.
+TEST_F(FileIoTest, AReplacingFileAppearsOnlyWhenCommitted) {
+    enum class End { Commit, Cancel, Dropped };
+    struct Case {
+        const char* name;
+        bool exists;
+        std::vector<std::size_t> sizes;  // of the pieces written
+        std::optional<unsigned> newFileMode;
+        End end;
+        mode_t mode;  // expected after a commit
+    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const Case cases[] = {
+        {"new.txt", false, {10, 70000, 5, 3}, 0600, End::Commit, 0600},
+        {"usual.txt", false, {1}, std::nullopt, End::Commit, 0666 & ~mask},
+        {"kept.txt", true, {3 << 20, 7}, 0600, End::Commit, 0640},
+        {"cancelled.txt", true, {100, 2 << 20}, std::nullopt, End::Cancel, 0640},
+        {"dropped.txt", true, {100, 2 << 20}, std::nullopt, End::Dropped, 0640},
+    };
+    const QString home = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));  // relative names: the folder is "."
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.exists) {
+            put(c.name, "old");
+            ASSERT_TRUE(QFile::setPermissions(c.name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        }
+        std::string expected;
+        {
+            ReplacingFile file(QString(c.name), {{}, c.newFileMode});
+            ASSERT_TRUE(file.open());
+            for (std::size_t k = 0; k < c.sizes.size(); ++k) {
+                const std::string piece(c.sizes[k], static_cast<char>('a' + k));
+                ASSERT_TRUE(file.write(piece));
+                expected += piece;
+            }
+            if (c.end == End::Commit) {
+                ASSERT_TRUE(file.commit());
+                EXPECT_FALSE(file.commit());  // once only
+            } else if (c.end == End::Cancel) {
+                file.cancel();
+                EXPECT_FALSE(file.commit());
+            }
+        }
+        if (c.end == End::Commit) {
+            EXPECT_EQ(get(c.name), QByteArray::fromStdString(expected));
+            EXPECT_EQ(modeOf(c.name), c.mode);
+        } else {
+            EXPECT_EQ(get(c.name), "old");
+        }
+        EXPECT_EQ(strays(".", {c.name}), QStringList());
+        QFile::remove(c.name);
+    }
+    QDir::setCurrent(home);
+}
+
+TEST_F(FileIoTest, ALockedFileIsLockedUnderItsName) {
+    const std::string path = QFile::encodeName(at("id.lock")).toStdString();
+    const int fd = createLockedFile(path);
+    ASSERT_GE(fd, 0);
+    const int other = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(other, 0);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+    ::close(fd);
+    EXPECT_EQ(strays(dir.path(), {"id.lock"}), QStringList());
+    EXPECT_EQ(createLockedFile(QFile::encodeName(at("no/such/id.lock")).toStdString()), -1);
 }
