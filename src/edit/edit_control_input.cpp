@@ -396,12 +396,7 @@ QVariant EditControl::inputMethodQuery(Qt::InputMethodQuery query) const { retur
 
 void EditControl::copy() {
     if (d->sel.empty()) return;
-    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end(), false));
-}
-
-void EditControl::copyWithCrLf() {
-    if (d->sel.empty()) return;
-    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end(), true));
+    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end()));
 }
 
 void EditControl::cut() {

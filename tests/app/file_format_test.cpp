@@ -82,7 +82,9 @@ TEST_F(FileFormatTest, EachEncodingOpensShowsAndSavesUnchanged) {
         EXPECT_EQ(form->textFormat().lineBreak, c.lineBreak);
         EXPECT_TRUE(form->formatMenus()->encodingAction(c.encoding)->isChecked());
         EXPECT_TRUE(form->formatMenus()->lineBreakAction(c.lineBreak)->isChecked());
-        EXPECT_EQ(shown(*form), QString::fromUtf8(c.text));
+        // The clipboard carries LF, whatever breaks the file has.
+        const QString text = QString::fromUtf8(c.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        EXPECT_EQ(shown(*form), QString(text).replace(u'\r', u'\n'));
         EXPECT_EQ(saved(*form), file);
 
         // One character typed at the start, read back by iconv.
