@@ -162,6 +162,17 @@ TEST_F(FileFormatTest, LineBreakChoiceConvertsAsOneUndoableStepAndEnterFollowsIt
     form->memo2->undo();
     EXPECT_EQ(form->memo2->text(), "a\nb\r\nc\rd");
     EXPECT_EQ(saved(*form), "a\nb\r\nc\rd");
+
+    // The view stays where it was, the caret in it.
+    std::string lines;
+    for (int i = 0; i < 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    form->memo2->setText(lines);
+    form->memo2->setSelStart(lines.find("line 150"));
+    form->memo2->setTopPosition(lines.find("line 140"));
+    form->formatMenus()->lineBreakAction(LineBreak::Cr)->trigger();
+    const std::string converted = form->memo2->text();
+    EXPECT_EQ(form->memo2->topPosition(), converted.find("line 140"));
+    EXPECT_EQ(form->memo2->caretPos(), converted.find("line 150"));
 }
 
 TEST_F(FileFormatTest, ReopenWithAnEncodingAsksFirstAndReadsTheFileAgain) {
