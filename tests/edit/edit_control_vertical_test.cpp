@@ -296,3 +296,37 @@ TEST(ExactFitting, LinesAndColumnsHoldExactlyNCharacters) {
         }
     }
 }
+
+// Turned while hidden (as the direction command turns it), the control shows the bar of
+// its new direction only, and the first column's ruby and marks within the text area,
+// clear of its edges.
+TEST_F(VerticalTest, TurnedWhileHiddenShowsOnlyTheNewBarAndTheFirstColumnWhole) {
+    control.setVerticalOption(OptionOp::Xor);
+    control.resize(400, 300);
+    control.setText(sjis(u"｜漢字《かんじ》の読み。\r\n二行目") + "\r\n" + sjis(u"《《傍点》》"));
+    control.setRubyShown(true);
+    control.setSelStart(control.textLength() - 2);
+    control.hide();
+    control.setVerticalOption(OptionOp::Or);
+    control.show();
+    EXPECT_FALSE(control.verticalScrollBar()->isVisible());
+    EXPECT_TRUE(control.horizontalScrollBar()->isVisible());
+    // In a large font too, the rightmost ink is the ruby (narrower than half an em and a
+    // pixel), clear of the edge.
+    for (const int em : {16, 40}) {
+        control.setTextFont(font("IPAGothic", em));
+        const QImage shot = control.viewport()->grab().toImage();
+        const auto inked = [&](int x) {
+            for (int y = 0; y < shot.height(); ++y)
+                if (qGray(shot.pixel(x, y)) < 160) return true;
+            return false;
+        };
+        int x = shot.width() - 1;
+        EXPECT_FALSE(inked(x)) << em;
+        while (x > 0 && !inked(x)) --x;
+        const int rubyRight = x;
+        while (x > 0 && inked(x)) --x;
+        EXPECT_GT(rubyRight - x, 0) << em;
+        EXPECT_LE(rubyRight - x, em / 2 + 1) << em;
+    }
+}
