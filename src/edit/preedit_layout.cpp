@@ -113,6 +113,14 @@ std::vector<PreeditLayout::Clause> PreeditLayout::clauses(const QList<QInputMeth
     return out;
 }
 
+PreeditLayout::Clause PreeditLayout::current(const std::vector<Clause>& clauses, int cursor) {
+    for (const Clause& c : clauses)
+        if (c.target) return c;
+    for (const Clause& c : clauses)
+        if (cursor >= c.from && cursor < c.to) return c;
+    return clauses.back();
+}
+
 std::vector<PreeditLayout::Underline> PreeditLayout::underlines(const std::vector<Clause>& clauses,
                                                                 double inset) const {
     std::vector<Underline> out;

@@ -54,6 +54,9 @@ public:
     // formats begin and end, a clause ends; one shown with a background or in bold is the
     // target. Text that no format covers is a clause too.
     static std::vector<Clause> clauses(const QList<QInputMethodEvent::Attribute>& formats, int length);
+    // The clause being worked on: the target, else the one that holds the cursor (the last
+    // one when the cursor is at the end). clauses is not empty.
+    static Clause current(const std::vector<Clause>& clauses, int cursor);
 
     // The line under each clause (beside it on the right in vertical writing), one piece per
     // line the clause spans, each clause's line ending `inset` short of its ends so that

@@ -139,7 +139,7 @@ TEST_F(VerticalTest, ClicksHitTheCharacterUnderTheMouse) {
 // writing the rectangle lies left of the pre-edit and spans it down the columns, so that such
 // a window of any size covers none of the pre-edit: in the first column, in the last one
 // shown, and when the pre-edit goes on into the next column.
-TEST_F(VerticalTest, InputMethodWindowNeverCoversThePreedit) {
+TEST_F(VerticalTest, InputMethodWindowFollowsTheClauseAndNeverCoversThePreedit) {
     const std::string text = repeat(sjis(u"あ"), 40);
     control.setText(text);
     control.resize(6 * pitch() + 25, control.height());  // six columns
@@ -152,20 +152,34 @@ TEST_F(VerticalTest, InputMethodWindowNeverCoversThePreedit) {
         for (std::size_t i = 0; i < n; ++i) cells.push_back(cellAt(caret + 2 * i));
         control.setText(text);
         control.setSelStart(caret);
-        QList<QInputMethodEvent::Attribute> attrs;
-        attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 3, 1, QVariant());
-        QInputMethodEvent e(preedit, attrs);
-        QCoreApplication::sendEvent(&control, &e);
-        const QRect r = im(control, Qt::ImCursorRectangle).toRect();
-        for (const QRect& cell : cells) {
-            EXPECT_LT(r.right(), cell.left()) << caret;  // on the side not yet written
-            EXPECT_LE(r.top(), cell.top()) << caret;
-            EXPECT_GE(r.bottom(), cell.bottom()) << caret;
-            for (const QSize window : {QSize(40, 40), QSize(400, 300)}) {
-                const QRect below(QPoint(r.left(), r.bottom() + 1), window);
-                const QRect above(QPoint(r.left(), r.top() - window.height()), window);
-                EXPECT_FALSE(below.intersects(cell)) << caret;
-                EXPECT_FALSE(above.intersects(cell)) << caret;
+        // Two clauses, the second being converted; then the same without clauses.
+        for (const std::size_t from : {std::size_t{3}, std::size_t{0}}) {
+            QList<QInputMethodEvent::Attribute> attrs;
+            attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, static_cast<int>(from), 1, QVariant());
+            if (from > 0) {
+                QTextCharFormat plain, target;
+                plain.setFontUnderline(true);
+                target.setBackground(Qt::darkBlue);
+                attrs << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, static_cast<int>(from), plain)
+                      << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, static_cast<int>(from),
+                                                      static_cast<int>(n - from), target);
+            }
+            QInputMethodEvent e(preedit, attrs);
+            QCoreApplication::sendEvent(&control, &e);
+            const QRect r = im(control, Qt::ImCursorRectangle).toRect();
+            QRect clause;
+            for (std::size_t i = from; i < n; ++i) clause |= cells[i];
+            EXPECT_NEAR(r.top(), clause.top(), 1) << caret << " " << from;  // down the clause only
+            EXPECT_NEAR(r.bottom(), clause.bottom(), 1) << caret << " " << from;
+            for (const QRect& cell : cells) {
+                EXPECT_LT(r.right(), cell.left()) << caret;  // on the side not yet written
+                // A window no wider than the room asked for, opening below or above.
+                for (const QSize window : {QSize(40, 40), QSize(r.width(), 300)}) {
+                    const QRect below(QPoint(r.left(), r.bottom() + 1), window);
+                    const QRect above(QPoint(r.left(), r.top() - window.height()), window);
+                    EXPECT_FALSE(below.intersects(cell)) << caret;
+                    EXPECT_FALSE(above.intersects(cell)) << caret;
+                }
             }
         }
         EXPECT_EQ(control.textLength(), text.size());
