@@ -281,7 +281,8 @@ QRectF EditControl::Impl::inputRectangle() {
     std::optional<PreeditLayout> pl;
     if (!preedit.isEmpty()) {
         pl.emplace(preedit, layout.typesetter(), font);
-        pl->place(rel, u, geo.wrap);
+        const std::optional<Composed> c = composed();
+        placePreedit(*pl, c ? &*c : nullptr);
     }
     if (!geo.vertical) {
         // The caret (in the pre-edit, its cursor): the candidates open below the line.

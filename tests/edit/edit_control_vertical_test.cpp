@@ -146,8 +146,9 @@ TEST_F(VerticalTest, InputMethodWindowFollowsTheClauseAndNeverCoversThePreedit) 
     const QString preedit = QStringLiteral("へんかんちゅう");  // 7 characters: always two columns or more
     const auto n = static_cast<std::size_t>(preedit.size());
     for (std::size_t caret : {0u, 6u, 8u, 20u, 46u}) {
-        // The pre-edit's cells: where its characters would stand as text.
-        control.setText(text.substr(0, caret) + repeat(sjis(u"へ"), n) + text.substr(caret));
+        // The pre-edit's cells: where its characters will stand as text (and stand while
+        // composed).
+        control.setText(text.substr(0, caret) + sjis(preedit.toStdU16String()) + text.substr(caret));
         std::vector<QRect> cells;
         for (std::size_t i = 0; i < n; ++i) cells.push_back(cellAt(caret + 2 * i));
         control.setText(text);
@@ -343,4 +344,26 @@ TEST_F(VerticalTest, TurnedWhileHiddenShowsOnlyTheNewBarAndTheFirstColumnWhole) 
         EXPECT_GT(rubyRight - x, 0) << em;
         EXPECT_LE(rubyRight - x, em / 2 + 1) << em;
     }
+}
+
+// While a pre-edit is composed at the end of a full column, the text after it stands where
+// it will stand once the pre-edit is committed: the next line moves a column on, nothing is
+// drawn over it.
+TEST_F(VerticalTest, TextAfterThePreeditMakesRoomForIt) {
+    const std::string committed = sjis(u"あいうえおさしす\r\nかきくけこ");
+    control.setText(committed);
+    const QRect cell = cellAt(18);  // the second line's first character, in the third column
+    const QRect column(cell.left() - control.viewport()->x(), 0, cell.width(), control.viewport()->height());
+    control.setSelStart(16);
+    const QImage expected = control.viewport()->grab(column).toImage();
+
+    control.setText(sjis(u"あいうえお\r\nかきくけこ"));
+    control.setSelStart(10);
+    QInputMethodEvent e(QStringLiteral("さしす"), {});
+    QCoreApplication::sendEvent(&control, &e);
+    const QImage shown = control.viewport()->grab(column).toImage();
+    EXPECT_EQ(shown, expected);
+    EXPECT_NE(shown, QImage(shown.size(), shown.format()).convertToFormat(shown.format()));  // not blank
+    QInputMethodEvent done;
+    QCoreApplication::sendEvent(&control, &done);
 }
