@@ -162,8 +162,8 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
                                      : mix(pal.color(QPalette::Active, QPalette::Highlight), background, 0.6);
     const QColor highlighted = focused ? pal.color(QPalette::Active, QPalette::HighlightedText) : textColor;
 
-    // Cells [a, b) are selected (of the composed paragraph: the pre-edit's, drawn by
-    // paintPreedit, and nothing else).
+    // Cells [a, b) are selected. In the composed paragraph they are the pre-edit's instead,
+    // which paintPreedit draws; nothing there shows as selected.
     std::size_t a = l.last;
     std::size_t b = l.last;
     if (c) {
