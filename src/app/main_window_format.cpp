@@ -43,15 +43,19 @@ void TForm1::chooseLineBreak(files::LineBreak lineBreak) {
     const std::string old = memo2->text();
     const std::string converted = text::convertLineBreaks(old, bytes);
     if (converted != old) {
-        // One undoable step; the caret keeps its line and its place in the line (every
-        // break stays one break).
+        // One undoable step; the caret and the top of the view keep their lines and their
+        // places in them (every break stays one break), so the view stays where it was.
         text::Document& doc = memo2->document();
         const std::size_t caret = memo2->caretPos();
-        const std::size_t line = doc.lineOfPos(caret);
-        const std::size_t column = caret - doc.lineStart(line);
+        const std::size_t caretLine = doc.lineOfPos(caret);
+        const std::size_t caretColumn = caret - doc.lineStart(caretLine);
+        const std::size_t top = memo2->topPosition();
+        const std::size_t topLine = doc.lineOfPos(top);
+        const std::size_t topColumn = top - doc.lineStart(topLine);
         memo2->selectAll();
         memo2->replaceSelection(converted, /*canUndo=*/true);
-        memo2->setSelStart(doc.lineStart(line) + column);
+        memo2->setSelStart(doc.lineStart(caretLine) + caretColumn);
+        memo2->setTopPosition(doc.lineStart(topLine) + topColumn);
     }
     showFormat();
     UpdateCaption();

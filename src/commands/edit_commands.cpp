@@ -18,14 +18,14 @@ void EditCommands::undo() { memo2_.undo(); }
 void EditCommands::redo() { memo2_.redo(); }
 
 void EditCommands::copy() {
-    // The clipboard is to hold the selection as plain text only, as the plain scratch control
-    // would copy it after taking it in: that is the text with CR LF line breaks, which memo2
-    // puts there itself, decoded once with its own table of stand-ins (the scratch control
-    // has none, and nothing reads what a copy leaves in it). With nothing selected the
-    // scratch control takes the clipboard's own text and copies it back as plain text.
+    // The clipboard is to hold the selection as plain text only, with LF line breaks, as the
+    // plain scratch control would copy it after taking it in; memo2 puts it there itself,
+    // decoded once with its own table of stand-ins (the scratch control has none, and
+    // nothing reads what a copy leaves in it). With nothing selected the scratch control
+    // takes the clipboard's own text and copies it back as plain text.
     memo1_.setText({});
     if (memo2_.selLength() > 0) {
-        memo2_.copyWithCrLf();
+        memo2_.copy();
         return;
     }
     memo1_.paste();

@@ -21,51 +21,50 @@ std::size_t nextBreak(std::string_view bytes, std::size_t at) {
     return static_cast<std::size_t>(text::findEither(begin + at, begin + bytes.size(), '\r', '\n') - begin);
 }
 
-// Decodes bytes to w, each line break as CR LF; returns the end of what it wrote.
-char16_t* decodeWithCrLf(std::string_view bytes, char16_t* w) {
+// Decodes bytes to w, each line break as LF; returns the end of what it wrote.
+char16_t* decodeWithLf(std::string_view bytes, char16_t* w) {
     std::size_t at = 0;
     while (at < bytes.size()) {
         const std::size_t end = nextBreak(bytes, at);
         w = text::codec::decodeUtf16Into(bytes.substr(at, end - at), w);
         if (end == bytes.size()) break;
-        *w++ = u'\r';
         *w++ = u'\n';
         at = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
     }
     return w;
 }
 
-char16_t* decodePiece(std::string_view bytes, char16_t* w, bool crLf) {
-    return crLf ? decodeWithCrLf(bytes, w) : text::codec::decodeUtf16Into(bytes, w);
+char16_t* decodePiece(std::string_view bytes, char16_t* w, bool lf) {
+    return lf ? decodeWithLf(bytes, w) : text::codec::decodeUtf16Into(bytes, w);
 }
 
-// Room for the most bytes can decode to (a unit a byte, two for a lone CR or LF): the pages
-// of it that are never written are never touched.
-QString roomFor(std::size_t bytes, bool crLf) {
+// Room for the most bytes can decode to (a unit a byte at most): the pages of it that are
+// never written are never touched.
+QString roomFor(std::size_t bytes) {
     QString out;
-    out.resize(static_cast<qsizetype>(bytes * (crLf ? 2 : 1)));
+    out.resize(static_cast<qsizetype>(bytes));
     return out;
 }
 
 }  // namespace
 
-QString decodedText(std::string_view bytes, bool crLf) {
-    QString out = roomFor(bytes.size(), crLf);
+QString decodedText(std::string_view bytes, bool lf) {
+    QString out = roomFor(bytes.size());
     char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
-    out.resize(decodePiece(bytes, begin, crLf) - begin);
+    out.resize(decodePiece(bytes, begin, lf) - begin);
     return out;
 }
 
-QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool crLf) {
+QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool lf) {
     to = std::min(to, doc.length());
     if (from >= to) return {};
     if (!doc.standIns().empty()) {  // a stand-in may stand for several characters
         std::string bytes = doc.slice(from, to - from);
-        if (crLf) bytes = text::toCrLf(bytes);
+        if (lf) bytes = text::convertLineBreaks(bytes, "\n");
         const std::u16string s = doc.standIns().decodeUtf16(bytes);
         return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
     }
-    QString out = roomFor(to - from, crLf);
+    QString out = roomFor(to - from);
     char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
     char16_t* w = begin;
     std::string piece;
@@ -76,7 +75,7 @@ QString documentText(const text::Document& doc, std::size_t from, std::size_t to
             if (end <= pos) end = to;
         }
         piece = doc.slice(pos, end - pos);
-        w = decodePiece(piece, w, crLf);
+        w = decodePiece(piece, w, lf);
         pos = end;
     }
     out.resize(w - begin);

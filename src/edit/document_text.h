@@ -13,11 +13,11 @@
 namespace verlo::edit {
 
 // [from, to) of the document (character boundaries), stand-ins as what they stand for;
-// with crLf every line break (CR LF, a lone CR, a lone LF) as CR LF, as a plain edit control
-// keeps them.
-QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool crLf = false);
+// with lf every line break (CR LF, a lone CR, a lone LF) as LF, as the clipboard of a Linux
+// desktop carries them.
+QString documentText(const text::Document& doc, std::size_t from, std::size_t to, bool lf = false);
 
 // The same for bytes taken from a document without stand-ins.
-QString decodedText(std::string_view bytes, bool crLf = false);
+QString decodedText(std::string_view bytes, bool lf = false);
 
 }  // namespace verlo::edit

@@ -116,7 +116,9 @@ void EditControl::Impl::syncGeometry() {
     const int margins = std::max(0, kFitOverhead - bar - 2 * frame);
     geo.inlineStart = (margins + 1) / 2;
     geo.inlineEnd = margins - geo.inlineStart;
-    geo.blockStart = geo.inlineStart;
+    // Before the first line, room for what its ruby and marks draw beyond its box (above
+    // it, or right of the first column).
+    geo.blockStart = std::max(geo.inlineStart, layout.ruby() ? layout.ruby()->beyondLine() : 0);
     geo.pitch = std::max(1, layout.linePitch());
     geo.textShift = layout.ruby() ? layout.ruby()->textShift() : QPointF();
     geo.wrap = static_cast<float>(std::max(0, geo.inlineExtent() - margins));
@@ -539,6 +541,11 @@ void EditControl::resizeEvent(QResizeEvent* e) {
 
 void EditControl::showEvent(QShowEvent* e) {
     QAbstractScrollArea::showEvent(e);
+    // The scroll bars are placed anew: a change of direction while the control was hidden
+    // (as the direction command hides it) changed which one shows, and a hidden scroll area
+    // leaves its bars where they were until it is laid out again.
+    QEvent relayout(QEvent::LayoutRequest);
+    QAbstractScrollArea::event(&relayout);
     d->updateScrollBars();
 }
 

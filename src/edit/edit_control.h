@@ -74,16 +74,15 @@ public:
     long long findText(std::size_t from, std::size_t to, std::string_view needle, bool matchCase,
                        bool wholeWord) const;
 
-    // ---- undo and the clipboard (text/plain only, UTF-8 on the Linux clipboard)
+    // ---- undo and the clipboard (text/plain only, UTF-8 on the Linux clipboard): copy and
+    // cut put the selection there with every line break as LF; paste makes each line break
+    // it brings the document's own.
     void undo();
     // Puts back what undo took away (the caret after it); the modified flag follows the save
     // point both ways.
     void redo();
     void cut();
     void copy();
-    // The selection as plain text with every line break as CR LF, as a plain edit control
-    // holding it would copy it (the copy command's result).
-    void copyWithCrLf();
     void paste();
     void emptyUndoBuffer();
     bool modified() const;

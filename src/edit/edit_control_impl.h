@@ -14,6 +14,9 @@
 #include <QString>
 #include <QTimer>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +25,7 @@
 #include "edit/edit_control.h"
 #include "edit/key_map.h"
 #include "edit/layout.h"
+#include "edit/preedit_layout.h"
 #include "edit/selection.h"
 #include "text/document.h"
 
@@ -140,13 +144,39 @@ struct EditControl::Impl : text::DocumentListener {
     void caretMoved();         // repaint, restart the blink, tell the input method
     void showRawAtCaret();     // the ruby group at the caret or the selection laid out as written
     void restartBlink();
+    // The caret's paragraph laid out as it would be with the pre-edit committed at the caret,
+    // so that the text after the caret makes room for the pre-edit while it is composed.
+    // Lines from firstLine on show its lines, and the lines after it come that many lines
+    // later than they are laid out.
+    struct Composed {
+        std::size_t firstLine = 0;  // the laid-out line where the paragraph starts
+        std::size_t oldLines = 0;   // its laid-out lines without the pre-edit
+        std::size_t at = 0;         // where the pre-edit's bytes start in text
+        std::size_t length = 0;     // and how many they are
+        std::string text;
+        std::vector<typeset::Cell> cells;
+        std::vector<std::uint32_t> starts;
+        Layout::Line base;          // the paragraph's place in the document
+        std::size_t lines() const { return starts.size(); }
+        Layout::Line line(std::size_t i) const;
+        // The laid-out line shown as line `shown` (counted as the view counts them, from 0), or
+        // npos for one of the paragraph's own.
+        std::size_t laidOut(std::size_t shown) const;
+    };
+    // None without a pre-edit, for one with characters outside the code page, and in a
+    // paragraph laid out a line at a time: the pre-edit is then drawn over the text.
+    std::optional<Composed> composed();
+    // Places the pre-edit where c has it, or over the text from the caret on without c.
+    void placePreedit(PreeditLayout& pl, const Composed* c);
     void paint(QPainter& p, const QRegion& exposed);
-    // What `part` (within the box of laid-out line `line`) asks of that line.
-    void paintParts(QPainter& p, std::size_t line, double rel, const QRegion& part);
-    void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed);
+    // What `part` (within the box of line l, shown as line rel) asks of that line; c when
+    // it is a line of the composed paragraph.
+    void paintParts(QPainter& p, const std::function<Layout::Line()>& l, double rel, const QRegion& part,
+                    const Composed* c);
+    void paintLine(QPainter& p, const Layout::Line& line, double rel, const QRect& exposed, const Composed* c);
     // The cells [first, last) of a line that paintLine draws for a repaint of `exposed`.
     std::pair<std::size_t, std::size_t> cellsNear(const Layout::Line& line, const QRect& exposed) const;
-    void paintPreedit(QPainter& p);
+    void paintPreedit(QPainter& p, const Composed* c);
 
     // ---- selection and editing (edit_control.cpp)
     // Selection changes as the user sees them: the typing step ends, the caret repaints.

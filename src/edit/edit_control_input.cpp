@@ -282,7 +282,8 @@ QRectF EditControl::Impl::inputRectangle() {
     std::optional<PreeditLayout> pl;
     if (!preedit.isEmpty()) {
         pl.emplace(preedit, layout.typesetter(), font);
-        pl->place(rel, u, geo.wrap);
+        const std::optional<Composed> c = composed();
+        placePreedit(*pl, c ? &*c : nullptr);
     }
     if (!geo.vertical) {
         // The caret (in the pre-edit, its cursor): the candidates open below the line.
@@ -293,16 +294,24 @@ QRectF EditControl::Impl::inputRectangle() {
     }
     // Vertical writing: input methods open their window below the rectangle (above it when
     // there is no room below), reaching right from its left edge. The rectangle spans the
-    // pre-edit's cells (or the caret's cell) down the columns and lies left of them, on the
-    // side not yet written: the window opens beside the pre-edit on that side and, reaching
-    // past it or not, never over it.
+    // clause being converted (or the caret's cell) down its column, so that the window
+    // follows the clause as it does along a line, and lies left of every column of the
+    // pre-edit, on the side not yet written: the window opens beside the pre-edit on that
+    // side and, reaching past it or not, never over it.
     QRectF covered = geo.box(rel, u, u + layout.typesetter().fullWidthAdvance());
+    QRectF clause = covered;
     if (pl) {
         covered = QRectF();
         for (const PreeditLayout::Segment& seg : pl->segments()) covered |= geo.box(seg.rel, seg.u0, seg.u1);
+        const int n = static_cast<int>(preedit.size());
+        const PreeditLayout::Clause current =
+            PreeditLayout::current(PreeditLayout::clauses(preeditFormats, n), preeditCursor);
+        clause = QRectF();
+        for (const PreeditLayout::Underline& piece : pl->underlines({current}, 0))
+            clause |= geo.box(piece.rel, piece.u0, piece.u1);
     }
     const double reach = kCandidateReach * QFontMetrics(QGuiApplication::font()).height();
-    return QRectF(covered.left() - reach, covered.top(), reach, covered.height());
+    return QRectF(covered.left() - reach, clause.top(), reach, clause.height());
 }
 
 QString EditControl::Impl::unicode(std::size_t from, std::size_t to) const {
@@ -386,6 +395,8 @@ void EditControl::Impl::inputMethod(QInputMethodEvent* e) {
     if (!preedit.isEmpty()) ensureCaretVisible();
     restartBlink();
     q->viewport()->update();
+    // The clause being converted may have moved: the input method's window follows it.
+    if (q->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
     e->accept();
 }
 
@@ -397,12 +408,7 @@ QVariant EditControl::inputMethodQuery(Qt::InputMethodQuery query) const { retur
 
 void EditControl::copy() {
     if (d->sel.empty()) return;
-    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end(), false));
-}
-
-void EditControl::copyWithCrLf() {
-    if (d->sel.empty()) return;
-    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end(), true));
+    QGuiApplication::clipboard()->setMimeData(DocumentMimeData::make(d->doc, d->sel.start(), d->sel.end()));
 }
 
 void EditControl::cut() {

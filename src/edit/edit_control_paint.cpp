@@ -12,6 +12,7 @@
 
 #include "edit/caret_color.h"
 #include "edit/edit_control_impl.h"
+#include "edit/paragraph_wrap.h"
 #include "edit/preedit_layout.h"
 #include "text/codec.h"
 
@@ -27,23 +28,83 @@ QColor mix(const QColor& a, const QColor& b, double t) {
 
 }  // namespace
 
+Layout::Line EditControl::Impl::Composed::line(std::size_t i) const {
+    Layout::Line l = base;
+    l.index = firstLine + i;
+    l.text = text;
+    l.cells = &cells;
+    l.first = starts[i];
+    l.lastOfParagraph = i + 1 == starts.size();
+    l.last = l.lastOfParagraph ? cells.size() : starts[i + 1];
+    return l;
+}
+
+std::size_t EditControl::Impl::Composed::laidOut(std::size_t shown) const {
+    if (shown < firstLine) return shown;
+    if (shown < firstLine + lines()) return text::npos;
+    return shown - lines() + oldLines;
+}
+
+std::optional<EditControl::Impl::Composed> EditControl::Impl::composed() {
+    if (preedit.isEmpty()) return std::nullopt;
+    const text::codec::EncodeResult encoded =
+        text::codec::encode(std::u16string_view(reinterpret_cast<const char16_t*>(preedit.utf16()),
+                                                static_cast<std::size_t>(preedit.size())));
+    const std::size_t caret = sel.caret();
+    const std::size_t paragraph = doc.lineOfPos(caret);
+    const std::size_t start = doc.lineStart(paragraph);
+    const std::size_t end = doc.lineEnd(paragraph);
+    if (!encoded.ok() || end - start + encoded.bytes.size() > paragraph_wrap::kLongParagraph) return std::nullopt;
+    Composed c;
+    c.firstLine = layout.lineFromChar(start);
+    c.oldLines = layout.lineFromChar(end) - c.firstLine + 1;
+    c.at = caret - start;
+    c.length = encoded.bytes.size();
+    c.text = doc.slice(start, c.at) + encoded.bytes + doc.slice(caret, end - caret);
+    // The groups at the caret stay as written, the pre-edit among them.
+    const auto [rawFrom, rawTo] = layout.rawRange();
+    paragraph_wrap::layOut(layout.typesetter(), layout.wrapWidth(), c.text, c.cells, c.starts,
+                           {layout.ruby(), start, std::min(rawFrom, caret), std::max(rawTo, caret) + c.length});
+    c.base.paragraph = paragraph;
+    c.base.paraStart = start;
+    c.base.paragraphHasBreak = doc.lineBreakLength(paragraph) > 0;
+    return c;
+}
+
+void EditControl::Impl::placePreedit(PreeditLayout& pl, const Composed* c) {
+    const std::size_t first = firstLine();
+    if (c && pl.coded()) {
+        pl.placeIn(c->cells, c->starts, c->at, static_cast<double>(c->firstLine) - static_cast<double>(first));
+        return;
+    }
+    const std::size_t line = caretLine();
+    pl.place(static_cast<double>(line) - static_cast<double>(first), layout.line(line).inlineOf(sel.caret()), geo.wrap);
+}
+
 void EditControl::Impl::paint(QPainter& p, const QRegion& region) {
     wholePending = false;
     const QRect exposed = region.boundingRect();
     for (const QRect& r : region) p.fillRect(r, background);
     layout.trimCache();
+    const std::optional<Composed> c = composed();
     const std::size_t first = firstLine();
     const QRectF view(0, 0, geo.width, geo.height);
     // Laying a line out may make an estimated count exact: the count is read each time.
-    for (std::size_t line = first; line < layout.lineCount(); ++line) {
-        const double rel = static_cast<double>(line - first);
+    for (std::size_t shown = first;; ++shown) {
+        const std::size_t line = c ? c->laidOut(shown) : shown;
+        if (line != text::npos && line >= layout.lineCount()) break;
+        const double rel = static_cast<double>(shown - first);
         const QRectF full = withRuby(geo.box(rel, -geo.inlineStart, geo.inlineExtent()));
         if (!full.intersects(view)) break;
         if (!full.intersects(exposed)) continue;
-        paintParts(p, line, rel, region.intersected(full.toAlignedRect()));
+        const QRegion part = region.intersected(full.toAlignedRect());
+        if (line == text::npos)
+            paintParts(p, [&] { return c->line(shown - c->firstLine); }, rel, part, &*c);
+        else
+            paintParts(p, [&] { return layout.line(line); }, rel, part, nullptr);
     }
     if (!preedit.isEmpty()) {
-        paintPreedit(p);
+        paintPreedit(p, c ? &*c : nullptr);
     } else if (q->hasFocus() && caretShown) {
         const QRectF caretBox = caretRect();
         if (!caretBox.isEmpty()) p.fillRect(caretBox, caretColor(q->palette(), background, textColor));
@@ -51,18 +112,19 @@ void EditControl::Impl::paint(QPainter& p, const QRegion& region) {
     }
 }
 
-void EditControl::Impl::paintParts(QPainter& p, std::size_t line, double rel, const QRegion& part) {
+void EditControl::Impl::paintParts(QPainter& p, const std::function<Layout::Line()>& line, double rel,
+                                   const QRegion& part, const Composed* c) {
     // A key repaints a line in part, or two ends of a line whose pixels were moved: each
     // stretch of it is painted on its own (those less than a few ems apart as one), each
     // within its own bounds, so that the selection drawn for one does not cover the other.
     // A line is never painted beyond its box: ink reaching past it would be left behind, or
     // wiped, by a repaint of the line beside it alone.
     if (part.isEmpty()) return;
-    const Layout::Line l = layout.line(line);
+    const Layout::Line l = line();
     const auto within = [&](const QRect& stretch) {
         p.save();
         p.setClipRect(stretch, Qt::IntersectClip);
-        paintLine(p, l, rel, stretch);
+        paintLine(p, l, rel, stretch, c);
         p.restore();
     };
     if (part.rectCount() == 1 || layout.ruby()) return within(part.boundingRect());  // ruby: whole lines
@@ -87,7 +149,8 @@ void EditControl::Impl::paintParts(QPainter& p, std::size_t line, double rel, co
     for (const auto& [u0, u1] : spans) within(geo.box(rel, u0, u1).toAlignedRect().intersected(part.boundingRect()));
 }
 
-void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect& exposed) {
+void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel, const QRect& exposed,
+                                  const Composed* c) {
     const std::vector<typeset::Cell>& cells = *l.cells;
     const std::size_t lineStart = l.startPos();
     const std::size_t lineEnd = l.endPos();
@@ -99,10 +162,16 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
                                      : mix(pal.color(QPalette::Active, QPalette::Highlight), background, 0.6);
     const QColor highlighted = focused ? pal.color(QPalette::Active, QPalette::HighlightedText) : textColor;
 
-    // Cells [a, b) are selected.
+    // Cells [a, b) are selected. In the composed paragraph they are the pre-edit's instead,
+    // which paintPreedit draws; nothing there shows as selected.
     std::size_t a = l.last;
     std::size_t b = l.last;
-    if (s < e) {
+    if (c) {
+        a = l.first;
+        while (a < l.last && cells[a].offset + cells[a].length <= c->at) ++a;
+        b = a;
+        while (b < l.last && cells[b].offset < c->at + c->length) ++b;
+    } else if (s < e) {
         const bool breakSelected = l.lastOfParagraph && l.paragraphHasBreak && s <= lineEnd && e > lineEnd;
         if ((s < lineEnd && e > lineStart) || breakSelected) {
             const std::size_t from = std::max(s, lineStart);
@@ -134,7 +203,7 @@ void EditControl::Impl::paintLine(QPainter& p, const Layout::Line& l, double rel
             layout.typesetter().paintLine(p, l.text, cells, from, to, geo.origin(rel, u), color);
     };
     run(l.first, a, textColor);
-    run(a, b, highlighted);
+    if (!c) run(a, b, highlighted);
     run(b, l.last, textColor);
 }
 
@@ -159,13 +228,10 @@ std::pair<std::size_t, std::size_t> EditControl::Impl::cellsNear(const Layout::L
     return {from, to};
 }
 
-void EditControl::Impl::paintPreedit(QPainter& p) {
-    const std::size_t line = caretLine();
-    const std::size_t first = firstLine();
-    if (line < first) return;
+void EditControl::Impl::paintPreedit(QPainter& p, const Composed* c) {
+    if (caretLine() < firstLine()) return;
     PreeditLayout pl(preedit, layout.typesetter(), font);
-    const double startU = layout.line(line).inlineOf(sel.caret());
-    pl.place(static_cast<double>(line - first), startU, geo.wrap);
+    placePreedit(pl, c);
 
     // Background of the whole pre-edit, then the formats' own backgrounds.
     for (const PreeditLayout::Segment& seg : pl.segments())

@@ -57,7 +57,6 @@ std::size_t PreeditLayout::cellOfUnit(int i) const { return unitCell_[static_cas
 void PreeditLayout::place(double rel, double startU, double wrap) {
     start_ = Spot{rel, startU};
     spots_.clear();
-    segments_.clear();
     double u = startU;
     for (std::size_t c = 0; c < cellCount(); ++c) {
         const double a = advance(c);
@@ -66,9 +65,38 @@ void PreeditLayout::place(double rel, double startU, double wrap) {
             u = 0;
         }
         spots_.push_back(Spot{rel, u});
-        if (segments_.empty() || segments_.back().rel != rel) segments_.push_back(Segment{rel, u, u});
         u += a;
-        segments_.back().u1 = u;
+    }
+    segmentsFromSpots();
+}
+
+void PreeditLayout::placeIn(const std::vector<typeset::Cell>& cells, const std::vector<std::uint32_t>& starts,
+                            std::size_t at, double rel0) {
+    spots_.clear();
+    std::size_t line = 0;
+    double u = 0;
+    for (std::size_t j = 0; j < cells.size() && spots_.size() < cells_.size(); ++j) {
+        while (line + 1 < starts.size() && j >= starts[line + 1]) {
+            ++line;
+            u = 0;
+        }
+        // Each of the pre-edit's cells whose first byte the paragraph's cell holds.
+        const typeset::Cell& c = cells[j];
+        while (spots_.size() < cells_.size() && at + cells_[spots_.size()].offset < c.offset + c.length)
+            spots_.push_back(Spot{rel0 + static_cast<double>(line), u});
+        u += c.advance;
+    }
+    while (spots_.size() < cells_.size()) spots_.push_back(spots_.empty() ? Spot{rel0, 0} : spots_.back());
+    start_ = spots_.empty() ? Spot{rel0, 0} : spots_.front();
+    segmentsFromSpots();
+}
+
+void PreeditLayout::segmentsFromSpots() {
+    segments_.clear();
+    for (std::size_t c = 0; c < spots_.size(); ++c) {
+        const Spot s = spots_[c];
+        if (segments_.empty() || segments_.back().rel != s.rel) segments_.push_back(Segment{s.rel, s.u, s.u});
+        segments_.back().u1 = s.u + advance(c);
     }
 }
 
@@ -111,6 +139,14 @@ std::vector<PreeditLayout::Clause> PreeditLayout::clauses(const QList<QInputMeth
         out.push_back(clause);
     }
     return out;
+}
+
+PreeditLayout::Clause PreeditLayout::current(const std::vector<Clause>& clauses, int cursor) {
+    for (const Clause& c : clauses)
+        if (c.target) return c;
+    for (const Clause& c : clauses)
+        if (cursor >= c.from && cursor < c.to) return c;
+    return clauses.back();
 }
 
 std::vector<PreeditLayout::Underline> PreeditLayout::underlines(const std::vector<Clause>& clauses,

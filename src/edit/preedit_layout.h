@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QList>
 #include <QString>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ public:
     // Places the text from inline offset startU of line rel (counted from the first line
     // shown) in lines of `wrap` pixels.
     void place(double rel, double startU, double wrap);
+    // True when all of the text is of the code page; bytes() is then its encoding.
+    bool coded() const { return coded_; }
+    const std::string& bytes() const { return bytes_; }
+    // Places a coded text where a paragraph laid out with its bytes at offset `at` has them:
+    // the paragraph's cells and line starts, its first line being line rel0.
+    void placeIn(const std::vector<typeset::Cell>& cells, const std::vector<std::uint32_t>& starts, std::size_t at,
+                 double rel0);
 
     struct Segment {
         double rel = 0;
@@ -54,6 +62,9 @@ public:
     // formats begin and end, a clause ends; one shown with a background or in bold is the
     // target. Text that no format covers is a clause too.
     static std::vector<Clause> clauses(const QList<QInputMethodEvent::Attribute>& formats, int length);
+    // The clause being worked on: the target, else the one that holds the cursor (the last
+    // one when the cursor is at the end). clauses is not empty.
+    static Clause current(const std::vector<Clause>& clauses, int cursor);
 
     // The line under each clause (beside it on the right in vertical writing), one piece per
     // line the clause spans, each clause's line ending `inset` short of its ends so that
@@ -78,6 +89,7 @@ private:
     std::size_t cellCount() const { return coded_ ? cells_.size() : pieces_.size(); }
     double advance(std::size_t cell) const;
     std::size_t cellOfUnit(int i) const;
+    void segmentsFromSpots();
 
     QString text_;
     const typeset::Typesetter& typesetter_;

@@ -370,29 +370,35 @@ TEST_F(EditControlTest, UndoOfATypedWordAndOfACommit) {
     EXPECT_EQ(changed.count(), 2);
 }
 
-TEST_F(EditControlTest, ClipboardRoundTrip) {
-    const std::string text = sjis(u"一行目\r\n二行目「表」");
-    control.setText(text);
-    control.selectAll();
-    control.copy();
-    const QMimeData* mime = QApplication::clipboard()->mimeData();
-    ASSERT_NE(mime, nullptr);
-    EXPECT_EQ(mime->text(), QStringLiteral("一行目\r\n二行目「表」"));
-    EXPECT_EQ(mime->formats(), QStringList{QStringLiteral("text/plain")});
-    control.setSelStart(control.textLength());
-    control.paste();
-    EXPECT_EQ(control.text(), text + text);
-    // Line breaks of every kind arrive as CR LF.
-    QApplication::clipboard()->setText(QStringLiteral("a\nb\rc\r\nd"));
-    control.setText("");
-    control.paste();
-    EXPECT_EQ(control.text(), "a\r\nb\r\nc\r\nd");
-    control.setSelection(1, 4);
-    control.cut();
-    EXPECT_EQ(control.text(), "a\r\nc\r\nd");
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\r\nb"));
-    control.undo();
-    EXPECT_EQ(control.text(), "a\r\nb\r\nc\r\nd");
+TEST_F(EditControlTest, ClipboardCarriesLfAndPasteTakesTheDocumentsBreaks) {
+    // Documents of each kind of break: copy and cut give LF, paste of any break gives the
+    // document's own; the text plain only.
+    for (const std::string br : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(br == "\r\n" ? "CR LF" : br == "\n" ? "LF" : "CR");
+        viewed.setLineBreak(br);
+        const std::string text = sjis(u"一行目") + br + sjis(u"二行目「表」") + br + "c";
+        control.setText(text);
+        control.selectAll();
+        control.copy();
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        ASSERT_NE(mime, nullptr);
+        EXPECT_EQ(mime->text(), QStringLiteral("一行目\n二行目「表」\nc"));
+        EXPECT_EQ(mime->formats(), QStringList{QStringLiteral("text/plain")});
+        control.setSelStart(control.textLength());
+        control.paste();
+        EXPECT_EQ(control.text(), text + text);
+
+        QApplication::clipboard()->setText(QStringLiteral("a\nb\rc\r\nd"));
+        control.setText("");
+        control.paste();
+        EXPECT_EQ(control.text(), "a" + br + "b" + br + "c" + br + "d");
+        control.setSelection(1, 2 + 2 * br.size());
+        control.cut();
+        EXPECT_EQ(control.text(), "ac" + br + "d");
+        EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\nb\n"));
+        control.undo();
+        EXPECT_EQ(control.text(), "a" + br + "b" + br + "c" + br + "d");
+    }
 }
 
 TEST_F(EditControlTest, ModifiedFlag) {

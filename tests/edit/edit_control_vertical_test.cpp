@@ -139,33 +139,48 @@ TEST_F(VerticalTest, ClicksHitTheCharacterUnderTheMouse) {
 // writing the rectangle lies left of the pre-edit and spans it down the columns, so that such
 // a window of any size covers none of the pre-edit: in the first column, in the last one
 // shown, and when the pre-edit goes on into the next column.
-TEST_F(VerticalTest, InputMethodWindowNeverCoversThePreedit) {
+TEST_F(VerticalTest, InputMethodWindowFollowsTheClauseAndNeverCoversThePreedit) {
     const std::string text = repeat(sjis(u"あ"), 40);
     control.setText(text);
     control.resize(6 * pitch() + 25, control.height());  // six columns
     const QString preedit = QStringLiteral("へんかんちゅう");  // 7 characters: always two columns or more
     const auto n = static_cast<std::size_t>(preedit.size());
     for (std::size_t caret : {0u, 6u, 8u, 20u, 46u}) {
-        // The pre-edit's cells: where its characters would stand as text.
-        control.setText(text.substr(0, caret) + repeat(sjis(u"へ"), n) + text.substr(caret));
+        // The pre-edit's cells: where its characters will stand as text (and stand while
+        // composed).
+        control.setText(text.substr(0, caret) + sjis(preedit.toStdU16String()) + text.substr(caret));
         std::vector<QRect> cells;
         for (std::size_t i = 0; i < n; ++i) cells.push_back(cellAt(caret + 2 * i));
         control.setText(text);
         control.setSelStart(caret);
-        QList<QInputMethodEvent::Attribute> attrs;
-        attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 3, 1, QVariant());
-        QInputMethodEvent e(preedit, attrs);
-        QCoreApplication::sendEvent(&control, &e);
-        const QRect r = im(control, Qt::ImCursorRectangle).toRect();
-        for (const QRect& cell : cells) {
-            EXPECT_LT(r.right(), cell.left()) << caret;  // on the side not yet written
-            EXPECT_LE(r.top(), cell.top()) << caret;
-            EXPECT_GE(r.bottom(), cell.bottom()) << caret;
-            for (const QSize window : {QSize(40, 40), QSize(400, 300)}) {
-                const QRect below(QPoint(r.left(), r.bottom() + 1), window);
-                const QRect above(QPoint(r.left(), r.top() - window.height()), window);
-                EXPECT_FALSE(below.intersects(cell)) << caret;
-                EXPECT_FALSE(above.intersects(cell)) << caret;
+        // Two clauses, the second being converted; then the same without clauses.
+        for (const std::size_t from : {std::size_t{3}, std::size_t{0}}) {
+            QList<QInputMethodEvent::Attribute> attrs;
+            attrs << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, static_cast<int>(from), 1, QVariant());
+            if (from > 0) {
+                QTextCharFormat plain, target;
+                plain.setFontUnderline(true);
+                target.setBackground(Qt::darkBlue);
+                attrs << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, static_cast<int>(from), plain)
+                      << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, static_cast<int>(from),
+                                                      static_cast<int>(n - from), target);
+            }
+            QInputMethodEvent e(preedit, attrs);
+            QCoreApplication::sendEvent(&control, &e);
+            const QRect r = im(control, Qt::ImCursorRectangle).toRect();
+            QRect clause;
+            for (std::size_t i = from; i < n; ++i) clause |= cells[i];
+            EXPECT_NEAR(r.top(), clause.top(), 1) << caret << " " << from;  // down the clause only
+            EXPECT_NEAR(r.bottom(), clause.bottom(), 1) << caret << " " << from;
+            for (const QRect& cell : cells) {
+                EXPECT_LT(r.right(), cell.left()) << caret;  // on the side not yet written
+                // A window no wider than the room asked for, opening below or above.
+                for (const QSize window : {QSize(40, 40), QSize(r.width(), 300)}) {
+                    const QRect below(QPoint(r.left(), r.bottom() + 1), window);
+                    const QRect above(QPoint(r.left(), r.top() - window.height()), window);
+                    EXPECT_FALSE(below.intersects(cell)) << caret;
+                    EXPECT_FALSE(above.intersects(cell)) << caret;
+                }
             }
         }
         EXPECT_EQ(control.textLength(), text.size());
@@ -295,4 +310,62 @@ TEST(ExactFitting, LinesAndColumnsHoldExactlyNCharacters) {
             }
         }
     }
+}
+
+// Turned while hidden (as the direction command turns it), the control shows the bar of
+// its new direction only, and the first column's ruby and marks within the text area,
+// clear of its edges.
+TEST_F(VerticalTest, TurnedWhileHiddenShowsOnlyTheNewBarAndTheFirstColumnWhole) {
+    control.setVerticalOption(OptionOp::Xor);
+    control.resize(400, 300);
+    control.setText(sjis(u"｜漢字《かんじ》の読み。\r\n二行目") + "\r\n" + sjis(u"《《傍点》》"));
+    control.setRubyShown(true);
+    control.setSelStart(control.textLength() - 2);
+    control.hide();
+    control.setVerticalOption(OptionOp::Or);
+    control.show();
+    EXPECT_FALSE(control.verticalScrollBar()->isVisible());
+    EXPECT_TRUE(control.horizontalScrollBar()->isVisible());
+    // In a large font too, the rightmost ink is the ruby (narrower than half an em and a
+    // pixel), clear of the edge.
+    for (const int em : {16, 40}) {
+        control.setTextFont(font("IPAGothic", em));
+        const QImage shot = control.viewport()->grab().toImage();
+        const auto inked = [&](int x) {
+            for (int y = 0; y < shot.height(); ++y)
+                if (qGray(shot.pixel(x, y)) < 160) return true;
+            return false;
+        };
+        int x = shot.width() - 1;
+        EXPECT_FALSE(inked(x)) << em;
+        while (x > 0 && !inked(x)) --x;
+        const int rubyRight = x;
+        while (x > 0 && inked(x)) --x;
+        EXPECT_GT(rubyRight - x, 0) << em;
+        EXPECT_LE(rubyRight - x, em / 2 + 1) << em;
+    }
+}
+
+// While a pre-edit is composed at the end of a full column, the text after it stands where
+// it will stand once the pre-edit is committed: the next line moves a column on, nothing is
+// drawn over it.
+TEST_F(VerticalTest, TextAfterThePreeditMakesRoomForIt) {
+    const std::string committed = sjis(u"あいうえおさしす\r\nかきくけこ");
+    control.setText(committed);
+    const QRect cell = cellAt(18);  // the second line's first character, in the third column
+    const QRect column(cell.left() - control.viewport()->x(), 0, cell.width(), control.viewport()->height());
+    control.setSelStart(16);
+    const QImage expected = control.viewport()->grab(column).toImage();
+
+    control.setText(sjis(u"あいうえお\r\nかきくけこ"));
+    control.setSelStart(10);
+    QInputMethodEvent e(QStringLiteral("さしす"), {});
+    QCoreApplication::sendEvent(&control, &e);
+    const QImage shown = control.viewport()->grab(column).toImage();
+    EXPECT_EQ(shown, expected);
+    bool inked = false;  // the second line is there, not a blank column
+    for (int y = 0; y < shown.height(); ++y) inked = inked || qGray(shown.pixel(shown.width() / 2, y)) < 160;
+    EXPECT_TRUE(inked);
+    QInputMethodEvent done;
+    QCoreApplication::sendEvent(&control, &done);
 }
