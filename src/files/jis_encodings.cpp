@@ -79,13 +79,15 @@ class Table {
 public:
     // The character a code is read as, or kNotText.
     char32_t read(std::uint32_t code) const {
-        const auto it = reads_.find(code);
-        return it == reads_.end() ? kNotText : it->second;
+        if (code < kFlat) return reads_[code];
+        const auto it = longReads_.find(code);
+        return it == longReads_.end() ? kNotText : it->second;
     }
     // The code a character is written as, or kNoCode.
     std::uint32_t code(char32_t c) const {
-        const auto it = codes_.find(c);
-        return it == codes_.end() ? kNoCode : it->second;
+        if (c < kFlat) return codes_[c];
+        const auto it = longCodes_.find(c);
+        return it == longCodes_.end() ? kNoCode : it->second;
     }
     // Tries a code: text when both decoders read one and the same character, and the code is
     // the first tried for that character (the one it is written as).
@@ -95,14 +97,25 @@ public:
         if (g.size() != 1 || i.size() != 1 || !sameCharacter(g[0], i[0])) return;
         // Read as the form the code page holds exactly, when one of them is.
         const char32_t c = text::cleanCode(g[0]) == text::codec::kNoCode ? i[0] : g[0];
-        codes_.emplace(g[0], k);
-        codes_.emplace(i[0], k);
-        if (code(c) == k) reads_.emplace(k, c);
+        setCode(g[0], k);
+        setCode(i[0], k);
+        if (code(c) != k) return;
+        if (k < kFlat) reads_[k] = c;
+        else longReads_.emplace(k, c);
     }
 
 private:
-    std::unordered_map<std::uint32_t, char32_t> reads_;
-    std::unordered_map<char32_t, std::uint32_t> codes_;
+    // Codes of one and two bytes, and characters of the Basic Multilingual Plane, in plain
+    // arrays: a file is read and written a lookup per character.
+    static constexpr std::size_t kFlat = 0x10000;
+    void setCode(char32_t c, std::uint32_t k) {
+        if (c >= kFlat) longCodes_.emplace(c, k);
+        else if (codes_[c] == kNoCode) codes_[c] = k;
+    }
+    std::vector<char32_t> reads_ = std::vector<char32_t>(kFlat, kNotText);
+    std::vector<std::uint32_t> codes_ = std::vector<std::uint32_t>(kFlat, kNoCode);
+    std::unordered_map<std::uint32_t, char32_t> longReads_;
+    std::unordered_map<char32_t, std::uint32_t> longCodes_;
 };
 
 std::string bytesOf(std::uint32_t code) {
@@ -194,47 +207,54 @@ struct Token {
     std::string_view bytes;
 };
 
-std::vector<Token> tokenize(std::string_view file) {
-    std::vector<Token> tokens;
-    tokens.reserve(file.size());
-    const auto* s = reinterpret_cast<const unsigned char*>(file.data());
-    Set set = Ascii;
-    for (std::size_t i = 0; i < file.size();) {
-        const unsigned char b = s[i];
-        auto add = [&](Token::Kind kind, char32_t c, std::size_t n) {
-            tokens.push_back({kind, set, c, file.substr(i, n)});
-            i += n;
+// Reads an ISO-2022-JP file a token at a time.
+class Tokens {
+public:
+    explicit Tokens(std::string_view file) : file_(file) {}
+    bool next(Token& t) {
+        if (i_ >= file_.size()) return false;
+        const auto* s = reinterpret_cast<const unsigned char*>(file_.data());
+        const unsigned char b = s[i_];
+        auto take = [&](Token::Kind kind, char32_t c, std::size_t n) {
+            t = {kind, set_, c, file_.substr(i_, n)};
+            i_ += n;
         };
         if (b == kEscape) {
             std::size_t k = 0;
-            while (k < kEscapes.size() && file.substr(i, 3) != kEscapes[k]) ++k;
-            if (k < kEscapes.size()) {
-                set = static_cast<Set>(k);
-                add(Token::Escape, 0, 3);
+            while (k < kEscapes.size() && file_.substr(i_, 3) != kEscapes[k]) ++k;
+            if (k == kEscapes.size()) {
+                take(Token::Raw, 0, 1);
             } else {
-                add(Token::Raw, 0, 1);
+                set_ = static_cast<Set>(k);
+                take(Token::Escape, 0, 3);
             }
-        } else if (!isKanji(set)) {
-            if (b >= 0x80) add(Token::Raw, 0, 1);
-            else add(Token::Char, set == Roman && b == 0x5C ? kYen : set == Roman && b == 0x7E ? kOverline : b, 1);
+        } else if (!isKanji(set_)) {
+            if (b >= 0x80) take(Token::Raw, 0, 1);
+            else take(Token::Char, set_ == Roman && b == 0x5C ? kYen : set_ == Roman && b == 0x7E ? kOverline : b, 1);
         } else if (b < 0x21) {
-            add(Token::Char, b, 1);
-        } else if (isJisByte(b) && i + 1 < file.size() && isJisByte(s[i + 1])) {
-            const char32_t c = kanjiTable().read(static_cast<std::uint32_t>(b << 8 | s[i + 1]));
-            add(c == kNotText ? Token::Raw : Token::Char, c, 2);
+            take(Token::Char, b, 1);
+        } else if (isJisByte(b) && i_ + 1 < file_.size() && isJisByte(s[i_ + 1])) {
+            const char32_t c = kanjiTable().read(static_cast<std::uint32_t>(b << 8 | s[i_ + 1]));
+            take(c == kNotText ? Token::Raw : Token::Char, c, 2);
         } else {
-            add(Token::Raw, 0, 1);
+            take(Token::Raw, 0, 1);
         }
+        return true;
     }
-    return tokens;
-}
 
-Iso2022Style styleOf(const std::vector<Token>& tokens) {
+private:
+    std::string_view file_;
+    std::size_t i_ = 0;
+    Set set_ = Ascii;
+};
+
+Iso2022Style styleOf(std::string_view file) {
     Iso2022Style style;
     bool oneByteSeen = false;
     bool kanjiSeen = false;
     Set last = Ascii;
-    for (const Token& t : tokens) {
+    Tokens tokens(file);
+    for (Token t{}; tokens.next(t);) {
         if (t.kind == Token::Escape && !isKanji(t.set) && !oneByteSeen) {
             oneByteSeen = true;
             style.roman = t.set == Roman;
@@ -272,29 +292,28 @@ void readEucJp(std::string_view file, Sink& sink) {
 }
 
 Iso2022Style readIso2022Jp(std::string_view file, Sink& sink) {
-    const std::vector<Token> tokens = tokenize(file);
-    const Iso2022Style style = styleOf(tokens);
+    const Iso2022Style style = styleOf(file);
     // An escape is left out where the writer, in the set it would be in, puts the same one.
     Set set = Ascii;
-    for (std::size_t k = 0; k < tokens.size(); ++k) {
-        const Token& t = tokens[k];
+    Tokens tokens(file);
+    Token t{};
+    for (bool more = tokens.next(t); more;) {
+        Token after{};
+        const bool last = !tokens.next(after);
         if (t.kind == Token::Char) {
             sink.put(t.c);
-            continue;
-        }
-        if (t.kind == Token::Raw) {
+        } else if (t.kind == Token::Raw) {
             sink.raw(t.bytes);
-            continue;
-        }
-        bool made = false;
-        if (k + 1 < tokens.size() && tokens[k + 1].kind == Token::Char) {
+        } else {
             Set to = Ascii;
-            made = !holds(set, tokens[k + 1].c, style) && target(tokens[k + 1].c, style, &to) && to == t.set;
-        } else if (k + 1 == tokens.size()) {
-            made = isKanji(set) && style.returnAtEnd && t.set == oneByteSet(style);
+            const bool made = last ? isKanji(set) && style.returnAtEnd && t.set == oneByteSet(style)
+                                   : after.kind == Token::Char && !holds(set, after.c, style) &&
+                                         target(after.c, style, &to) && to == t.set;
+            if (!made) sink.raw(t.bytes);
+            set = t.set;
         }
-        if (!made) sink.raw(t.bytes);
-        set = t.set;
+        more = !last;
+        t = after;
     }
     return style;
 }
