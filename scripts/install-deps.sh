@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential g++ cmake ninja-build pkg-config
+  clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-translations-l10n qt6-qpa-plugins
   libgl-dev libxkbcommon-dev
   libharfbuzz-dev libicu-dev libssl-dev openssl libfontconfig-dev

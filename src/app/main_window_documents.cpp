@@ -266,7 +266,8 @@ void TForm1::refusedCharacters(const QString& characters, bool tableFull) {
         platform::showError(this, QStringLiteral("この文書にはこれ以上の種類の特殊な文字を入れられないため入力しませんでした (%1)")
                                       .arg(characters));
     else
-        platform::showError(this, QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした (%1)").arg(characters));
+        platform::showError(this, QStringLiteral("%1 で表せない文字のため入力しませんでした。文字コードを UTF-8 にすると入力できます (%2)")
+                                      .arg(files::encodingCaption(session_->format().encoding), characters));
 }
 
 void TForm1::refusedJoiningLoneByte() {

@@ -1,5 +1,6 @@
 #include "cipher/aes_ni.h"
 
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include <cstring>
@@ -129,8 +130,19 @@ void decryptWith(bool wide, const Schedule& s, const std::uint8_t* seq, std::uin
 
 bool available() { return __builtin_cpu_supports("aes") && __builtin_cpu_supports("sse4.1"); }
 
+namespace {
+
+// VAES asked of the processor itself (CPUID leaf 7): clang 14's __builtin_cpu_supports does not
+// know the name. The AVX-512 checks below also make sure the system saves the wide registers.
+bool hasVaes() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (c & bit_VAES);
+}
+
+}  // namespace
+
 bool wideAvailable() {
-    static const bool wide = available() && __builtin_cpu_supports("vaes") && __builtin_cpu_supports("avx512f") &&
+    static const bool wide = available() && hasVaes() && __builtin_cpu_supports("avx512f") &&
                              __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
     return wide;
 }

@@ -1,6 +1,5 @@
 #include "files/text_file.h"
 
-#include <unicode/ucnv.h>
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
@@ -8,8 +7,8 @@
 #include <bit>
 #include <cstring>
 #include <memory>
-#include <unordered_set>
 
+#include "files/jis_encodings.h"
 #include "files/utf8_convert.h"
 #include "text/codec.h"
 #include "text/cp932.h"
@@ -27,23 +26,6 @@ constexpr unsigned kGetaMarkCode = 0x81AC;  // 〓: a character beyond the full 
 constexpr int kConfident = 50;
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
-const char* icuName(Encoding encoding) { return encoding == Encoding::EucJp ? "EUC-JP" : "ISO-2022-JP"; }
-
-struct ConverterCloser {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
-Converter openConverter(Encoding encoding, bool stopOnUnmappable) {
-    UErrorCode err = U_ZERO_ERROR;
-    Converter c(ucnv_open(icuName(encoding), &err));
-    if (U_FAILURE(err)) return nullptr;
-    if (stopOnUnmappable) {
-        ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-    }
-    return c;
-}
 
 // The length of the UTF-8 sequence starting at s[i] when it is valid, else 0.
 std::size_t utf8Length(const unsigned char* s, std::size_t i, std::size_t n) {
@@ -116,7 +98,7 @@ void appendUtf16(std::u16string& out, char32_t c) {
 
 // Collects the characters of a file and turns them into the document's bytes, a stretch at
 // a time (never cutting a cluster), with the bytes that are not text as stand-ins of their own.
-class Builder {
+class Builder final : public jis::Sink {
 public:
     // The document's bytes are written into room made as it is needed, within sizeHint
     // reserved ahead, and cut to their length by finish().
@@ -137,11 +119,11 @@ public:
         writeCode(code);
         return true;
     }
-    void put(char32_t c) {
+    void put(char32_t c) override {
         if (pending_.size() >= kStretch && !text::staysWithPrevious(c) && pending_.back() != kZeroWidthJoiner) flush();
         pending_.push_back(c);
     }
-    void raw(std::string_view bytes) {
+    void raw(std::string_view bytes) override {
         flush();
         unsigned code = standIns_.codeForRaw(bytes);
         if (!code) {
@@ -332,24 +314,6 @@ void readUtf16(std::string_view file, bool bigEndian, Builder& b) {
     if (file.size() % 2) b.raw(file.substr(file.size() - 1));
 }
 
-void readWithIcu(std::string_view file, Encoding encoding, Builder& b) {
-    Converter cnv = openConverter(encoding, false);
-    if (!cnv) {
-        for (char c : file) b.raw(std::string_view(&c, 1));
-        return;
-    }
-    std::u16string units(file.size() + 1, u'\0');
-    UErrorCode err = U_ZERO_ERROR;
-    const int32_t n = ucnv_toUChars(cnv.get(), reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()),
-                                    file.data(), static_cast<int32_t>(file.size()), &err);
-    units.resize(U_SUCCESS(err) ? static_cast<std::size_t>(n) : 0);
-    for (std::size_t k = 0; k < units.size(); ++k) {
-        char32_t u = units[k];
-        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units.size()) u = 0x10000 + ((u - 0xD800) << 10) + (units[++k] - 0xDC00);
-        b.put(u);
-    }
-}
-
 }  // namespace
 
 // Every user-defined-area code of a Shift-JIS file stands for its own character.
@@ -394,43 +358,12 @@ void forEachCharacter(std::string_view doc, const text::StandIns& standIns, OnCh
     }
 }
 
-WrittenText writeWithIcu(std::string_view doc, const text::StandIns& standIns, Encoding encoding) {
+WrittenText writeJis(std::string_view doc, const text::StandIns& standIns, const TextFormat& format) {
     WrittenText out;
-    Converter cnv = openConverter(encoding, true);
-    std::u16string segment;
-    bool failed = !cnv;
-    auto flush = [&] {
-        if (segment.empty() || failed) return;
-        UErrorCode err = U_ZERO_ERROR;
-        std::string bytes(segment.size() * 4 + 16, '\0');
-        const int32_t n = ucnv_fromUChars(cnv.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
-                                          reinterpret_cast<const UChar*>(segment.data()),
-                                          static_cast<int32_t>(segment.size()), &err);
-        if (U_FAILURE(err)) failed = true;
-        else out.bytes.append(bytes.data(), static_cast<std::size_t>(n));
-        segment.clear();
-    };
-    forEachCharacter(doc, standIns, [&](char32_t c) { appendUtf16(segment, c); },
-                     [&](std::string_view raw) {
-                         flush();
-                         out.bytes += raw;
-                     });
-    flush();
-    if (!failed) return out;
-    // Which characters stood in the way: each distinct one tried on its own.
-    std::unordered_set<char32_t> seen;
-    forEachCharacter(doc, standIns, [&](char32_t c) {
-        if (c < 0x80 || !seen.insert(c).second) return;
-        Converter one = openConverter(encoding, true);
-        std::u16string u;
-        appendUtf16(u, c);
-        char bytes[16];
-        UErrorCode err = U_ZERO_ERROR;
-        if (one) ucnv_fromUChars(one.get(), bytes, sizeof bytes, reinterpret_cast<const UChar*>(u.data()),
-                                 static_cast<int32_t>(u.size()), &err);
-        if (!one || U_FAILURE(err)) out.refused.push_back(c);
-    }, [](std::string_view) {});
-    if (out.refused.empty()) out.refused.push_back(0xFFFD);
+    jis::Writer writer(format.encoding, format.iso2022, out.bytes);
+    forEachCharacter(doc, standIns, [&](char32_t c) { writer.put(c); }, [&](std::string_view raw) { writer.raw(raw); });
+    writer.finish();
+    out.refused = writer.refused();
     return out;
 }
 
@@ -513,11 +446,12 @@ ReadText read(std::string_view file, Encoding encoding, LineBreak noBreaks, std:
             readUtf16(file, encoding == Encoding::Utf16Be, b);
             break;
         }
-        case Encoding::EucJp:
-        case Encoding::Iso2022Jp: readWithIcu(file, encoding, b); break;
+        case Encoding::EucJp: jis::readEucJp(file, b); break;
+        case Encoding::Iso2022Jp: r.format.iso2022 = jis::readIso2022Jp(file, b); break;
         case Encoding::ShiftJis: break;
         }
         b.finish();
+        r.standIns.setAccepting(holdsAnyCharacter(encoding));
     }
     const text::LineBreakCounts counts = text::countLineBreaks(r.bytes);
     r.format.lineBreak =
@@ -572,7 +506,7 @@ WrittenText writeText(std::string_view doc, const text::StandIns& standIns, cons
         return out;
     }
     case Encoding::EucJp:
-    case Encoding::Iso2022Jp: return writeWithIcu(doc, standIns, format.encoding);
+    case Encoding::Iso2022Jp: return writeJis(doc, standIns, format);
     }
     return out;
 }

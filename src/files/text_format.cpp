@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "files/jis_encodings.h"
+
 namespace verlo::files {
 namespace {
 
@@ -88,6 +90,15 @@ LineBreak lineBreakOf(std::string_view bytes) {
     if (bytes == "\n") return LineBreak::Lf;
     if (bytes == "\r") return LineBreak::Cr;
     return LineBreak::CrLf;
+}
+
+text::StandIns::Acceptance holdsAnyCharacter(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::ShiftJis: return false;
+    case Encoding::EucJp: return {true, jis::eucJpHolds};
+    case Encoding::Iso2022Jp: return {true, jis::iso2022JpHolds};
+    default: return true;
+    }
 }
 
 }  // namespace verlo::files

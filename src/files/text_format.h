@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+#include "text/stand_ins.h"
+
 namespace verlo::files {
 
 enum class Encoding { ShiftJis, Utf8, Utf8Bom, EucJp, Utf16Le, Utf16Be, Iso2022Jp };
@@ -19,11 +21,28 @@ inline constexpr std::array<Encoding, 7> kEncodings = {Encoding::ShiftJis, Encod
                                                        Encoding::Iso2022Jp};
 inline constexpr std::array<LineBreak, 3> kLineBreaks = {LineBreak::CrLf, LineBreak::Lf, LineBreak::Cr};
 
+// How an ISO-2022-JP file switches between its character sets, taken from the file when it
+// is read (its first escapes, and where it leaves kanji), so that it is written the same way.
+struct Iso2022Style {
+    bool roman = false;            // one-byte text as JIS X 0201 Roman (ESC ( J), not ASCII (ESC ( B)
+    bool jis1978 = false;          // kanji after ESC $ @, not ESC $ B
+    bool controlsInKanji = false;  // line breaks, tabs and spaces stand within kanji (else one-byte text comes first)
+    bool returnAtEnd = true;       // a text ending in kanji returns to one-byte text
+
+    bool operator==(const Iso2022Style&) const = default;
+};
+
 struct TextFormat {
+    constexpr TextFormat() = default;
+    constexpr explicit TextFormat(Encoding encoding, LineBreak lineBreak = LineBreak::CrLf, bool utf16Bom = true,
+                                  Iso2022Style iso2022 = {})
+        : encoding(encoding), lineBreak(lineBreak), utf16Bom(utf16Bom), iso2022(iso2022) {}
+
     Encoding encoding = Encoding::ShiftJis;
     LineBreak lineBreak = LineBreak::CrLf;
     // A UTF-16 file read without a byte-order mark is written without one.
     bool utf16Bom = true;
+    Iso2022Style iso2022;
 
     bool operator==(const TextFormat&) const = default;
 };
@@ -44,7 +63,9 @@ std::optional<LineBreak> lineBreakFromId(std::string_view id);
 std::string_view lineBreakBytes(LineBreak lineBreak);
 LineBreak lineBreakOf(std::string_view bytes);
 
-// True when the document may hold characters that CP932 cannot (every encoding but Shift-JIS).
-inline bool holdsAnyCharacter(Encoding encoding) { return encoding != Encoding::ShiftJis; }
+// What a document whose file is in the encoding may hold: only what CP932 holds (Shift-JIS);
+// any character (UTF-8, UTF-16); what the encoding holds in a common form (EUC-JP,
+// ISO-2022-JP: files/jis_encodings.h), whether CP932 holds it or not.
+text::StandIns::Acceptance holdsAnyCharacter(Encoding encoding);
 
 }  // namespace verlo::files

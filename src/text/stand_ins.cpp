@@ -169,6 +169,11 @@ StandIns::Encoded StandIns::encode(std::u32string_view text, bool markWhenFull) 
     auto refuse = [&](char32_t c) {
         if (reported.insert(c).second) out.refused.push_back(c);
     };
+    if (holds_) {
+        for (char32_t c : text)
+            if (!holds_(c)) refuse(c);
+        if (!out.ok()) return out;
+    }
     auto standIn = [&](std::u32string_view chars) {
         const unsigned code = codeFor(chars);
         if (code) {

@@ -42,11 +42,21 @@ public:
         std::string raw;       // the file's bytes, written back as they are (when chars is empty)
     };
 
-    // Whether characters the code page cannot hold may enter the document: true when its
-    // file's encoding is not CP932. When false, such characters are refused (and the table
+    // What may enter the document: `any` when characters the code page cannot hold may (its
+    // file's encoding is not CP932); when false, such characters are refused (and the table
     // only keeps the user-defined-area characters and what entered while it was true).
+    // `holds`, when set, is what the file's encoding can hold: nothing else enters, even
+    // what the code page holds.
+    struct Acceptance {
+        bool any = false;
+        bool (*holds)(char32_t c) = nullptr;
+        constexpr Acceptance(bool any = false, bool (*holds)(char32_t) = nullptr) : any(any), holds(holds) {}
+    };
     bool accepting() const { return accepting_; }
-    void setAccepting(bool on) { accepting_ = on; }
+    void setAccepting(Acceptance a) {
+        accepting_ = a.any;
+        holds_ = a.holds;
+    }
 
     std::size_t size() const { return used_; }
     bool empty() const { return used_ == 0; }
@@ -69,7 +79,8 @@ public:
 
     // Encoding Unicode text for this document: one code per character the code page holds,
     // a stand-in per cluster it cannot hold while accepting(); otherwise (or when the table
-    // is full) the characters are reported and nothing else is valid.
+    // is full, or for characters the file's encoding does not hold) the characters are
+    // reported and nothing else is valid.
     struct Encoded {
         std::string bytes;
         std::u32string refused;  // each character that stood in the way, once
@@ -111,6 +122,7 @@ private:
     std::size_t used_ = 0;
     std::size_t next_ = 0;  // where the search for a free code starts
     bool accepting_ = false;
+    bool (*holds_)(char32_t) = nullptr;
 };
 
 // The index 0..1879 of a user-defined-area code, or -1.

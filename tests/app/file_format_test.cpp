@@ -118,8 +118,19 @@ TEST_F(FileFormatTest, ModernCharactersAreTypedPastedCopiedUndoneAndSaved) {
 TEST_F(FileFormatTest, RefusalsSayWhichCharactersStandInTheWayAndChangeNothing) {
     auto sjis = open("s.txt", verlo::test::sjis(u"本文"));
     commit(*sjis, QStringLiteral("♡"));
-    EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした (♡)")});
+    EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("Shift-JIS で表せない文字のため入力しませんでした。"
+                                                           "文字コードを UTF-8 にすると入力できます (♡)")});
     sjis.reset();
+    answers.clearAsked();
+
+    // EUC-JP holds neither ♡ nor 髙 (which Shift-JIS holds) in a form every decoder reads alike.
+    auto euc = open("e.txt", iconvert("UTF-8", "EUC-JP", "吾輩は猫である。名前はまだ無い。\n"));
+    ASSERT_EQ(euc->textFormat().encoding, Encoding::EucJp);
+    commit(*euc, QStringLiteral("♡髙"));
+    EXPECT_EQ(answers.errors(), QStringList{QStringLiteral("EUC-JP で表せない文字のため入力しませんでした。"
+                                                           "文字コードを UTF-8 にすると入力できます (♡髙)")});
+    EXPECT_EQ(shown(*euc), QStringLiteral("吾輩は猫である。名前はまだ無い。\n"));
+    euc.reset();
     answers.clearAsked();
 
     auto form = open("u.txt", "本文♡😀\n");

@@ -278,3 +278,67 @@ TEST(TextFile, Utf8OnTwoThreadsIsTheSameAsOnOne) {
     expectSameOnTwoThreads("\n" + utf8Of(0x20000, 0x20000 + verlo::text::kUserAreaCodes));
     expectSameOnTwoThreads(utf8Of(0x20000, 0x20400) + "\n" + utf8Of(0x20200, 0x20800));
 }
+
+TEST(TextFile, EucJpAndIso2022JpFilesAreWrittenBackByteForByte) {
+    // What the document shows (U+FFFD: bytes kept that are not text) and the file written back.
+    struct Case {
+        Encoding encoding;
+        std::string_view file;
+        std::u32string_view shows;
+    };
+    const Case cases[] = {
+        // 吾輩は猫である。名前はま, then A0, which is no EUC-JP text
+        {Encoding::EucJp, "\xB8\xE3\xC7\xDA\xA4\xCF\xC7\xAD\xA4\xC7\xA4\xA2\xA4\xEB\xA1\xA3\xCC\xBE\xC1\xB0\xA4\xCF\xA4\xDE\xA0",
+         U"吾輩は猫である。名前はま\uFFFD"},
+        {Encoding::EucJp, "\xEF\xA4\xEA\x0D", U"錣\uFFFD\r"},           // a lead byte before CR
+        {Encoding::EucJp, "\x8C\xE1\x94\x79", U"\u008C\uFFFD\u0094y"},  // 吾輩 in Shift-JIS
+        {Encoding::EucJp, "\xFC\xE2\xAD\xA1", U"\uFFFD\uFFFD"},          // 髙 and ① only ICU reads
+        {Encoding::EucJp, "\xA1\xC1\x8E\xB1\x8F\xB0\xA1\x8E\x8F", U"～ｱ丂\uFFFD\uFFFD"},  // 〜, kana, JIS X 0212
+        {Encoding::Iso2022Jp, "\x1B$B8c", U"吾"},                        // no return to ASCII at the end
+        {Encoding::Iso2022Jp, "\x1B$B8c\x1B(J\r\n", U"吾\r\n"},          // returns to JIS X 0201 Roman
+        {Encoding::Iso2022Jp, "\x1B(Ja\\~\x1B(B\\", U"\uFFFDa¥‾\\"},   // no kanji before: the first escape kept as bytes
+        {Encoding::Iso2022Jp, "a\x1B$B$\"\x1B(Bb\r\n\x1B$B$\"\x1B(B", U"aあb\r\nあ"},
+        {Encoding::Iso2022Jp, "\x1B$@0!\r\n0!\x1B(B", U"亜\r\n亜"},    // 1978 kanji; a line break within kanji
+        {Encoding::Iso2022Jp, "\x1B$B$\"\xB3\x1B(B", U"あ\uFFFD"},        // an 8-bit byte within kanji
+        {Encoding::Iso2022Jp, "\x1B(B\x1B(B\x1B$(D\x0E", U"\uFFFD\uFFFD\uFFFD$(D\x0E"},  // escapes that change nothing, one unknown
+        {Encoding::Iso2022Jp, "\x1B$B$\"\x1B(Ba\x1B$B$\"\x1B(J", U"あaあ\uFFFD"},  // a return to another set than the first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.file));
+        const ReadText r = readText(c.file, c.encoding, LineBreak::CrLf);
+        EXPECT_EQ(r.standIns.decode(r.bytes), c.shows);
+        const WrittenText w = writeText(r.bytes, r.standIns, r.format);
+        ASSERT_TRUE(w.ok());
+        EXPECT_EQ(w.bytes, c.file);
+    }
+}
+
+TEST(TextFile, EucJpAndIso2022JpWriteOnlyWhatTheCommonDecodersReadAlike) {
+    struct Case {
+        Encoding encoding;
+        std::u32string_view text;  // typed into a new document
+        std::string_view file;     // what is written, or
+        std::u32string_view refused = {};
+    };
+    const Case cases[] = {
+        {Encoding::EucJp, U"〜～−－", "\xA1\xC1\xA1\xC1\xA1\xDD\xA1\xDD"},
+        {Encoding::EucJp, U"ｱ丂\x1B", "\x8E\xB1\x8F\xB0\xA1\x1B"},
+        {Encoding::EucJp, U"♡髙①", "", U"♡髙①"},  // ① and 髙: only ICU reads its forms
+        {Encoding::Iso2022Jp, U"a\x0E\x1B", "a\x0E\x1B"},  // the single bytes SO and ESC as they are
+        {Encoding::Iso2022Jp, U"あa\r\nあ", "\x1B$B$\"\x1B(Ba\r\n\x1B$B$\"\x1B(B"},
+        {Encoding::Iso2022Jp, U"¥\\", "\x1B(J\\\x1B(B\\"},
+        {Encoding::Iso2022Jp, U"ｱ丂", "", U"ｱ丂"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(encodingId(c.encoding));
+        verlo::text::StandIns table;
+        table.setAccepting(holdsAnyCharacter(c.encoding));
+        const verlo::text::StandIns::Encoded typed = table.encode(c.text);
+        EXPECT_EQ(typed.refused, c.refused);  // refused as it is typed
+        verlo::text::StandIns any;
+        any.setAccepting(true);
+        const WrittenText w = writeText(any.encode(c.text).bytes, any, TextFormat(c.encoding));
+        EXPECT_EQ(w.refused, c.refused);  // and at save, when it came in another way
+        EXPECT_EQ(w.ok() ? w.bytes : "", c.file);
+    }
+}
