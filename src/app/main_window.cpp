@@ -167,6 +167,7 @@ void TForm1::FormCreate(const QString& commandLineFile) {
         loadFile(commandLineFile);
     // 11.
     UpdateCaption();
+    watchSettings();
 }
 
 // ---- title

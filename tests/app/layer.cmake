@@ -1,10 +1,15 @@
-# The recovery tests kill a real program process: the typist starts the main window as the
-# program does and types into it.
+# The recovery and work-kept tests kill a real program process: the typist and the settings
+# changer start the main window as the program does, then type into it or change settings.
 if(TARGET app_recovery)
   add_executable(app_recovery_typist ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/recovery_typist.cpp)
   target_include_directories(app_recovery_typist PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
   target_link_libraries(app_recovery_typist PRIVATE verlo_app Qt6::Test)
   add_dependencies(app_recovery app_recovery_typist)
+endif()
+if(TARGET app_work_kept)
+  add_executable(app_settings_changer ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/settings_changer.cpp)
+  target_link_libraries(app_settings_changer PRIVATE verlo_app Qt6::Test)
+  add_dependencies(app_work_kept app_settings_changer)
 endif()
 
 # The program read as a screen reader reads it, through the AT-SPI bus under Xvfb; skipped
