@@ -302,6 +302,8 @@ private:
     void refusedJoiningLoneByte();
 
     void rememberNormalBounds();
+    void learnNormalFrame();          // at each look of the settings watch
+    QRect normalGeometryToRestore();  // for the window fit: normalBounds() in client terms
 
 public:
     // Crash recovery (document_recovery.h): the program start offers what an earlier run left.
@@ -324,8 +326,11 @@ private:
     std::optional<settings::StoredSettings> settingsWritten_;  // last written or tried
     std::optional<settings::StoredSettings> settingsSeen_;     // at the watch's last look
 
-    QRect normalBounds_;
-    QPoint frameOffset_;  // from the frame's corner to the window's, as last seen in the normal state
+    QRect normalBounds_;  // as read, or as last seen in the normal state
+    QPoint frameOffset_;  // from the frame's corner to the client's in the normal state
+    bool frameOffsetKnown_ = false;
+    bool stateChangedSinceLook_ = true;
+    std::optional<QPoint> pendingFramePosition_;
     QList<QAction*> shortcutActions_;  // the menu items that have a shortcut
     bool saveDialogHasAllFiles_ = false;  // after the first New
     bool sessionApproved_ = false;        // the session's close query ran and nothing changed since

@@ -121,6 +121,7 @@ void TForm1::watchSettings() {
 }
 
 void TForm1::lookAtSettings() {
+    learnNormalFrame();
     if (!isVisible())
         return;
     settings::StoredSettings now = gatherSettings();
