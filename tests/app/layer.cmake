@@ -27,3 +27,12 @@ if(TARGET verlo AND reader_python)
   set_tests_properties(app_screen_reader PROPERTIES SKIP_RETURN_CODE 77
     ENVIRONMENT "${VERLO_SANITIZER_ENVIRONMENT}")
 endif()
+
+# The window's normal bounds under a real window manager (openbox under Xvfb); skipped
+# (saying why) where a tool is missing.
+if(TARGET verlo AND reader_python)
+  add_test(NAME app_window_bounds
+    COMMAND ${reader_python} ${CMAKE_SOURCE_DIR}/tests/app/window_bounds.py $<TARGET_FILE:verlo>)
+  set_tests_properties(app_window_bounds PROPERTIES SKIP_RETURN_CODE 77
+    ENVIRONMENT "${VERLO_SANITIZER_ENVIRONMENT}")
+endif()
