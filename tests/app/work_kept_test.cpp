@@ -181,5 +181,6 @@ TEST_F(WorkKeptTest, SettingsChangedBeforeAKillAreKept) {
     EXPECT_EQ(failures, 0);
     EXPECT_TRUE(kept.StatusBar);
     EXPECT_TRUE(kept.live.Ruby);
+    EXPECT_EQ(kept.PageSetup, "chars:20 lines:20 grid:1");  // what --pdf takes
     EXPECT_EQ(kept.live.Gyou, 33);
 }
