@@ -14,7 +14,7 @@ packages=(
   xvfb xauth x11-utils imagemagick bc poppler-utils qpdf
   chromium
   desktop-file-utils dpkg-dev file librsvg2-bin
-  at-spi2-core dbus-bin dbus-daemon python3-pyatspi gir1.2-atspi-2.0 xdotool xclip
+  at-spi2-core dbus-bin dbus-daemon python3-pyatspi gir1.2-atspi-2.0 xdotool xclip openbox
 )
 
 missing=()

@@ -69,7 +69,7 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     fontCommand_ = std::make_unique<commands::FontCommand>(this, *memo2);
     backgroundCommand_ = std::make_unique<commands::BackgroundCommand>(this, *memo2);
     transparency_ = std::make_unique<commands::Transparency>(*this);
-    windowFit_ = std::make_unique<commands::WindowFit>(*this, *memo2, settings);
+    windowFit_ = std::make_unique<commands::WindowFit>(*this, *memo2, settings, [this] { return normalGeometryToRestore(); });
     editCommands_ = std::make_unique<commands::EditCommands>(*memo2, *Memo1, this);
     findController_ = std::make_unique<commands::FindController>(*memo2, this);
     dateStamper_ = std::make_unique<stamp::DateStamper>(*memo2, settings, [this] {
@@ -167,6 +167,7 @@ void TForm1::FormCreate(const QString& commandLineFile) {
         loadFile(commandLineFile);
     // 11.
     UpdateCaption();
+    watchSettings();
 }
 
 // ---- title
@@ -276,6 +277,8 @@ void TForm1::changeEvent(QEvent* event) {
     // settled as the active one.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         QTimer::singleShot(0, this, &TForm1::checkDisk);
+    if (event->type() == QEvent::WindowStateChange)
+        stateChangedSinceLook_ = true;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -314,7 +317,25 @@ void TForm1::rememberNormalBounds() {
     if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         return;
     normalBounds_ = QRect(pos(), size());
-    frameOffset_ = geometry().topLeft() - pos();
+}
+
+// Qt gives pos() as the client's corner less the frame it last heard of, and just after the
+// state changes that may be the frame of the other state (a maximised window has none at
+// its sides): the frame of the normal state is taken only when the window has stayed
+// normal from one look of the settings watch to the next.
+void TForm1::learnNormalFrame() {
+    const bool normal = isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    if (normal && !stateChangedSinceLook_) {
+        frameOffset_ = geometry().topLeft() - pos();
+        frameOffsetKnown_ = true;
+        // A window restored before its normal frame was known goes where its frame belongs.
+        if (pendingFramePosition_) {
+            if (pos() != *pendingFramePosition_)
+                move(*pendingFramePosition_);
+            pendingFramePosition_.reset();
+        }
+    }
+    stateChangedSinceLook_ = false;
 }
 
 void TForm1::moveEvent(QMoveEvent* event) {
@@ -330,13 +351,25 @@ void TForm1::resizeEvent(QResizeEvent* event) {
         UpdateCaption();
 }
 
+// The frame's corner is the client's less the frame of the normal state, once known.
 QRect TForm1::normalBounds() const {
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        return QRect(pos(), size());
-    const QRect g = normalGeometry();
+    const bool maximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (!frameOffsetKnown_)
+        return maximised ? normalBounds_ : QRect(pos(), size());
+    const QRect g = maximised ? normalGeometry() : geometry();
     if (!g.isValid())
         return normalBounds_;
     return QRect(g.topLeft() - frameOffset_, g.size());
+}
+
+QRect TForm1::normalGeometryToRestore() {
+    const QRect bounds = normalBounds();
+    if (frameOffsetKnown_)
+        return bounds.translated(frameOffset_);
+    // Never seen in the normal state: the frame of this state stands in for it, and the
+    // frame is put in its place once the normal one is known.
+    pendingFramePosition_ = bounds.topLeft();
+    return bounds.translated(geometry().topLeft() - pos());
 }
 
 // A menu shortcut wins over the control's own use of the key. While the focus is in the

@@ -25,10 +25,12 @@
 
 #include "settings/colors.h"
 #include "settings/settings.h"
+#include "settings/stored_settings.h"
 
 class QAction;
 class QMenu;
 class QSessionManager;
+class QTimer;
 
 namespace verlo::edit {
 class EditControl;
@@ -273,6 +275,12 @@ private:
     void readSettings();   // start-up read, with Style, Pitch and State for afterwards
     void applyStyle();     // step 3 of FormCreate: style, pitch, state
     void writeSettings();  // closing write; raises platform::Error on failure
+    // What the closing write would store now, leaving the current file's place as last kept.
+    settings::StoredSettings gatherSettings() const;
+    // Between start and close the settings are written shortly after they change (see
+    // main_window_settings.cpp), so that a crash keeps them.
+    void watchSettings();
+    void lookAtSettings();
 
     // Document commands (main_window_documents.cpp).
     bool sayIfNotSaved(const session::SaveResult& result, const QString& path);  // the error, if any
@@ -294,6 +302,8 @@ private:
     void refusedJoiningLoneByte();
 
     void rememberNormalBounds();
+    void learnNormalFrame();          // at each look of the settings watch
+    QRect normalGeometryToRestore();  // for the window fit: normalBounds() in client terms
 
 public:
     // Crash recovery (document_recovery.h): the program start offers what an earlier run left.
@@ -312,8 +322,15 @@ private:
     settings::ColorValue fontColorRead_ = settings::clBlack;
     settings::ColorValue backColorRead_ = settings::clWhite;
 
-    QRect normalBounds_;
-    QPoint frameOffset_;  // from the frame's corner to the window's, as last seen in the normal state
+    QTimer* settingsWatch_ = nullptr;
+    std::optional<settings::StoredSettings> settingsWritten_;  // last written or tried
+    std::optional<settings::StoredSettings> settingsSeen_;     // at the watch's last look
+
+    QRect normalBounds_;  // as read, or as last seen in the normal state
+    QPoint frameOffset_;  // from the frame's corner to the client's in the normal state
+    bool frameOffsetKnown_ = false;
+    bool stateChangedSinceLook_ = true;
+    std::optional<QPoint> pendingFramePosition_;
     QList<QAction*> shortcutActions_;  // the menu items that have a shortcut
     bool saveDialogHasAllFiles_ = false;  // after the first New
     bool sessionApproved_ = false;        // the session's close query ran and nothing changed since

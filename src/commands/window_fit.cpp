@@ -21,8 +21,9 @@ int boundedExtent(long long extent, int desktopExtent) {
 
 }  // namespace
 
-WindowFit::WindowFit(QWidget& window, edit::EditControl& memo2, const settings::Settings& settings)
-    : window_(window), memo2_(memo2), settings_(settings) {
+WindowFit::WindowFit(QWidget& window, edit::EditControl& memo2, const settings::Settings& settings,
+                     std::function<QRect()> normalGeometry)
+    : window_(window), memo2_(memo2), settings_(settings), normalGeometry_(std::move(normalGeometry)) {
     client().setMinimumSize(kMargin, kMargin);
 }
 
@@ -58,15 +59,12 @@ void WindowFit::fit(Qt::Orientation along) {
     // What the window adds to its client (the menu bar) is the same in every state.
     const QSize overhead = window_.size() - client().size();
 
+    // The restored geometry arrives from the window system later; take the bounds the
+    // window will return to now.
     const Qt::WindowStates state = window_.windowState();
     QRect normal = window_.geometry();
     if (state & kNotNormal) {
-        // The restored geometry arrives from the window system later; take the bounds the
-        // window will return to now.
-        if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-            const QRect stored = window_.normalGeometry();
-            if (stored.isValid()) normal = stored;
-        }
+        normal = normalGeometry_();
         window_.showNormal();
     }
 

@@ -10,7 +10,9 @@
 #pragma once
 
 #include <QFont>
+#include <QRect>
 #include <cstdint>
+#include <functional>
 
 #include "edit/edit_control.h"
 #include "settings/settings.h"
@@ -26,8 +28,11 @@ public:
 
     // window is the main window, memo2 its edit control filling the client area; none is
     // owned. The control is allowed to shrink to the margin alone, so that a count of 0
-    // can give the 25 pixels it stands for.
-    WindowFit(QWidget& window, edit::EditControl& memo2, const settings::Settings& settings);
+    // can give the 25 pixels it stands for. normalGeometry gives the geometry (client terms,
+    // as geometry() gives it) the window has in the normal state, also while it is
+    // maximised or minimised: the window's owner knows the frame of the normal state.
+    WindowFit(QWidget& window, edit::EditControl& memo2, const settings::Settings& settings,
+              std::function<QRect()> normalGeometry);
 
     // Fit to line length: a maximised or minimised window is restored to its normal size first; then
     // the client width becomes measure × Gyou + 25, with the left and top edges and the
@@ -53,6 +58,7 @@ private:
     QWidget& window_;
     edit::EditControl& memo2_;
     const settings::Settings& settings_;
+    std::function<QRect()> normalGeometry_;
 };
 
 }  // namespace verlo::commands

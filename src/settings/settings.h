@@ -20,6 +20,8 @@ struct Settings {
     bool Ruby = false;         // ruby and emphasis drawn from their notation (表示 › ルビを表示)
     std::string Encoding = "Shift_JIS";  // new documents' file encoding (files/text_format.h ids)
     std::string LineBreak = "CRLF";      // new documents' line break
+
+    bool operator==(const Settings&) const = default;
 };
 
 }  // namespace verlo::settings

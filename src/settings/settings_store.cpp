@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMap>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 
 #include "files/file_io.h"
 #include "platform/error.h"
+#include "settings/typed_values.h"
 
 namespace verlo::settings {
 
@@ -126,17 +128,36 @@ std::optional<Made> makeIni(const std::optional<std::string>& present, const QMa
 struct SettingsStore::Impl {
     explicit Impl(const QString& path) : path(path) {}
     QString path;
-    std::unique_ptr<QSettings> reader;  // made at the first read: a store that only writes never reads
+    // Made at the first read (a store that only writes never reads): QSettings reads a
+    // private copy of the file without the values it would decode (typed_values.h).
+    std::unique_ptr<QTemporaryDir> readerCopy;
+    std::unique_ptr<QSettings> reader;
+    QSet<QString> refused;
     QMap<QString, QString> written;     // key -> value, put into the file at close
     QString firstSectionWritten;
     bool closed = false;
 
+    void openReader() {
+        readerCopy = std::make_unique<QTemporaryDir>();
+        const QString copyPath = readerCopy->filePath(QStringLiteral("settings.ini"));
+        const auto present = files::readNativeFile(QFile::encodeName(path).toStdString(), files::FileKind::Regular);
+        if (present && readerCopy->isValid()) {
+            ScreenedIni screened = screenTypedValues(*present);
+            refused = std::move(screened.refused);
+            QFile copy(copyPath);
+            if (copy.open(QIODevice::WriteOnly))
+                copy.write(screened.bytes.data(), static_cast<qint64>(screened.bytes.size()));
+        }
+        reader = std::make_unique<QSettings>(copyPath, QSettings::IniFormat);
+    }
     QVariant value(const QString& section, const QString& name) {
         const QString key = section + u'/' + name;
         if (const auto it = written.constFind(key); it != written.constEnd())
             return *it;
         if (!reader)
-            reader = std::make_unique<QSettings>(path, QSettings::IniFormat);
+            openReader();
+        if (refused.contains(key))
+            throw platform::Error(QStringLiteral("'%1' のデータ型が不正です").arg(name));
         return reader->value(key);
     }
     // The stored text, or nothing when the value is missing; raises for other types.
@@ -171,7 +192,11 @@ struct SettingsStore::Impl {
         const auto present = files::readNativeFile(native, files::FileKind::Regular, &error);
         if (!present && error != ENOENT)
             return false;
-        const auto made = makeIni(present, written);
+        // The values QSettings would decode are not carried over (typed_values.h).
+        std::optional<std::string> screened;
+        if (present)
+            screened = screenTypedValues(*present).bytes;
+        const auto made = makeIni(screened, written);
         if (!made)
             return false;
         files::ReplacingFile file(native, {{}, made->newFileMode});

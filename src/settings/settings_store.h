@@ -9,7 +9,9 @@
 // through files::ReplacingFile; writers take turns under "<file>.lock" as QSettings' do.
 //
 // Failures (each raises Error with the text shown in the standard error box):
-// - a value that reads back as something other than text (a comma list, an @Variant(...)):
+// - a value that reads back as something other than text (a comma list, an @Rect(...)), or
+//   one QSettings would decode from @Variant(...), @DateTime(...) or @ByteArray(...) (such
+//   values are refused before QSettings parses them, and not carried over at close):
 //   "'<name>' のデータ型が不正です";
 // - the file cannot be written at close(): the store is one file, so when it cannot be
 //   made or replaced none of its sections can be created; this is reported as

@@ -1,5 +1,6 @@
 // Everything the settings file holds, with its defaults, and the two sequences that move it:
-// the start-up read and the closing write, each in its fixed order.
+// the start-up read and the closing write, each in its fixed order. (The main window also
+// runs the write a second or two after a value changes, so that a crash keeps it.)
 //
 //   section  name        type          default        home while the program runs
 //   Window   State       8 bits        0              the window's state (1 minimised, 2 maximised)
@@ -68,6 +69,8 @@ struct StoredSettings {
     QStringList RecentFiles;  // at most kRecentFiles
     QStringList Places;       // at most kPlaces
     QString PageSetup;
+
+    bool operator==(const StoredSettings&) const = default;
 };
 
 inline constexpr int kRecentFiles = 10;

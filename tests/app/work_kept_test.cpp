@@ -1,11 +1,16 @@
 // Work a writer could lose by a wrong answer or another program: texts given up at the save
 // prompt are kept and come back from ファイル › 破棄した文章; a file another process rewrites,
 // truncates or deletes under an open document is asked about, and never written over unasked.
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QThread>
 
 #include "app/format_menus.h"
 #include "app_fixture.h"
+#include "platform/error.h"
 #include "recovery/discarded_texts.h"
+#include "settings/settings_store.h"
+#include "settings/stored_settings.h"
 
 using namespace verlo;
 using verlo::app::TForm1;
@@ -146,4 +151,36 @@ TEST_F(WorkKeptTest, SavingOverAFileAnotherProcessChangedAsksFirst) {
     form->checkDisk();
     EXPECT_TRUE(answers.asked.empty());
     EXPECT_EQ(fileBytes(path("a.txt")), "file12");
+}
+
+// The settings are written shortly after they change: a program killed with SIGKILL
+// leaves them in a whole file, with the values it did not change as they were.
+TEST_F(WorkKeptTest, SettingsChangedBeforeAKillAreKept) {
+    writeIni("[Window]\nGyou=33\n");
+    QProcess changer;
+    changer.setProgram(QStringLiteral(VERLO_BINARY_DIR "/app_settings_changer"));
+    changer.start();
+    ASSERT_TRUE(changer.waitForStarted(-1));
+    while (!changer.canReadLine() && changer.state() == QProcess::Running) changer.waitForReadyRead(-1);
+    ASSERT_EQ(changer.readLine().trimmed(), "changed");
+    // Only a guard against a hang: the write comes a second or two after the change.
+    const QDeadlineTimer guard(std::chrono::minutes(5));
+    while (iniValues().value("Window/StatusBar") != "1" && !guard.hasExpired()) QThread::msleep(50);
+    changer.kill();  // SIGKILL
+    changer.waitForFinished(-1);
+
+    settings::SettingsStore store(iniPath());
+    int failures = 0;
+    const settings::StoredSettings kept = settings::readStoredSettings(store, [&](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const platform::Error&) {
+            ++failures;
+        }
+    });
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(kept.StatusBar);
+    EXPECT_TRUE(kept.live.Ruby);
+    EXPECT_EQ(kept.PageSetup, "chars:20 lines:20 grid:1");  // what --pdf takes
+    EXPECT_EQ(kept.live.Gyou, 33);
 }

@@ -17,7 +17,8 @@ using verlo::test::fullWidth;
 namespace {
 
 struct FitWindow : CommandWindow {
-    commands::WindowFit fit{window, *memo2, settings};
+    QRect normalGeometry;  // as the window's owner keeps it
+    commands::WindowFit fit{window, *memo2, settings, [this] { return normalGeometry; }};
 
     explicit FitWindow(const QFont& font = QFont(QStringLiteral("IPAGothic"), 14)) { memo2->setTextFont(font); }
 
@@ -93,6 +94,7 @@ TEST(WindowFit, AMaximisedWindowIsRestoredFirstAndKeepsItsNormalHeight) {
     w.settings.Gyou = 20;
     w.show();
     const QRect normal = w.window.geometry();
+    w.normalGeometry = normal;
     w.window.showMaximized();
     w.settle();
     ASSERT_TRUE(w.window.isMaximized());
@@ -111,6 +113,7 @@ TEST(WindowFit, AMinimisedWindowIsRestoredFirst) {
     w.settings.Retsu = 10;
     w.show();
     const QRect normal = w.window.geometry();
+    w.normalGeometry = normal;
     w.window.showMinimized();
     w.settle();
     ASSERT_TRUE(w.window.isMinimized());

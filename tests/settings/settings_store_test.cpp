@@ -1,5 +1,6 @@
 // The settings store on a real INI file in a temporary folder: text in, text out.
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -119,6 +120,33 @@ TEST_F(SettingsStoreTest, ValuesOfAnotherTypeAreErrors) {
     EXPECT_EQ(errorOf([&] { store.readInteger("Window", "Gyou", 40); }), QStringLiteral("'Gyou' のデータ型が不正です"));
     EXPECT_EQ(errorOf([&] { store.readInteger("Window", "State", 0); }), QStringLiteral("'State' のデータ型が不正です"));
     EXPECT_EQ(errorOf([&] { store.readText("Font", "Name", ""); }), QStringLiteral("'Name' のデータ型が不正です"));
+}
+
+// Values QSettings would decode through QDataStream, however the file spells them, are
+// refused before QSettings parses them: here each holds a valid text "x", which QSettings
+// itself reads as text, and the key after it in the section is read as usual.
+TEST_F(SettingsStoreTest, DecodedValuesAreRefusedHoweverSpelled) {
+    const QByteArray variant = R"(Variant(\0\0\0\n\0\0\0\x2\0x))";
+    const QByteArray spellings[] = {
+        "@" + variant,          "\"@" + variant + "\"", "\\x40" + variant,    "\\100" + variant,
+        "  @" + variant + "  ", "\\\n@" + variant,      "@DateTime(\\0\\0)", "@ByteArray(x)",
+        "y, @" + variant,
+    };
+    for (const QByteArray& value : spellings) {
+        SCOPED_TRACE(value.toStdString());
+        writeFile(path(), "[Window]\nLeft=" + value + "\nTop=7\n");
+        if (value.contains(variant) && !value.contains(',')) {
+            EXPECT_EQ(QSettings(path(), QSettings::IniFormat).value("Window/Left"), QVariant(QStringLiteral("x")));
+        }
+        SettingsStore store(path());
+        EXPECT_EQ(errorOf([&] { store.readInteger("Window", "Left", 0); }), QStringLiteral("'Left' のデータ型が不正です"));
+        EXPECT_EQ(store.readInteger("Window", "Top", 0), 7);
+        store.writeInteger("Window", "Top", 8);
+        store.close();
+        const QByteArray written = readFile(path());
+        EXPECT_FALSE(written.contains("Left")) << written.toStdString();
+        EXPECT_TRUE(written.contains("Top=8")) << written.toStdString();
+    }
 }
 
 TEST_F(SettingsStoreTest, OtherValuesOfTheFileAreKeptOnWrite) {
