@@ -1,0 +1,71 @@
+// The outline of a document: its headings (headings.h) in order, kept paragraph by paragraph
+// as the text changes, with the characters (as the count box counts them) and the manuscript
+// lines of each heading's section. A change reads again only the paragraphs it touched; the
+// headings after it move with their paragraphs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "counts/live_counts.h"
+#include "outline/headings.h"
+#include "text/document.h"
+
+namespace verlo::outline {
+
+struct OutlineEntry {
+    std::size_t paragraph = 0;  // the heading's hard line
+    int level = 1;
+    bool operator==(const OutlineEntry&) const = default;
+};
+
+// The headings of paragraphs [first, first + count) given as their bytes with their line
+// breaks, appended to out (their paragraphs numbered from first).
+void readHeadings(std::string_view bytes, std::size_t first, std::size_t count, const HeadingRules& rules,
+                  std::vector<OutlineEntry>& out);
+
+// Where each heading's section ends: the index of the next heading of the same or a higher
+// level, or headings.size().
+std::vector<std::size_t> sectionEnds(const std::vector<OutlineEntry>& headings);
+
+class Outline {
+public:
+    explicit Outline(const HeadingRules& rules = {}) : rules_(rules) {}
+
+    const HeadingRules& rules() const { return rules_; }
+    // New rules read the whole document again.
+    void setRules(text::Document& doc, const HeadingRules& rules);
+
+    // Reads the whole document (O(length)).
+    void rebuild(text::Document& doc);
+    // Follows one change of the document (after it happened).
+    void apply(text::Document& doc, const text::Change& change);
+    // Takes the headings and counts of the whole document made elsewhere (a worker thread).
+    void assign(std::vector<OutlineEntry> headings) { headings_ = std::move(headings); ++shape_; }
+    counts::LiveCounts& counts() { return counts_; }
+
+    const std::vector<OutlineEntry>& headings() const { return headings_; }
+    // Grows whenever a heading comes, goes, or changes its level or text.
+    std::uint64_t shape() const { return shape_; }
+
+    // The paragraphs [headings()[i].paragraph, end) of heading i's section.
+    std::size_t sectionEndParagraph(text::Document& doc, std::size_t i, const std::vector<std::size_t>& ends) const;
+    std::size_t sectionChars(text::Document& doc, std::size_t i, const std::vector<std::size_t>& ends) const;
+    std::size_t sectionManuscriptLines(text::Document& doc, std::size_t i, const std::vector<std::size_t>& ends) const;
+    // The heading whose section holds the paragraph most closely (the last one at or before
+    // it), or npos before the first heading.
+    std::size_t headingOf(std::size_t paragraph) const;
+    // The heading's text (CP932, without markup).
+    std::string text(text::Document& doc, std::size_t i) const;
+
+private:
+    HeadingRules rules_;
+    std::vector<OutlineEntry> headings_;
+    counts::LiveCounts counts_;
+    std::uint64_t shape_ = 0;
+};
+
+}  // namespace verlo::outline
