@@ -38,6 +38,16 @@ std::vector<std::size_t> sectionEnds(const std::vector<OutlineEntry>& headings) 
     return ends;
 }
 
+std::size_t nearestHeading(text::Document& doc, std::size_t paragraph, bool forward, const HeadingRules& rules) {
+    const std::size_t count = doc.lineCount();
+    for (std::size_t p = paragraph; forward ? p + 1 < count : p > 0;) {
+        p = forward ? p + 1 : p - 1;
+        const std::size_t start = doc.lineStart(p);
+        if (readHeading(doc.view(start, doc.lineEnd(p) - start), rules).level) return p;
+    }
+    return text::npos;
+}
+
 void Outline::setRules(text::Document& doc, const HeadingRules& rules) {
     if (rules == rules_) return;
     rules_ = rules;
@@ -46,6 +56,10 @@ void Outline::setRules(text::Document& doc, const HeadingRules& rules) {
 
 void Outline::rebuild(text::Document& doc) {
     counts_.recount(doc);
+    rereadHeadings(doc);
+}
+
+void Outline::rereadHeadings(text::Document& doc) {
     headings_.clear();
     readHeadings(paragraphsView(doc, 0, doc.lineCount()), 0, doc.lineCount(), rules_, headings_);
     ++shape_;
@@ -57,6 +71,14 @@ void Outline::apply(text::Document& doc, const text::Change& change) {
         return;
     }
     counts_.apply(doc, change);
+    applyToHeadings(doc, change);
+}
+
+void Outline::applyToHeadings(text::Document& doc, const text::Change& change) {
+    if (change.whole) {
+        rereadHeadings(doc);
+        return;
+    }
     const std::size_t first = change.firstLine;
     const std::size_t removed = change.linesRemoved + 1;
     const std::size_t added = change.linesAdded + 1;

@@ -31,6 +31,10 @@ void readHeadings(std::string_view bytes, std::size_t first, std::size_t count, 
 // level, or headings.size().
 std::vector<std::size_t> sectionEnds(const std::vector<OutlineEntry>& headings);
 
+// The heading paragraph nearest to `paragraph` after it (forward) or before it, read from
+// the document paragraph by paragraph; npos when there is none.
+std::size_t nearestHeading(text::Document& doc, std::size_t paragraph, bool forward, const HeadingRules& rules);
+
 class Outline {
 public:
     explicit Outline(const HeadingRules& rules = {}) : rules_(rules) {}
@@ -43,8 +47,10 @@ public:
     void rebuild(text::Document& doc);
     // Follows one change of the document (after it happened).
     void apply(text::Document& doc, const text::Change& change);
-    // Takes the headings and counts of the whole document made elsewhere (a worker thread).
-    void assign(std::vector<OutlineEntry> headings) { headings_ = std::move(headings); ++shape_; }
+    // The same for the headings alone, and reading them all again, while the counts are
+    // taken elsewhere (counts::BackgroundCounts puts them into counts()).
+    void applyToHeadings(text::Document& doc, const text::Change& change);
+    void rereadHeadings(text::Document& doc);
     counts::LiveCounts& counts() { return counts_; }
 
     const std::vector<OutlineEntry>& headings() const { return headings_; }
