@@ -59,6 +59,7 @@ void OutlinePanel::setShown(bool shown) {
         session_.unwatch(this);
         following_ = false;
         background_.cancel();
+        readTimer_->stop();
         width_ = dock_->width();
         dock_->hide();
         return;
@@ -99,6 +100,9 @@ void OutlinePanel::setShown(bool shown) {
         refreshTimer_->setSingleShot(true);
         refreshTimer_->setInterval(0);
         connect(refreshTimer_, &QTimer::timeout, this, &OutlinePanel::refresh);
+        readTimer_ = new QTimer(this);
+        readTimer_->setInterval(0);
+        connect(readTimer_, &QTimer::timeout, this, &OutlinePanel::readMore);
         window_.addDockWidget(area_, dock_);
     }
     readAll();
@@ -138,10 +142,19 @@ void OutlinePanel::readAll() {
     text::Document& doc = session_.document();
     if (doc.length() > backgroundFrom_) {
         background_.start(doc, 16 * backgroundFrom_);
-        outline_.rereadHeadings(doc);
+        outline_.startReading();
+        readTimer_->start();
     } else {
+        readTimer_->stop();
         outline_.rebuild(doc);
     }
+}
+
+void OutlinePanel::readMore() {
+    // About 4 ms of reading at a time.
+    if (outline_.readMore(session_.document(), 16 * backgroundFrom_)) return;
+    readTimer_->stop();
+    refresh();
 }
 
 void OutlinePanel::documentChanged(const text::Change& change, std::uint64_t) {

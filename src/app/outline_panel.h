@@ -7,7 +7,8 @@
 //
 // While it is shown it follows the text change by change, one paragraph at a time (the
 // outline, outline/outline.h); a change too large for that (a file opened, a large paste) is
-// counted on a thread of its own, the list keeping its figures until the new ones are exact.
+// counted on a thread of its own, and its headings read a few megabytes between two events,
+// the list keeping its figures until the new ones are exact.
 // While it is hidden it keeps nothing.
 #pragma once
 
@@ -52,7 +53,7 @@ public:
     void setRules(const outline::HeadingRules& rules);
 
     // Whether the figures shown are those of the text as it is.
-    bool exact() const { return !background_.running(); }
+    bool exact() const { return !background_.running() && !outline_.reading(); }
     // Changes of more bytes than this are counted in the background (tests lower it).
     void setBackgroundFrom(std::size_t bytes) { backgroundFrom_ = bytes; }
 
@@ -67,6 +68,7 @@ private:
     void documentChanged(const text::Change& change, std::uint64_t revision) override;
     void readAll();
     void collect();
+    void readMore();
     void refresh();
     void rebuildTree();
     void updateFigures(QTreeWidgetItem& item, std::size_t heading, const std::vector<std::size_t>& ends);
@@ -80,6 +82,7 @@ private:
     QDockWidget* dock_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
+    QTimer* readTimer_ = nullptr;  // reads the headings of a large text a piece at a time
     outline::Outline outline_;
     counts::BackgroundCounts background_;
     std::size_t backgroundFrom_ = 256 * 1024;

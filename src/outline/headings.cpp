@@ -137,9 +137,14 @@ Heading numbered(std::string_view p) {
 }
 
 Heading named(std::string_view p) {
-    const std::string_view word = trimmed(p);
-    for (const std::string& name : marks().named)
-        if (word == name) return {2, std::string(word)};
+    std::size_t i = 0;
+    while (const std::size_t n = spaceAt(p, i)) i += n;
+    for (const std::string& name : marks().named) {
+        if (!p.substr(i).starts_with(name)) continue;
+        std::size_t end = i + name.size();
+        while (const std::size_t n = spaceAt(p, end)) end += n;
+        if (end == p.size()) return {2, name};
+    }
     return {};
 }
 

@@ -19,7 +19,8 @@ void readHeadings(std::string_view bytes, std::size_t first, std::size_t count, 
                   std::vector<OutlineEntry>& out) {
     std::size_t at = 0;
     for (std::size_t n = 0; n < count && at <= bytes.size(); ++n) {
-        const std::size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+        std::size_t end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         if (const int level = readHeading(bytes.substr(at, end - at), rules).level) out.push_back({first + n, level});
         at = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
     }
@@ -60,9 +61,29 @@ void Outline::rebuild(text::Document& doc) {
 }
 
 void Outline::rereadHeadings(text::Document& doc) {
+    startReading();
+    readMore(doc, text::npos);
+}
+
+void Outline::startReading() {
     headings_.clear();
-    readHeadings(paragraphsView(doc, 0, doc.lineCount()), 0, doc.lineCount(), rules_, headings_);
+    reading_ = true;
+    read_ = 0;
     ++shape_;
+}
+
+bool Outline::readMore(text::Document& doc, std::size_t bytes) {
+    if (reading_ && read_ >= doc.lineCount()) reading_ = false;
+    if (!reading_) return false;
+    const std::size_t start = doc.lineStart(read_);
+    const std::size_t last = doc.lineOfPos(bytes >= doc.length() - start ? doc.length() : start + bytes);
+    const std::size_t count = last + 1 - read_;
+    const std::size_t had = headings_.size();
+    readHeadings(paragraphsView(doc, read_, count), read_, count, rules_, headings_);
+    if (headings_.size() != had) ++shape_;
+    read_ += count;
+    reading_ = read_ < doc.lineCount();
+    return reading_;
 }
 
 void Outline::apply(text::Document& doc, const text::Change& change) {
@@ -82,6 +103,10 @@ void Outline::applyToHeadings(text::Document& doc, const text::Change& change) {
     const std::size_t first = change.firstLine;
     const std::size_t removed = change.linesRemoved + 1;
     const std::size_t added = change.linesAdded + 1;
+    if (reading_) {
+        if (first >= read_) return;  // read later as it is then
+        read_ = first + removed <= read_ ? read_ - removed + added : first + added;
+    }
     const auto byParagraph = [](const OutlineEntry& e, std::size_t p) { return e.paragraph < p; };
     const auto lo = std::lower_bound(headings_.begin(), headings_.end(), first, byParagraph);
     const auto hi = std::lower_bound(lo, headings_.end(), first + removed, byParagraph);

@@ -51,6 +51,13 @@ public:
     // taken elsewhere (counts::BackgroundCounts puts them into counts()).
     void applyToHeadings(text::Document& doc, const text::Change& change);
     void rereadHeadings(text::Document& doc);
+    // The same a piece at a time, for a text too long to read between two events: after
+    // startReading the headings are those of the paragraphs read so far, and readMore reads
+    // paragraphs of at least `bytes` more (true while some are left). Changes meanwhile are
+    // followed as usual (applyToHeadings), those of paragraphs not read yet are read with them.
+    void startReading();
+    bool readMore(text::Document& doc, std::size_t bytes);
+    bool reading() const { return reading_; }
     counts::LiveCounts& counts() { return counts_; }
 
     const std::vector<OutlineEntry>& headings() const { return headings_; }
@@ -72,6 +79,8 @@ private:
     std::vector<OutlineEntry> headings_;
     counts::LiveCounts counts_;
     std::uint64_t shape_ = 0;
+    bool reading_ = false;
+    std::size_t read_ = 0;  // while reading: the paragraphs before this one are read
 };
 
 }  // namespace verlo::outline

@@ -84,26 +84,36 @@ struct Follower : verlo::text::DocumentListener {
 
 }  // namespace
 
-TEST(Outline, RandomEditsKeepTheSectionsOfAFreshReading) {
-    // Pieces that make and unmake headings of every convention and level, and line breaks and
-    // lone lead bytes that join and part paragraphs under them.
-    const std::string pieces[] = {
+namespace {
+
+// Pieces that make and unmake headings of every convention and level, and line breaks and
+// lone lead bytes that join and part paragraphs under them.
+const std::string kPieces[] = {
         "\r", "\n", "\r\n", "\r\n", "\x82", "# ", "## ", "#", " ", sjis(u"第一章"), sjis(u"第３節　"), sjis(u"第"),
         sjis(u"部"), sjis(u"の"), sjis(u"プロローグ"), sjis(u"［＃「雨」は大見出し］"), sjis(u"雨"),
         sjis(u"［＃中見出し］"), sjis(u"［＃中見出し終わり］"), sjis(u"、。」"), sjis(u"あいうえおかきくけこさしすせそ"),
-    };
+};
+
+// A random edit of the document from the pieces.
+void randomEdit(Document& doc, std::mt19937& rng, bool large) {
+    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n)(rng); };
+    const std::size_t pos = pick(doc.length());
+    const std::size_t cut = std::min(pick(large ? 200 : 8), doc.length() - pos);
+    std::string insert;
+    for (std::size_t n = pick(5); n > 0; --n) insert += kPieces[pick(std::size(kPieces) - 1)];
+    doc.replace(pos, cut, insert, verlo::text::EditKind::Edit);
+}
+
+}  // namespace
+
+TEST(Outline, RandomEditsKeepTheSectionsOfAFreshReading) {
     Document doc({16, 4});
     Follower follower;
     follower.doc = &doc;
     doc.addListener(&follower);
     std::mt19937 rng(32);
-    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n)(rng); };
     for (int step = 0; step < 3000; ++step) {
-        const std::size_t pos = pick(doc.length());
-        const std::size_t cut = std::min(pick(step % 50 == 0 ? 200 : 8), doc.length() - pos);
-        std::string insert;
-        for (std::size_t n = pick(5); n > 0; --n) insert += pieces[pick(std::size(pieces) - 1)];
-        doc.replace(pos, cut, insert, verlo::text::EditKind::Edit);
+        randomEdit(doc, rng, step % 50 == 0);
         if (step % 9 == 0 && doc.canUndo()) doc.undo();
         const std::vector<Section> fresh = freshSections(doc.text());
         ASSERT_EQ(keptSections(follower.outline, doc), fresh) << "step " << step;
@@ -114,6 +124,27 @@ TEST(Outline, RandomEditsKeepTheSectionsOfAFreshReading) {
         }
     }
     EXPECT_GT(follower.outline.headings().size(), 3u);
+}
+
+TEST(Outline, ReadAPieceAtATimeWithEditsMeanwhile) {
+    Document doc({16, 4});
+    std::mt19937 rng(7);
+    for (int n = 0; n < 400; ++n) randomEdit(doc, rng, false);
+    struct Reader : verlo::text::DocumentListener {
+        Document* doc = nullptr;
+        Outline outline;
+        void documentChanged(const Change& change) override { outline.applyToHeadings(*doc, change); }
+    } reader;
+    reader.doc = &doc;
+    doc.addListener(&reader);
+    for (int round = 0; round < 20; ++round) {
+        reader.outline.startReading();
+        while (reader.outline.readMore(doc, 40)) randomEdit(doc, rng, round % 4 == 0);
+        std::vector<OutlineEntry> fresh;
+        for (const Section& s : freshSections(doc.text())) fresh.push_back(s.heading);
+        ASSERT_EQ(reader.outline.headings(), fresh) << "round " << round;
+    }
+    doc.removeListener(&reader);
 }
 
 TEST(Outline, SectionsNestByLevelAndTheCaretFindsItsHeading) {
