@@ -8,32 +8,12 @@
 
 #include "outline/outline.h"
 #include "support/novel.h"
-#include "text/codec.h"
 #include "text/document.h"
 
 namespace {
 
-// The generated novel with a chapter heading before every (lines / chapters)-th line.
-std::string manuscript(std::size_t bytes, int chapters) {
-    const std::string novel = verlo::bench::generateNovel(bytes);
-    std::size_t lines = 0;
-    for (std::size_t at = novel.find("\r\n"); at != novel.npos; at = novel.find("\r\n", at + 2)) ++lines;
-    const std::size_t every = std::max<std::size_t>(1, lines / static_cast<std::size_t>(chapters));
-    std::string out;
-    std::size_t line = 0, start = 0;
-    int chapter = 0;
-    for (std::size_t at = novel.find("\r\n"); at != novel.npos; start = at + 2, at = novel.find("\r\n", start)) {
-        if (line++ % every == 0 && chapter < chapters) {
-            const std::u16string heading = u"第" + std::u16string(1, u'０' + (++chapter % 10)) + u"章　雨の夜\r\n";
-            out += verlo::text::codec::encode(heading).bytes;
-        }
-        out.append(novel, start, at + 2 - start);
-    }
-    return out;
-}
-
 const std::string& million() {
-    static const std::string text = manuscript(2'000'000, 300);  // about 1,000,000 characters
+    static const std::string text = verlo::bench::generateManuscript(2'000'000, 300);  // about 1,000,000 characters
     return text;
 }
 
@@ -51,7 +31,7 @@ void BM_BuildOutline(benchmark::State& state) {
 // Argument: megabytes of text.
 void BM_ReadHeadingsOnly(benchmark::State& state) {
     verlo::text::Document doc;
-    doc.setText(manuscript(static_cast<std::size_t>(state.range(0)) * 1024 * 1024, 300));
+    doc.setText(verlo::bench::generateManuscript(static_cast<std::size_t>(state.range(0)) * 1024 * 1024, 300));
     verlo::outline::Outline outline;
     for (auto _ : state) {
         outline.rereadHeadings(doc);

@@ -50,6 +50,54 @@ OutlinePanel::~OutlinePanel() {
 
 bool OutlinePanel::shown() const { return dock_ && !dock_->isHidden(); }
 
+void OutlinePanel::build() {
+    dock_ = new QDockWidget(QStringLiteral("アウトライン"), &window_);
+    dock_->setObjectName(QStringLiteral("Outline"));
+    dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    dock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    tree_ = new QTreeWidget(dock_);
+    tree_->setObjectName(QStringLiteral("OutlineTree"));
+    tree_->setAccessibleName(QStringLiteral("アウトライン"));
+    tree_->setAccessibleDescription(QStringLiteral("見出しとその章の文字数、原稿用紙の枚数"));
+    tree_->setHeaderLabels({QStringLiteral("見出し"), QStringLiteral("字数"), QStringLiteral("枚数")});
+    tree_->setUniformRowHeights(true);
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(HeadingColumn, QHeaderView::Stretch);
+    // The figures' columns as wide as their widest figures: fitting them to their contents
+    // would measure every row at every key.
+    const QFontMetrics metrics = tree_->fontMetrics();
+    const int padding = 2 * metrics.averageCharWidth();
+    tree_->header()->setSectionResizeMode(CharsColumn, QHeaderView::Fixed);
+    tree_->header()->setSectionResizeMode(PagesColumn, QHeaderView::Fixed);
+    tree_->header()->resizeSection(CharsColumn, metrics.horizontalAdvance(QStringLiteral("0000000")) + padding);
+    tree_->header()->resizeSection(PagesColumn, metrics.horizontalAdvance(QStringLiteral("0000.0")) + padding);
+    dock_->setWidget(tree_);
+    // Enter on a heading and a click on it go there (itemActivated alone waits for a
+    // double click on some styles).
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        goTo(item->data(HeadingColumn, Qt::UserRole).toULongLong());
+    });
+    connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        goTo(item->data(HeadingColumn, Qt::UserRole).toULongLong());
+    });
+    // The dock's own close button hides it as the menu item does.
+    connect(dock_->toggleViewAction(), &QAction::toggled, this, [this](bool on) {
+        if (!on && toggle_.isChecked()) setShown(false);
+    });
+    connect(dock_, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea area) {
+        if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea) area_ = area;
+    });
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(0);
+    connect(refreshTimer_, &QTimer::timeout, this, &OutlinePanel::refresh);
+    readTimer_ = new QTimer(this);
+    readTimer_->setInterval(0);
+    connect(readTimer_, &QTimer::timeout, this, &OutlinePanel::readMore);
+    window_.addDockWidget(area_, dock_);
+}
+
 void OutlinePanel::setShown(bool shown) {
     if (toggle_.isChecked() != shown) toggle_.setChecked(shown);  // comes back here once
     if (shown == this->shown()) return;
@@ -64,47 +112,7 @@ void OutlinePanel::setShown(bool shown) {
         dock_->hide();
         return;
     }
-    if (!dock_) {
-        dock_ = new QDockWidget(QStringLiteral("アウトライン"), &window_);
-        dock_->setObjectName(QStringLiteral("Outline"));
-        dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-        dock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-        tree_ = new QTreeWidget(dock_);
-        tree_->setObjectName(QStringLiteral("OutlineTree"));
-        tree_->setAccessibleName(QStringLiteral("アウトライン"));
-        tree_->setAccessibleDescription(QStringLiteral("見出しとその章の文字数、原稿用紙の枚数"));
-        tree_->setHeaderLabels({QStringLiteral("見出し"), QStringLiteral("字数"), QStringLiteral("枚数")});
-        tree_->setUniformRowHeights(true);
-        tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-        tree_->header()->setStretchLastSection(false);
-        tree_->header()->setSectionResizeMode(HeadingColumn, QHeaderView::Stretch);
-        tree_->header()->setSectionResizeMode(CharsColumn, QHeaderView::ResizeToContents);
-        tree_->header()->setSectionResizeMode(PagesColumn, QHeaderView::ResizeToContents);
-        dock_->setWidget(tree_);
-        // Enter on a heading and a click on it go there (itemActivated alone waits for a
-        // double click on some styles).
-        connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-            goTo(item->data(HeadingColumn, Qt::UserRole).toULongLong());
-        });
-        connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-            goTo(item->data(HeadingColumn, Qt::UserRole).toULongLong());
-        });
-        // The dock's own close button hides it as the menu item does.
-        connect(dock_->toggleViewAction(), &QAction::toggled, this, [this](bool on) {
-            if (!on && toggle_.isChecked()) setShown(false);
-        });
-        connect(dock_, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea area) {
-            if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea) area_ = area;
-        });
-        refreshTimer_ = new QTimer(this);
-        refreshTimer_->setSingleShot(true);
-        refreshTimer_->setInterval(0);
-        connect(refreshTimer_, &QTimer::timeout, this, &OutlinePanel::refresh);
-        readTimer_ = new QTimer(this);
-        readTimer_->setInterval(0);
-        connect(readTimer_, &QTimer::timeout, this, &OutlinePanel::readMore);
-        window_.addDockWidget(area_, dock_);
-    }
+    if (!dock_) build();
     readAll();
     session_.watch(this);
     following_ = true;
@@ -151,8 +159,8 @@ void OutlinePanel::readAll() {
 }
 
 void OutlinePanel::readMore() {
-    // About 4 ms of reading at a time.
-    if (outline_.readMore(session_.document(), 16 * backgroundFrom_)) return;
+    // About a millisecond of reading at a time.
+    if (outline_.readMore(session_.document(), 4 * backgroundFrom_)) return;
     readTimer_->stop();
     refresh();
 }

@@ -65,6 +65,7 @@ public:
     void goToPrevious();
 
 private:
+    void build();
     void documentChanged(const text::Change& change, std::uint64_t revision) override;
     void readAll();
     void collect();
