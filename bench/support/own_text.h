@@ -16,7 +16,7 @@ struct TextOwner {
 // The document is made before the control and goes after it.
 class OwnTextEdit : private TextOwner, public edit::EditControl {
 public:
-    explicit OwnTextEdit(QWidget* parent = nullptr) : edit::EditControl(text, parent) {}
+    explicit OwnTextEdit(QWidget* parent = nullptr) : edit::EditControl(TextOwner::text, parent) {}
 };
 
 }  // namespace verlo::bench
