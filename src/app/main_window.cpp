@@ -233,6 +233,8 @@ void TForm1::NextHeading1Click() { outlinePanel_->goToNext(); }
 
 void TForm1::PreviousHeading1Click() { outlinePanel_->goToPrevious(); }
 
+void TForm1::OutlineFocus1Click() { outlinePanel_->switchFocus(); }
+
 void TForm1::Ruby1Click() {
     settings.Ruby = Ruby1->isChecked();
     memo2->setRubyShown(settings.Ruby);

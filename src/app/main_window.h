@@ -143,6 +143,7 @@ public:
     QAction* Outline1;          // アウトライン
     QAction* NextHeading1;      // 次の見出し
     QAction* PreviousHeading1;  // 前の見出し
+    QAction* OutlineFocus1;     // アウトラインと本文を切り替え
     QMenu* ool1;  // ツール
     QAction* N8;  // 文字カウント
     QAction* O1;  // オプション設定
@@ -254,6 +255,7 @@ public slots:
     void Ruby1Click();  // ルビを表示
     void NextHeading1Click();      // 次の見出し
     void PreviousHeading1Click();  // 前の見出し
+    void OutlineFocus1Click();     // アウトラインと本文を切り替え
 
     void memo2KeyDown();
     void memo2KeyUp();

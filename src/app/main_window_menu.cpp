@@ -105,6 +105,8 @@ void TForm1::createMenu() {
     NextHeading1 = item(Show1, "NextHeading1", QStringLiteral("次の見出し"), QKeySequence(Qt::ALT | Qt::Key_PageDown));
     PreviousHeading1 =
         item(Show1, "PreviousHeading1", QStringLiteral("前の見出し"), QKeySequence(Qt::ALT | Qt::Key_PageUp));
+    // F6 moves between the panes of a window, as elsewhere; the text takes Tab itself.
+    OutlineFocus1 = item(Show1, "OutlineFocus1", QStringLiteral("アウトラインと本文を切り替え"), plain(Qt::Key_F6));
 
     ool1 = menu(bar, "ool1", QStringLiteral("ツール(&T)"));
     N8 = item(ool1, "N8", QStringLiteral("文字カウント"), ctrl(Qt::Key_M));
@@ -168,6 +170,7 @@ void TForm1::connectMenu() {
         {Ruby1, &TForm1::Ruby1Click},
         {NextHeading1, &TForm1::NextHeading1Click},
         {PreviousHeading1, &TForm1::PreviousHeading1Click},
+        {OutlineFocus1, &TForm1::OutlineFocus1Click},
     };
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this, handler);

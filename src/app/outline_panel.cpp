@@ -275,6 +275,16 @@ void OutlinePanel::goTo(std::size_t heading) {
     memo2_.setFocus(Qt::OtherFocusReason);
 }
 
+void OutlinePanel::switchFocus() {
+    if (shown() && tree_->hasFocus()) {
+        memo2_.setFocus(Qt::ShortcutFocusReason);
+        return;
+    }
+    setShown(true);
+    tree_->setFocus(Qt::ShortcutFocusReason);
+    if (!tree_->currentItem() && tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
+}
+
 void OutlinePanel::goToNext() { goNear(true); }
 void OutlinePanel::goToPrevious() { goNear(false); }
 

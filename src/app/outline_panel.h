@@ -63,6 +63,8 @@ public:
     void goTo(std::size_t heading);
     void goToNext();
     void goToPrevious();
+    // From the text to the list (showing the panel first when it is hidden) and back.
+    void switchFocus();
 
 private:
     void build();

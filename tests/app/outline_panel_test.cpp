@@ -60,8 +60,15 @@ TEST_F(OutlinePanelTest, HeadingsNestedWithTheirFiguresFollowTheTextAndTheCaret)
     const std::string text = memo2.text();
     memo2.setSelection(text.find(sjis(u"晴れ")), text.find(sjis(u"晴れ")));
     EXPECT_EQ(panel.tree().currentItem()->text(0), QStringLiteral("第二章"));
-    panel.tree().setFocus();
-    panel.tree().setCurrentItem(panel.tree().topLevelItem(2));
+    // By keyboard: F6 from the text to the list, down to a heading, Enter.
+    QTest::keyClick(&memo2, Qt::Key_F6);
+    ASSERT_TRUE(panel.tree().hasFocus());
+    panel.tree().setCurrentItem(panel.tree().topLevelItem(1));
+    QTest::keyClick(&panel.tree(), Qt::Key_Down);
+    QTest::keyClick(&panel.tree(), Qt::Key_Down);
+    QTest::keyClick(&panel.tree(), Qt::Key_Down);
+    QTest::keyClick(&panel.tree(), Qt::Key_Down);
+    EXPECT_EQ(panel.tree().currentItem()->text(0), QStringLiteral("第二部"));
     QTest::keyClick(&panel.tree(), Qt::Key_Return);
     EXPECT_EQ(memo2.caretPos(), text.find(sjis(u"第二部")));
     EXPECT_TRUE(memo2.hasFocus());
