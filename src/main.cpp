@@ -1,5 +1,5 @@
-// Program start: the encryption commands and the PDF export without a window; otherwise
-// the editor.
+// Program start: the encryption commands, the PDF export and the outline without a window;
+// otherwise the editor.
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "cli/command_line.h"
 #include "cli/crypt_tool.h"
+#include "cli/outline_tool.h"
 #include "cli/pdf_tool.h"
 #include "cli/tool_io.h"
 
@@ -28,11 +29,16 @@ int main(int argc, char** argv) {
         verlo::app::prepareApplication(app);
         return verlo::cli::runPdfCommandLine(QCoreApplication::arguments().mid(1));
     }
+    if (verlo::cli::asksForOutline(rawArgs)) {
+        QCoreApplication app(argc, argv);
+        return verlo::cli::runOutlineCommandLine(QCoreApplication::arguments().mid(1));
+    }
     const verlo::cli::CommandLine early = verlo::cli::parseCommandLine(rawArgs);
     if (early.action == verlo::cli::CommandLine::Action::Help) {
         std::fputs(verlo::cli::commandLineHelp().toLocal8Bit().constData(), stdout);
         std::fputs(verlo::cli::cryptCommandLineHelp().c_str(), stdout);
         std::fputs(verlo::cli::pdfCommandLineHelp().toLocal8Bit().constData(), stdout);
+        std::fputs(verlo::cli::outlineCommandLineHelp().toLocal8Bit().constData(), stdout);
         return verlo::cli::kExitDone;
     }
     if (early.action == verlo::cli::CommandLine::Action::Version) {

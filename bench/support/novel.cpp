@@ -1,6 +1,9 @@
 #include "support/novel.h"
 
+#include <algorithm>
 #include <cstdint>
+
+#include "text/codec.h"
 
 namespace verlo::bench {
 namespace {
@@ -112,6 +115,24 @@ std::string generateNovel(std::size_t bytes, unsigned seed) {
         }
         if (out.size() + line.size() > bytes) break;
         out += line;
+    }
+    return out;
+}
+
+std::string generateManuscript(std::size_t bytes, int chapters) {
+    const std::string novel = generateNovel(bytes);
+    std::size_t lines = 0;
+    for (std::size_t at = novel.find("\r\n"); at != novel.npos; at = novel.find("\r\n", at + 2)) ++lines;
+    const std::size_t every = std::max<std::size_t>(1, lines / static_cast<std::size_t>(chapters));
+    std::string out;
+    std::size_t line = 0, start = 0;
+    int chapter = 0;
+    for (std::size_t at = novel.find("\r\n"); at != novel.npos; start = at + 2, at = novel.find("\r\n", start)) {
+        if (line++ % every == 0 && chapter < chapters) {
+            const std::u16string heading = u"第" + std::u16string(1, static_cast<char16_t>(u'０' + ++chapter % 10)) + u"章　雨の夜\r\n";
+            out += text::codec::encode(heading).bytes;
+        }
+        out.append(novel, start, at + 2 - start);
     }
     return out;
 }

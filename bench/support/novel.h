@@ -13,6 +13,10 @@ namespace verlo::bench {
 // text always ends with CR LF unless bytes is smaller than one line).
 std::string generateNovel(std::size_t bytes, unsigned seed = 1);
 
+// generateNovel with a chapter heading (第N章　雨の夜, N a full-width digit) before every
+// (lines / chapters)-th line, `chapters` of them; somewhat more than `bytes` bytes.
+std::string generateManuscript(std::size_t bytes, int chapters);
+
 // The sizes the benchmarks use.
 inline constexpr std::size_t kNovelLarge = 20u * 1024u * 1024u;  // ~20 MB
 inline constexpr std::size_t kNovelSmall = 20u * 1024u;          // ~20 KB

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/kept_places.h"
+#include "app/outline_panel.h"
 #include "app/recent_files.h"
 #include "app/writing_status.h"
 
@@ -83,6 +84,7 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     });
     printPreview_ = std::make_unique<preview::PrintPreview>(*memo2, settings, this);
     writingStatus_ = std::make_unique<WritingStatus>(*this, *session_, *memo2, *StatusBar1);
+    outlinePanel_ = std::make_unique<OutlinePanel>(*this, *session_, *memo2, *Outline1);
     recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
     connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);
     discardedMenu_ = std::make_unique<DiscardedMenu>(*Discarded1, session_->discardedTexts());
@@ -227,6 +229,12 @@ void TForm1::N14Click() { printPreview_->open(); }
 void TForm1::PageSetup1Click() { printCommands_->pageSetup(); }
 void TForm1::Print1Click() { printCommands_->print(); }
 void TForm1::ExportPdf1Click() { printCommands_->exportPdf(); }
+
+void TForm1::NextHeading1Click() { outlinePanel_->goToNext(); }
+
+void TForm1::PreviousHeading1Click() { outlinePanel_->goToPrevious(); }
+
+void TForm1::OutlineFocus1Click() { outlinePanel_->switchFocus(); }
 
 void TForm1::Ruby1Click() {
     settings.Ruby = Ruby1->isChecked();

@@ -72,6 +72,7 @@ class KeptPlaces;
 class RecentFiles;
 class DiscardedMenu;
 class WritingStatus;
+class OutlinePanel;
 class DocumentRecovery;
 class FormatMenus;
 
@@ -141,6 +142,10 @@ public:
     QAction* N9;  // 行列番号表示
     QAction* StatusBar1;  // ステータスバー
     QAction* Ruby1;  // ルビを表示
+    QAction* Outline1;          // アウトライン
+    QAction* NextHeading1;      // 次の見出し
+    QAction* PreviousHeading1;  // 前の見出し
+    QAction* OutlineFocus1;     // アウトラインと本文を切り替え
     QMenu* ool1;  // ツール
     QAction* N8;  // 文字カウント
     QAction* O1;  // オプション設定
@@ -209,6 +214,7 @@ public:
     void checkDisk();
 
     WritingStatus& writingStatus() const { return *writingStatus_; }
+    OutlinePanel& outlinePanel() const { return *outlinePanel_; }
     RecentFiles& recentFiles() const { return *recentFiles_; }
 
 public slots:
@@ -249,6 +255,9 @@ public slots:
     void SearchforHelpOn1Click();  // トピックの検索
     void About1Click();  // バージョン情報
     void Ruby1Click();  // ルビを表示
+    void NextHeading1Click();      // 次の見出し
+    void PreviousHeading1Click();  // 前の見出し
+    void OutlineFocus1Click();     // アウトラインと本文を切り替え
 
     void memo2KeyDown();
     void memo2KeyUp();
@@ -351,6 +360,7 @@ private:
     std::unique_ptr<commands::PrintCommands> printCommands_;
     std::unique_ptr<commands::CryptCommands> cryptCommands_;
     std::unique_ptr<WritingStatus> writingStatus_;
+    std::unique_ptr<OutlinePanel> outlinePanel_;
     std::unique_ptr<RecentFiles> recentFiles_;
     std::unique_ptr<DiscardedMenu> discardedMenu_;
     std::unique_ptr<KeptPlaces> keptPlaces_;

@@ -99,6 +99,14 @@ void TForm1::createMenu() {
     N9 = item(Show1, "N9", QStringLiteral("行列番号表示"));
     StatusBar1 = item(Show1, "StatusBar1", QStringLiteral("ステータスバー(&S)"));
     Ruby1 = item(Show1, "Ruby1", QStringLiteral("ルビを表示"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    Outline1 = item(Show1, "Outline1", QStringLiteral("アウトライン(&O)"));
+    // Alt with a key is nothing the edit control takes, and Page Down/Up reads alike in both
+    // writing directions.
+    NextHeading1 = item(Show1, "NextHeading1", QStringLiteral("次の見出し"), QKeySequence(Qt::ALT | Qt::Key_PageDown));
+    PreviousHeading1 =
+        item(Show1, "PreviousHeading1", QStringLiteral("前の見出し"), QKeySequence(Qt::ALT | Qt::Key_PageUp));
+    // F6 moves between the panes of a window, as elsewhere; the text takes Tab itself.
+    OutlineFocus1 = item(Show1, "OutlineFocus1", QStringLiteral("アウトラインと本文を切り替え"), plain(Qt::Key_F6));
 
     ool1 = menu(bar, "ool1", QStringLiteral("ツール(&T)"));
     N8 = item(ool1, "N8", QStringLiteral("文字カウント"), ctrl(Qt::Key_M));
@@ -160,6 +168,9 @@ void TForm1::connectMenu() {
         {SearchforHelpOn1, &TForm1::SearchforHelpOn1Click},
         {About1, &TForm1::About1Click},
         {Ruby1, &TForm1::Ruby1Click},
+        {NextHeading1, &TForm1::NextHeading1Click},
+        {PreviousHeading1, &TForm1::PreviousHeading1Click},
+        {OutlineFocus1, &TForm1::OutlineFocus1Click},
     };
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this, handler);

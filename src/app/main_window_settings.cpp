@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/kept_places.h"
+#include "app/outline_panel.h"
 #include "app/recent_files.h"
 #include "app/writing_status.h"
 #include "dialogs/settings_dialog.h"
@@ -43,6 +44,10 @@ void TForm1::readSettings() {
     backColorRead_ = s.BackColor;
     memo2->setBackgroundColor(settings::toQColor(backColorRead_, palette().color(QPalette::Base)));
     writingStatus_->setShown(s.StatusBar);
+    outlinePanel_->setRules(outline::rulesFromText(s.OutlineHeadings.toStdString()));
+    outlinePanel_->setSide(s.OutlineSide);
+    outlinePanel_->setWidth(s.OutlineWidth);
+    outlinePanel_->setShown(s.OutlineShown);
     recentFiles_->setFiles(s.RecentFiles);
     keptPlaces_->setEntries(s.Places);
 }
@@ -79,6 +84,10 @@ settings::StoredSettings TForm1::gatherSettings() const {
     v.BackColor = settings::colorToStore(memo2->backgroundColor(), backColorRead_, palette().color(QPalette::Base));
     v.ImeMode = memo2->imeMode();
     v.StatusBar = writingStatus_->shown();
+    v.OutlineShown = outlinePanel_->shown();
+    v.OutlineSide = outlinePanel_->side();
+    v.OutlineWidth = outlinePanel_->width();
+    v.OutlineHeadings = QString::fromStdString(outline::rulesToText(outlinePanel_->rules()));
     v.RecentFiles = recentFiles_->files();
     v.Places = keptPlaces_->entries();
     return v;

@@ -5,10 +5,9 @@
 #include <QFont>
 
 #include "cli/tool_io.h"
+#include "cli/tool_settings.h"
 #include "print/pdf_export.h"
 #include "print/page_setup.h"
-#include "settings/settings_store.h"
-#include "settings/stored_settings.h"
 
 namespace verlo::cli {
 
@@ -69,16 +68,8 @@ int runPdfCommandLine(const QStringList& args) {
         say(line.error);
         return kExitTrouble;
     }
-    // The page setup and the editor's font as the editor stored them; a value the store
-    // cannot read keeps its default and is named.
-    settings::SettingsStore store;
-    const settings::StoredSettings stored = settings::readStoredSettings(store, [](const std::function<void()>& step) {
-        try {
-            step();
-        } catch (const std::exception& e) {
-            say(QString::fromUtf8(e.what()));
-        }
-    });
+    // The page setup and the editor's font as the editor stored them.
+    const settings::StoredSettings stored = readToolSettings();
     PageSetup setup = print::fromText(stored.PageSetup);
     if (!line.format.isEmpty()) {
         const std::optional<PageSetup> formatted = print::applyFormat(setup, line.format);

@@ -174,4 +174,10 @@ std::size_t LiveCounts::manuscriptLines() const {
     return paragraphs_.totalLines() - (paragraphs_.last().empty ? 1 : 0);
 }
 
+std::size_t LiveCounts::manuscriptLinesIn(std::size_t first, std::size_t end) const {
+    if (first >= end) return 0;
+    const bool lastIsNoLine = end == paragraphs_.size() && paragraphs_.last().empty;
+    return paragraphs_.linesBefore(end) - paragraphs_.linesBefore(first) - (lastIsNoLine ? 1 : 0);
+}
+
 }  // namespace verlo::counts

@@ -41,6 +41,9 @@ public:
     // The manuscript lines of the whole text; the empty line after a final line break is
     // no line.
     std::size_t manuscriptLines() const;
+    // The manuscript lines of paragraphs [first, end) (end at most the number of paragraphs);
+    // the empty paragraph after a final line break is no line here either.
+    std::size_t manuscriptLinesIn(std::size_t first, std::size_t end) const;
 
 private:
     // One paragraph changed inside (its bytes before pos are as they were), counted from entry.

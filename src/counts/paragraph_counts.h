@@ -41,6 +41,8 @@ public:
     std::int64_t charsBefore(std::size_t paragraph) const {
         return static_cast<std::int64_t>(counts_.before(kChars, paragraph));
     }
+    // The manuscript lines of paragraphs [0, paragraph).
+    std::size_t linesBefore(std::size_t paragraph) const { return counts_.before(kLines, paragraph); }
     std::int64_t totalChars() const { return static_cast<std::int64_t>(counts_.total(kChars)); }
     std::size_t totalLines() const { return counts_.total(kLines); }
 

@@ -83,6 +83,11 @@ StoredSettings readStoredSettings(SettingsStore& store, const Guard& guard) {
     };
     text("Encoding", s.live.Encoding);
     text("LineBreak", s.live.LineBreak);
+    const QString outline = QStringLiteral("Outline");
+    s.OutlineShown = integer(outline, "Shown", 0) == 1;
+    guard([&] { s.OutlineSide = store.readText(outline, QStringLiteral("Side"), s.OutlineSide); });
+    s.OutlineWidth = integer(outline, "Width", s.OutlineWidth);
+    guard([&] { s.OutlineHeadings = store.readText(outline, QStringLiteral("Headings"), s.OutlineHeadings); });
     return s;
 }
 
@@ -113,6 +118,11 @@ void writeStoredSettings(SettingsStore& store, const StoredSettings& v) {
     store.writeText(kWindow, QStringLiteral("Ruby"), v.live.Ruby ? kOn : kOff);
     store.writeText(kFile, QStringLiteral("Encoding"), QString::fromStdString(v.live.Encoding));
     store.writeText(kFile, QStringLiteral("LineBreak"), QString::fromStdString(v.live.LineBreak));
+    const QString outline = QStringLiteral("Outline");
+    store.writeInteger(outline, QStringLiteral("Shown"), v.OutlineShown ? 1 : 0);
+    store.writeText(outline, QStringLiteral("Side"), v.OutlineSide);
+    store.writeInteger(outline, QStringLiteral("Width"), v.OutlineWidth);
+    store.writeText(outline, QStringLiteral("Headings"), v.OutlineHeadings);
 }
 
 std::uint8_t fontStyleOf(const QFont& f) {

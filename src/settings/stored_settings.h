@@ -30,11 +30,16 @@
 //   Window   Ruby        text          off            Settings ("on" or "off"; other text reads as off)
 //   File     Encoding    text          Shift_JIS      Settings (new documents' encoding)
 //   File     LineBreak   text          CRLF           Settings (new documents' line break)
+//   Outline  Shown       32 bits       0              the outline panel (1 shown)
+//   Outline  Side        text          right          the side of the window it lies on ("left" or "right")
+//   Outline  Width       32 bits       0              its width (0: as wide as it asks)
+//   Outline  Headings    text          annotations,numbered,named,hashes
+//                                                     the heading conventions it reads (outline/headings.h)
 //
 // The read takes the values in the order of this table; the write takes them in the order
 // State, Left, Top, Height, Width, AlphaValue, Style, Pitch, Window Color, Font Color,
 // Size, Name, ImeMode, VerHor, Gyou, Retsu, DayTime, FormTime, FormDay; both end with
-// StatusBar, the recent files, the places, PageSetup, Ruby, Encoding and LineBreak. An 8-bit
+// StatusBar, the recent files, the places, PageSetup, Ruby, Encoding and LineBreak, then the Outline values. An 8-bit
 // value is taken modulo 256. A file written before the last seven existed reads as no status
 // bar, empty lists, the default page setup, no ruby, and Shift-JIS with CR LF for new documents.
 #pragma once
@@ -69,6 +74,10 @@ struct StoredSettings {
     QStringList RecentFiles;  // at most kRecentFiles
     QStringList Places;       // at most kPlaces
     QString PageSetup;
+    bool OutlineShown = false;
+    QString OutlineSide = QStringLiteral("right");
+    std::int32_t OutlineWidth = 0;
+    QString OutlineHeadings = QStringLiteral("annotations,numbered,named,hashes");
 
     bool operator==(const StoredSettings&) const = default;
 };

@@ -29,7 +29,7 @@ const QStringList kAllValues = {
     "Font/Style", "Font/Pitch", "Window/Color", "Font/Color", "Font/Size", "Font/Name",
     "Window/ImeMode", "Window/VerHor", "Window/Gyou", "Window/Retsu", "Window/DayTime",
     "Window/FormTime", "Window/FormDay", "Window/StatusBar", "Print/PageSetup", "Window/Ruby",
-    "File/Encoding", "File/LineBreak"};
+    "File/Encoding", "File/LineBreak", "Outline/Shown", "Outline/Side", "Outline/Width", "Outline/Headings"};
 
 }  // namespace
 

@@ -25,7 +25,7 @@ foreach(layer IN LISTS VERLO_LAYERS)
   string(REPLACE ";" "," closure "${closure}")
   list(APPEND house_rules "${layer}=${closure}")
 endforeach()
-set(VERLO_CLI_WITH_APPLICATION pdf_tool)
+set(VERLO_CLI_WITH_APPLICATION pdf_tool outline_tool tool_settings)
 string(REPLACE ";" "," cli_with_application "${VERLO_CLI_WITH_APPLICATION}")
 string(REPLACE ";" "|" house_rules "${house_rules}")
 add_test(NAME house_include_rules
