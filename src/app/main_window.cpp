@@ -85,6 +85,7 @@ TForm1::TForm1(const QString& commandLineFile, QWidget* parent) : QMainWindow(pa
     printPreview_ = std::make_unique<preview::PrintPreview>(*memo2, settings, this);
     writingStatus_ = std::make_unique<WritingStatus>(*this, *session_, *memo2, *StatusBar1);
     outlinePanel_ = std::make_unique<OutlinePanel>(*this, *session_, *memo2, *Outline1);
+    connect(outlinePanel_.get(), &OutlinePanel::moved, this, &TForm1::UpdateCaption);
     recentFiles_ = std::make_unique<RecentFiles>(*RecentFiles1);
     connect(recentFiles_.get(), &RecentFiles::openRequested, this, &TForm1::openRecent);
     discardedMenu_ = std::make_unique<DiscardedMenu>(*Discarded1, session_->discardedTexts());

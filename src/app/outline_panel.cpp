@@ -273,6 +273,7 @@ void OutlinePanel::goTo(std::size_t heading) {
     const std::size_t pos = doc.lineStart(outline_.headings()[heading].paragraph);
     memo2_.setSelection(pos, pos);
     memo2_.setFocus(Qt::OtherFocusReason);
+    emit moved();
 }
 
 void OutlinePanel::switchFocus() {
@@ -298,6 +299,7 @@ void OutlinePanel::goNear(bool forward) {
     if (paragraph == text::npos) return;
     const std::size_t pos = doc.lineStart(paragraph);
     memo2_.setSelection(pos, pos);
+    emit moved();
 }
 
 }  // namespace verlo::app

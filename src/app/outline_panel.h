@@ -66,6 +66,10 @@ public:
     // From the text to the list (showing the panel first when it is hidden) and back.
     void switchFocus();
 
+signals:
+    // The caret was put at a heading (the title follows it).
+    void moved();
+
 private:
     void build();
     void documentChanged(const text::Change& change, std::uint64_t revision) override;

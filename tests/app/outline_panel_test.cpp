@@ -69,8 +69,10 @@ TEST_F(OutlinePanelTest, HeadingsNestedWithTheirFiguresFollowTheTextAndTheCaret)
     QTest::keyClick(&panel.tree(), Qt::Key_Down);
     QTest::keyClick(&panel.tree(), Qt::Key_Down);
     EXPECT_EQ(panel.tree().currentItem()->text(0), QStringLiteral("第二部"));
+    const QString title = form->windowTitle();
     QTest::keyClick(&panel.tree(), Qt::Key_Return);
     EXPECT_EQ(memo2.caretPos(), text.find(sjis(u"第二部")));
+    EXPECT_NE(form->windowTitle(), title) << "the caret indicator follows the caret";
     EXPECT_TRUE(memo2.hasFocus());
 
     // From the text, by heading, also with the panel hidden.
